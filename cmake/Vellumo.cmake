@@ -1,0 +1,53 @@
+# vellumo_area(NAME GLOBS patterns... DEPS libs... TEST_DEPS libs...)
+# One library from the .cc files the patterns match (relative to the current folder), and one test
+# program from those of them that end in _test.cc. New files are picked up without editing the
+# lists. An area with no sources yet is an interface library, so later areas can link it already.
+function(vellumo_area name)
+  cmake_parse_arguments(ARG "" "" "GLOBS;DEPS;TEST_DEPS" ${ARGN})
+  if(NOT ARG_GLOBS)
+    set(ARG_GLOBS "*.cc")
+  endif()
+  set(patterns "")
+  foreach(glob ${ARG_GLOBS})
+    list(APPEND patterns "${CMAKE_CURRENT_SOURCE_DIR}/${glob}")
+  endforeach()
+  file(GLOB sources CONFIGURE_DEPENDS ${patterns})
+  list(REMOVE_DUPLICATES sources)
+  set(lib_sources "")
+  set(test_sources "")
+  foreach(src ${sources})
+    if(src MATCHES "_test\\.cc$")
+      list(APPEND test_sources ${src})
+    else()
+      list(APPEND lib_sources ${src})
+    endif()
+  endforeach()
+  if(lib_sources)
+    add_library(${name} STATIC ${lib_sources})
+    target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
+    target_link_libraries(${name} INTERFACE ${ARG_DEPS})
+  endif()
+  if(test_sources)
+    add_executable(${name}_test ${test_sources})
+    target_link_libraries(${name}_test PRIVATE ${name} ${ARG_TEST_DEPS} GTest::gtest GTest::gmock
+                          GTest::gtest_main)
+    gtest_discover_tests(${name}_test DISCOVERY_TIMEOUT 60
+                         PROPERTIES ENVIRONMENT "VELLUMO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  endif()
+endfunction()
+
+# vellumo_embed(TARGET SYMBOL FILE): compiles FILE (relative to the project) into TARGET as
+# vellumo::resources::SYMBOL, a std::string_view; rebuilt when FILE changes.
+function(vellumo_embed target symbol file)
+  set(input "${PROJECT_SOURCE_DIR}/${file}")
+  set(output "${CMAKE_CURRENT_BINARY_DIR}/embed_${symbol}.cc")
+  add_custom_command(OUTPUT ${output}
+    COMMAND ${CMAKE_COMMAND} -DINPUT=${input} -DOUTPUT=${output} -DSYMBOL=${symbol}
+            -P ${PROJECT_SOURCE_DIR}/cmake/embed.cmake
+    DEPENDS ${input} ${PROJECT_SOURCE_DIR}/cmake/embed.cmake VERBATIM)
+  target_sources(${target} PRIVATE ${output})
+endfunction()

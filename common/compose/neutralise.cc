@@ -1,0 +1,349 @@
+#include "common/compose/neutralise.h"
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "common/text/text.h"
+#include "platform/error.h"
+
+namespace vellumo::compose {
+namespace {
+
+constexpr std::string_view kAdmin = "Admin Settings";
+constexpr std::string_view kUser = "User Settings";
+constexpr std::string_view kCompareWhere = "CreateHTMLBody- error HTML File Compare";
+constexpr std::string_view kCompareLabel = "CompareFile_Err";
+constexpr std::string_view kFontWhere = "CreateHTMLBody- error FontControl";
+constexpr std::string_view kFontLabel = "FontControl_Err";
+constexpr size_t npos = std::string::npos;
+
+bool SwitchOn(const Settings& settings, std::string_view section, std::string_view key,
+              std::string_view default_value) {
+  return settings.GetSetting(kVellumo, section, key, default_value) == "True";
+}
+
+// The rules search the lower-cased text for ASCII tags. Folding A-Z only finds the same matches
+// (the non-ASCII characters that lower-case to ASCII, the Kelvin sign and the dotted capital I,
+// cannot complete any of these tags) and keeps byte offsets equal to those of the original text,
+// which a full lower-casing does not: it may change the length of the text before a match.
+std::string AsciiLower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+// The first occurrence of needle at or after from, remembered between calls whose from never
+// decreases, so that walking a text asks each region once.
+class ForwardFinder {
+ public:
+  ForwardFinder(std::string_view haystack, std::string_view needle)
+      : haystack_(haystack), needle_(needle) {}
+  size_t FindFrom(size_t from) {
+    if (!known_ || (hit_ != npos && hit_ < from)) {
+      hit_ = haystack_.find(needle_, from);
+      known_ = true;
+    }
+    return hit_;
+  }
+
+ private:
+  std::string_view haystack_;
+  std::string_view needle_;
+  size_t hit_ = npos;
+  bool known_ = false;
+};
+
+// The dumps are written as a print statement writes: the text, then CR LF.
+void Dump(FileSystem& fs, std::string_view application_path, std::string_view file_name,
+          std::string_view text) {
+  std::string content(text);
+  content.append(text::kCrLf);
+  fs.WriteFile(std::string(application_path) + std::string(file_name), content);
+}
+
+// The rules on the user's text in their order. A null apply marks the after dump.
+struct UserTextRule {
+  std::string_view key;
+  std::string_view section;
+  std::string_view default_value;
+  std::string_view where;
+  std::string_view label;
+  std::string (*apply)(std::string_view);
+};
+
+constexpr UserTextRule kUserTextRules[] = {
+    {"WipeoutHTML", kAdmin, "False", "CreateHTMLBody- error Wipeout HTML", "WipeoutHTML_Err",
+     WipeoutHtml},
+    {"WipeOutFontControl", kAdmin, "False", kFontWhere, kFontLabel, WipeoutFontControl},
+    {"WipeoutDivTag", kUser, "False", "CreateHTMLBody- error DivControl", "DivControl_Err",
+     RemoveDivTags},
+    {"WipeoutDivTag", kUser, "False", "CreateHTMLBody- error EndDIvControl", "EndDivControl_Err",
+     DivEndTagsToBreaks},
+    {"WipeoutBlockquote", kAdmin, "True", kFontWhere, kFontLabel, WipeoutBlockquote},
+    {"WipeOutFileCompare", kAdmin, "False", kCompareWhere, kCompareLabel, nullptr},
+    {"WipeoutHardRule", kAdmin, "False", kFontWhere, kFontLabel, WipeoutHardRule},
+};
+
+bool IsLinkStop(char c) {
+  switch (c) {
+    case ' ':
+    case '\t':
+    case ')':
+    case '?':
+    case ',':
+    case ':':
+    case ';':
+    case '!':
+    case '\r':
+      return true;
+    default:
+      return false;
+  }
+}
+
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+void WriteBeforeDump(const Settings& settings, FileSystem& fs, Log& log,
+                     std::string_view application_path, std::string_view text) {
+  Guard(log, kCompareWhere, kCompareLabel, [&] {
+    if (SwitchOn(settings, kAdmin, "WipeOutFileCompare", "False")) {
+      Dump(fs, application_path, "\\beforetext.txt", text);
+    }
+  });
+}
+
+std::string ApplyUserTextRules(const Settings& settings, FileSystem& fs, Log& log,
+                               std::string_view application_path, std::string text) {
+  for (const UserTextRule& rule : kUserTextRules) {
+    Guard(log, rule.where, rule.label, [&] {
+      if (!SwitchOn(settings, rule.section, rule.key, rule.default_value)) return;
+      if (rule.apply == nullptr) {
+        Dump(fs, application_path, "\\aftertext.txt", text);
+      } else {
+        text = rule.apply(text);
+      }
+    });
+  }
+  return text;
+}
+
+std::string WipeoutHtml(std::string_view text) {
+  StyleEmptied emptied = EmptyStyle(ReduceBody(text));
+  if (!emptied.style_found) return std::move(emptied.text);
+  return RestorePictures(SwitchPictures(emptied.text));
+}
+
+std::string ReduceBody(std::string_view text) {
+  const std::string lower = AsciiLower(text);
+  const size_t s = lower.find("<body");
+  if (s == npos) return std::string(text);
+  const size_t g = lower.find('>', s);
+  // g == 5 only when the text opens with a bare "<body>": nothing to reduce.
+  if (g == npos || g == 5) return std::string(text);
+  std::string out(text.substr(0, s));
+  out.append("<BODY>").append(text.substr(g + 1));
+  return out;
+}
+
+StyleEmptied EmptyStyle(std::string_view text) {
+  const std::string lower = AsciiLower(text);
+  const size_t s = lower.find("<style>");
+  if (s == npos) return {std::string(text), false};
+  // The closing tag of this block: a stray "</style>" before it must not make the text between
+  // the two appear twice.
+  const size_t e = lower.find("</style>", s + 7);
+  if (e == npos) return {std::string(text), false};
+  std::string out(text.substr(0, s));
+  out.append("<STYLE></STYLE>").append(text.substr(e + 8));
+  return {std::move(out), true};
+}
+
+bool SwitchFirstPicture(std::string& text) {
+  const std::string lower = AsciiLower(text);
+  const size_t s = lower.find("<img");
+  if (s == npos) return false;
+  const size_t g = lower.find('>', s + 4);
+  if (g == npos) return false;
+  const std::string_view tag = std::string_view(lower).substr(s, g - s + 1);
+  if (tag.find("id=rid") == npos && tag.find("alt=") == npos) {
+    text.replace(s, 4, "<xxxIMG");
+  } else {
+    text.replace(s, g - s + 1, "<xIMG>");
+  }
+  return true;
+}
+
+// Neither replacement can form a new "<img" with the text around it, and the text before a match
+// holds none, so the next match of the repeated switch is the first "<img" after the replacement:
+// the walk goes on from there. The ">" and attribute searches only ever move forward.
+std::string SwitchPictures(std::string_view text) {
+  const std::string lower = AsciiLower(text);
+  ForwardFinder close(lower, ">");
+  ForwardFinder id_rid(lower, "id=rid");
+  ForwardFinder alt(lower, "alt=");
+  std::string out;
+  out.reserve(text.size() + text.size() / 8);
+  size_t copied = 0;
+  size_t from = 0;
+  while (true) {
+    const size_t s = lower.find("<img", from);
+    if (s == npos) break;
+    const size_t g = close.FindFrom(s + 4);
+    if (g == npos) break;  // no ">" after this or any later "<img": nothing more to switch
+    const size_t r = id_rid.FindFrom(s);
+    const size_t a = alt.FindFrom(s);
+    const bool drop_whole = (r != npos && r + 6 <= g) || (a != npos && a + 4 <= g);
+    out.append(text.substr(copied, s - copied));
+    if (drop_whole) {
+      out.append("<xIMG>");
+      copied = g + 1;
+    } else {
+      out.append("<xxxIMG");
+      copied = s + 4;
+    }
+    from = copied;
+  }
+  out.append(text.substr(copied));
+  return out;
+}
+
+bool RestoreFirstPicture(std::string& text) {
+  const size_t s = AsciiLower(text).find("<xxximg");
+  if (s == npos) return false;
+  text.replace(s, 7, "<IMG ");
+  return true;
+}
+
+// "<xxximg" cannot overlap itself and "<IMG " cannot complete one with its neighbours, so one
+// replace-all pass equals the repeated first-match restore.
+std::string RestorePictures(std::string_view text) {
+  return text::Replace(text, "<xxxIMG", "<IMG ", text::Compare::kText);
+}
+
+std::string WipeoutFontControl(std::string_view text) {
+  return text::Replace(text::Replace(text, "face=", "xface="), "size=", "xsize=");
+}
+
+std::string RemoveDivTags(std::string_view text) { return text::Replace(text, "<div>", ""); }
+
+std::string DivEndTagsToBreaks(std::string_view text) {
+  return text::Replace(text, "</div>", "<br>");
+}
+
+std::string WipeoutBlockquote(std::string_view text) {
+  return text::Replace(text, "BLOCKQUOTE", "xBLOCKQUOTE");
+}
+
+std::string WipeoutHardRule(std::string_view text) { return text::Replace(text, "<hr", "<xhr"); }
+
+// "xMG" holds no "IMG" and cannot form one with its neighbours, so the repeated first-match
+// replacement is one replace-all pass.
+std::string SwitchOffWordPictures(std::string_view text) {
+  return text::Replace(text, "IMG", "xMG", text::Compare::kText);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+std::string AddReplySignature(const Settings& settings, std::string_view new_text,
+                              std::string_view signature) {
+  std::string out;
+  const bool table = SwitchOn(settings, kAdmin, "WipeoutSignatureTable", "True");
+  if (table) out.append(kSignatureTableOpen);
+  out.append(new_text).append("<P>").append(signature);
+  if (table) out.append("</TABLE>");
+  return out;
+}
+
+std::string RemoveReplyTags(std::string_view history, std::string_view begin_tag,
+                            std::string_view end_tag, std::string_view tags_group) {
+  std::string out = text::Replace(history, begin_tag, "<!-- ");
+  out = text::Replace(out, end_tag, " -->");
+  if (tags_group.empty() || tags_group.find("NONE") != npos) return out;
+  for (const std::string& tag : text::Split(tags_group, ",")) {
+    out = text::Replace(out, tag, "x" + tag);
+  }
+  return out;
+}
+
+std::string ReplyFontSmall(std::string_view history) {
+  std::string out("<span font size=1>");
+  out.append(history).append("</span>");
+  return out;
+}
+
+std::string ApplyReplyRules(const Settings& settings, std::string_view history) {
+  std::string out(history);
+  if (SwitchOn(settings, kAdmin, "RemoveReplyTags", "False")) {
+    out = RemoveReplyTags(out, settings.GetSetting(kVellumo, kAdmin, "WipeoutHTMLBeginTag"),
+                          settings.GetSetting(kVellumo, kAdmin, "WipeoutHTMLEndTag"),
+                          settings.GetSetting(kVellumo, kAdmin, "WipeoutHTMLTagsGroup"));
+  }
+  if (SwitchOn(settings, kAdmin, "WipeoutReplyFontSmall", "False")) out = ReplyFontSmall(out);
+  return out;
+}
+
+std::string ReplySeparatorMarkup(const Settings& settings) {
+  return settings.GetSetting(kVellumo, kAdmin, "WipeoutReplySeparator", "<hr>");
+}
+
+// ---------------------------------------------------------------------------------------------
+
+// Linking every word where it stands, once, is what linking each collected word through a
+// replace-all of the whole text gives whenever the words are distinct and none holds another; on
+// the other inputs (a word repeated, a word that starts another) the replace-all puts links inside
+// the href of earlier links. The stop characters are ASCII, so a byte walk reads UTF-8 text
+// character by character.
+std::string MakeWwwLinks(std::string_view text, std::string_view search) {
+  if (search.empty()) return std::string(text);
+  std::string out;
+  size_t copied = 0;
+  size_t from = 0;
+  while (true) {
+    const size_t hit = text.find(search, from);
+    if (hit == npos) break;
+    size_t end = hit;
+    while (end < text.size() && !IsLinkStop(text[end])) ++end;
+    if (end == hit) {  // a search text that starts with a stop character reads an empty word
+      from = hit + 1;
+      continue;
+    }
+    const std::string_view word = text.substr(hit, end - hit);
+    out.append(text.substr(copied, hit - copied));
+    out.append("<a href=\"http://").append(word).append("\">").append(word).append("</a>");
+    copied = end;
+    from = end;
+  }
+  out.append(text.substr(copied));
+  return out;
+}
+
+std::string LoadBoilerplate(const Settings& settings, FileSystem& fs, std::string_view name) {
+  if (name.empty() || name == "None") return "";
+  std::string path = settings.GetSetting(kVellumo, kAdmin, "HTM Files Path");
+  path.append("/").append(name);
+  std::string content;
+  try {
+    content = text::DecodeFileText(fs.ReadFile(path));
+  } catch (const Error&) {
+    // The caller shows the snippet as it is: the path and name tell the user what is missing.
+    return path + " - " + std::string(name);
+  }
+  std::string out("<BR>");
+  for (std::string_view line : text::Lines(content)) out.append(line).append("<BR>");
+  out.append("<BR>");
+  return out;
+}
+
+std::string TrimTemplateName(std::string_view name) {
+  const int64_t at = text::InStr(name, "_template");
+  if (at == 0) return std::string(name);
+  return text::Left(name, at - 1);
+}
+
+}  // namespace vellumo::compose

@@ -1,0 +1,69 @@
+#include "common/forms/file_list.h"
+
+#include "platform/error.h"
+
+namespace vellumo {
+namespace {
+
+constexpr std::string_view kAdmin = "Admin Settings";
+
+struct ListDesign {
+  std::string_view name;
+  std::string_view pattern;
+  std::string_view key;             // Admin Settings key of its folder
+  std::string_view default_folder;  // "" : no folder, an empty list
+};
+
+constexpr ListDesign kLists[] = {
+    {kFilListTXTTemplates, "*.txt", "Signatures Path", ""},
+    {kFilListHTMTemplates, "*.html", "Signatures Path", ""},
+    {kFilListRTFTemplates, "*.rtf", "Signatures Path", ""},
+    {kFilSignatures, "*.*", "Signatures Path", "c:\\"},
+    {kFilTemplates, "*.*", "HTM Files Path", "C:\\temp"},
+};
+
+}  // namespace
+
+FileListForm::FileListForm(const Settings& settings, FileSystem& fs)
+    : ui::Form("frmFileList"), settings_(settings), fs_(fs) {
+  caption = "frmFileList";
+  for (const ListDesign& design : kLists) {
+    Add({.name = std::string(design.name),
+         .kind = ui::ControlKind::kFileList,
+         .pattern = std::string(design.pattern)});
+  }
+  On("Form", "Load", [this](ui::Event&) { OnLoad(); });
+}
+
+void FileListForm::EnsureLoaded() {
+  if (!loaded()) {
+    Load();
+  }
+}
+
+void FileListForm::OnLoad() {
+  for (const ListDesign& design : kLists) {
+    SetPath(design.name, settings_.GetSetting(kVellumo, kAdmin, design.key, design.default_folder));
+  }
+}
+
+void FileListForm::SetPath(std::string_view list, std::string_view folder) {
+  (*this)[list].folder = std::string(folder);
+  Refresh(list);
+}
+
+void FileListForm::Refresh(std::string_view list) {
+  ui::Control& control = (*this)[list];
+  control.list.clear();
+  control.list_index = -1;
+  if (control.folder.empty()) {
+    return;
+  }
+  try {
+    control.list = fs_.ListFiles(control.folder, control.pattern);
+  } catch (const Error&) {
+    // Ignored by rule: a folder that cannot be listed is an empty list to its readers.
+  }
+}
+
+}  // namespace vellumo

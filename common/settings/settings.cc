@@ -1,0 +1,60 @@
+#include "common/settings/settings.h"
+
+#include "platform/error.h"
+
+namespace vellumo {
+namespace {
+
+// An application or section name is one registry key name; an empty one would address the parent.
+void RequireName(std::string_view what, std::string_view name) {
+  if (name.empty()) throw Error(ErrorCode::kInvalidCall, std::string(what) + " name is empty");
+}
+
+}  // namespace
+
+std::string Settings::KeyPath(std::string_view application, std::string_view section) {
+  std::string path(kRoot);
+  if (!application.empty()) path.append("\\").append(application);
+  if (!section.empty()) path.append("\\").append(section);
+  return path;
+}
+
+std::string Settings::GetSetting(std::string_view application, std::string_view section,
+                                 std::string_view key, std::string_view default_value) const {
+  if (application.empty() || section.empty()) return std::string(default_value);
+  std::optional<RegValue> value = registry_.GetValue(KeyPath(application, section), key);
+  if (!value) return std::string(default_value);
+  return value->AsText();
+}
+
+void Settings::SaveSetting(std::string_view application, std::string_view section,
+                           std::string_view key, std::string_view value) {
+  RequireName("Application", application);
+  RequireName("Section", section);
+  registry_.SetValue(KeyPath(application, section), key, RegValue::String(std::string(value)));
+}
+
+void Settings::DeleteSetting(std::string_view application, std::string_view section) {
+  RequireName("Application", application);
+  RequireName("Section", section);
+  registry_.DeleteKeyTree(KeyPath(application, section));
+}
+
+std::vector<std::string> Settings::Applications() const { return registry_.SubKeys(kRoot); }
+
+std::vector<std::string> Settings::Sections(std::string_view application) const {
+  if (application.empty()) return {};
+  return registry_.SubKeys(KeyPath(application));
+}
+
+std::vector<std::pair<std::string, std::string>> Settings::Keys(std::string_view application,
+                                                                std::string_view section) const {
+  std::vector<std::pair<std::string, std::string>> keys;
+  if (application.empty() || section.empty()) return keys;
+  for (auto& [name, value] : registry_.Values(KeyPath(application, section))) {
+    keys.emplace_back(name, value.AsText());
+  }
+  return keys;
+}
+
+}  // namespace vellumo

@@ -1,0 +1,52 @@
+// Settings: the per-user settings store every deliverable shares.
+//
+// Values are strings addressed by application, section and key, kept in the registry under
+// HKEY_CURRENT_USER\Software\VB and VBA Program Settings\<application>\<section>. Names are
+// case-insensitive ("template" and "Template" are one value). Readers pass their own default;
+// reading never creates anything. Each write is one registry transaction, so several processes
+// may share one store. Failures of the registry throw vellumo::Error.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "platform/registry.h"
+
+namespace vellumo {
+
+class Settings {
+ public:
+  static constexpr std::string_view kRoot =
+      "HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings";
+
+  explicit Settings(Registry& registry) : registry_(registry) {}
+
+  // The stored value, or default_value when the application, section or key is missing.
+  // A value stored with another registry type reads as its text.
+  std::string GetSetting(std::string_view application, std::string_view section,
+                         std::string_view key, std::string_view default_value = {}) const;
+  // Creates the section as needed and writes the value as a string.
+  void SaveSetting(std::string_view application, std::string_view section, std::string_view key,
+                   std::string_view value);
+  // Removes the section with all its keys; a missing section is fine.
+  void DeleteSetting(std::string_view application, std::string_view section);
+
+  // For listings: the sections of an application and the keys with values of a section.
+  std::vector<std::string> Sections(std::string_view application) const;
+  std::vector<std::pair<std::string, std::string>> Keys(std::string_view application,
+                                                        std::string_view section) const;
+  std::vector<std::string> Applications() const;
+
+  static std::string KeyPath(std::string_view application, std::string_view section = {});
+
+ private:
+  Registry& registry_;
+};
+
+// The application names of the system.
+inline constexpr std::string_view kVellumo = "Vellumo";
+inline constexpr std::string_view kSetupWiz = "Vellumo Setup Wiz";
+
+}  // namespace vellumo

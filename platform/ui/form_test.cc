@@ -1,0 +1,326 @@
+#include "platform/ui/form.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/error.h"
+
+namespace vellumo::ui {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+Control Make(std::string name, ControlKind kind, std::string container = {}) {
+  Control control;
+  control.name = std::move(name);
+  control.kind = kind;
+  control.container = std::move(container);
+  return control;
+}
+
+class FormTest : public ::testing::Test {
+ protected:
+  FormTest() : form_("frmBrowser") {
+    Control templates = Make("cboTemplates", ControlKind::kComboBox);
+    templates.list = {"a.htm", "b.htm", "c.htm"};
+    form_.Add(templates);
+    form_.Add(Make("lstTips", ControlKind::kListBox)).list = {"one", "two"};
+    form_.Add(Make("txtName", ControlKind::kTextBox));
+    form_.Add(Make("chkvCard", ControlKind::kCheckBox));
+    form_.Add(Make("fraLanguage", ControlKind::kFrame));
+    form_.Add(Make("optEnglish", ControlKind::kOptionButton, "fraLanguage"));
+    form_.Add(Make("optFrench", ControlKind::kOptionButton, "fraLanguage"));
+    form_.Add(Make("optHtml", ControlKind::kOptionButton));
+    form_.Add(Make("optText", ControlKind::kOptionButton));
+    form_.Add(Make("cmdOK", ControlKind::kCommandButton));
+  }
+
+  // Records each handler run, with the state the handler saw.
+  void Trace(std::string_view control, std::string_view event) {
+    form_.On(control, event, [this, c = std::string(control), e = std::string(event)](Event& ev) {
+      trace_.push_back(c + "." + e + "(" + ev.arg + ")");
+    });
+  }
+
+  Form form_;
+  std::vector<std::string> trace_;
+};
+
+TEST_F(FormTest, ListClickSelectsEntryBeforeTheHandlerRuns) {
+  std::string seen;
+  form_.On("cboTemplates", "Click", [&](Event& event) {
+    seen = form_["cboTemplates"].text + "@" + std::to_string(form_["cboTemplates"].list_index) +
+           " arg " + event.arg;
+  });
+  form_.Fire("cboTemplates", "Click", "2");
+  EXPECT_EQ(seen, "c.htm@2 arg 2");
+  form_.Fire("lstTips", "Click", "0");
+  EXPECT_EQ(form_["lstTips"].text, "one");
+  EXPECT_EQ(form_["lstTips"].list_index, 0);
+
+  // Without an argument the selection stays as it is and only the handler runs.
+  seen.clear();
+  form_.Fire("cboTemplates", "Click");
+  EXPECT_EQ(seen, "c.htm@2 arg ");
+}
+
+TEST_F(FormTest, BadListIndexFailsWithoutTouchingStateOrRunningTheHandler) {
+  Trace("cboTemplates", "Click");
+  form_.Fire("cboTemplates", "Click", "1");
+  for (const char* bad : {"3", "-1", "x", "1x", " 1"}) {
+    SCOPED_TRACE(bad);
+    try {
+      form_.Fire("cboTemplates", "Click", bad);
+      ADD_FAILURE() << "no error";
+    } catch (const Error& error) {
+      EXPECT_EQ(error.code(), ErrorCode::kInvalidCall);
+      EXPECT_THAT(error.detail(), HasSubstr("frmBrowser.cboTemplates"));
+    }
+  }
+  EXPECT_EQ(form_["cboTemplates"].list_index, 1);
+  EXPECT_EQ(form_["cboTemplates"].text, "b.htm");
+  EXPECT_THAT(trace_, ElementsAre("cboTemplates.Click(1)"));
+}
+
+TEST_F(FormTest, CheckBoxTogglesOrTakesTheGivenValue) {
+  Control& box = form_["chkvCard"];
+  form_.Fire("chkvCard", "Click");
+  EXPECT_EQ(box.value, 1);
+  form_.Fire("chkvCard", "Click");
+  EXPECT_EQ(box.value, 0);
+  form_.Fire("chkvCard", "Click", "1");
+  form_.Fire("chkvCard", "Click", "1");
+  EXPECT_EQ(box.value, 1);
+  form_.Fire("chkvCard", "Click", "0");
+  EXPECT_EQ(box.value, 0);
+  box.value = 2;  // greyed: a click checks it off
+  form_.Fire("chkvCard", "Click");
+  EXPECT_EQ(box.value, 0);
+  EXPECT_THROW(form_.Fire("chkvCard", "Click", "yes"), Error);
+  EXPECT_EQ(box.value, 0);
+}
+
+TEST_F(FormTest, OptionButtonClearsOnlyItsOwnGroup) {
+  form_.Fire("optHtml", "Click");
+  form_.Fire("optEnglish", "Click");
+  EXPECT_EQ(form_["optEnglish"].value, 1);
+  EXPECT_EQ(form_["optHtml"].value, 1) << "another container is another group";
+  form_.Fire("optFrench", "Click");
+  EXPECT_EQ(form_["optEnglish"].value, 0);
+  EXPECT_EQ(form_["optFrench"].value, 1);
+  form_.Fire("optText", "Click");
+  EXPECT_EQ(form_["optHtml"].value, 0);
+  EXPECT_EQ(form_["optText"].value, 1);
+  EXPECT_EQ(form_["optFrench"].value, 1);
+}
+
+TEST_F(FormTest, ChangeSetsTextAndComboFollowsAMatchingEntry) {
+  form_.Fire("txtName", "Change", "Ann Lee ");
+  EXPECT_EQ(form_["txtName"].text, "Ann Lee ");
+  form_.Fire("cboTemplates", "Change", "b.htm");
+  EXPECT_EQ(form_["cboTemplates"].list_index, 1);
+  form_.Fire("cboTemplates", "Change", "B.htm");
+  EXPECT_EQ(form_["cboTemplates"].list_index, -1);
+  EXPECT_EQ(form_["cboTemplates"].text, "B.htm");
+  // A change on a button has no state to change; its handler still runs.
+  Trace("cmdOK", "Change");
+  form_.Fire("cmdOK", "Change", "x");
+  EXPECT_THAT(trace_, ElementsAre("cmdOK.Change(x)"));
+}
+
+TEST_F(FormTest, NamesAndEventsIgnoreCase) {
+  Trace("cmdOK", "Click");
+  form_.Fire("CMDok", "click");
+  form_.Fire("cmdOK", "CLICK");
+  EXPECT_THAT(trace_, ElementsAre("cmdOK.Click()", "cmdOK.Click()"));
+  EXPECT_TRUE(form_.HasHandler("cmdok", "cLiCk"));
+  EXPECT_FALSE(form_.HasHandler("cmdOK", "DblClick"));
+  EXPECT_EQ(&form_["CHKVCARD"], &form_["chkvCard"]);
+}
+
+TEST_F(FormTest, UnknownControlNamesFormAndControl) {
+  try {
+    form_.Fire("cmdNope", "Click");
+    FAIL() << "no error";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.code(), ErrorCode::kObjectNotSet);
+    EXPECT_THAT(error.what(), HasSubstr("frmBrowser"));
+    EXPECT_THAT(error.what(), HasSubstr("cmdNope"));
+  }
+  EXPECT_THROW(form_["cmdNope"], Error);
+  EXPECT_EQ(form_.Find("cmdNope"), nullptr);
+}
+
+TEST_F(FormTest, DuplicateControlNameIsRefused) {
+  EXPECT_THROW(form_.Add(Make("CMDOK", ControlKind::kLabel)), Error);
+  EXPECT_EQ(form_.controls().size(), 10u);
+}
+
+TEST_F(FormTest, FormLevelEventsRunButLifecycleEventsDoNotGoThroughFire) {
+  Trace("Form", "Click");
+  form_.Fire("Form", "Click");
+  EXPECT_THAT(trace_, ElementsAre("Form.Click()"));
+  EXPECT_THROW(form_.Fire("Form", "Unload"), Error);
+  EXPECT_THROW(form_.Fire("form", "load"), Error);
+}
+
+TEST_F(FormTest, OnChangeFollowsEveryFireEvenWhenTheHandlerFails) {
+  int changes = 0;
+  form_.on_change = [&] { ++changes; };
+  form_.Fire("cmdOK", "Click");
+  form_.On("chkvCard", "Click", [](Event&) { throw Error(ErrorCode::kFileNotFound, "x"); });
+  EXPECT_THROW(form_.Fire("chkvCard", "Click"), Error);
+  EXPECT_EQ(form_["chkvCard"].value, 1);
+  EXPECT_EQ(changes, 2);
+  EXPECT_THROW(form_.Fire("nope", "Click"), Error);
+  EXPECT_EQ(changes, 2);
+}
+
+TEST_F(FormTest, HandlerMayReplaceItselfWhileRunning) {
+  int runs = 0;
+  form_.On("cmdOK", "Click", [&](Event&) {
+    ++runs;
+    form_.On("cmdOK", "Click", [&](Event&) { runs += 10; });
+  });
+  form_.Fire("cmdOK", "Click");
+  form_.Fire("cmdOK", "Click");
+  EXPECT_EQ(runs, 11);
+}
+
+TEST_F(FormTest, UserEventsReachOnlyShownEnabledControls) {
+  EXPECT_NO_THROW(form_.CheckUserEvent("optEnglish", "Click"));
+  form_["fraLanguage"].enabled = false;
+  EXPECT_THROW(form_.CheckUserEvent("optEnglish", "Click"), Error);
+  EXPECT_TRUE(form_.IsShown(form_["optEnglish"]));
+  EXPECT_FALSE(form_.IsReachable(form_["optEnglish"]));
+  form_["fraLanguage"].enabled = true;
+  form_["fraLanguage"].visible = false;
+  EXPECT_FALSE(form_.IsShown(form_["optFrench"]));
+  EXPECT_THROW(form_.CheckUserEvent("optFrench", "Click"), Error);
+  form_["cmdOK"].enabled = false;
+  try {
+    form_.CheckUserEvent("cmdOK", "Click");
+    FAIL() << "no error";
+  } catch (const Error& error) {
+    EXPECT_THAT(error.what(), HasSubstr("frmBrowser.cmdOK is disabled"));
+  }
+  EXPECT_THROW(form_.CheckUserEvent("cboTemplates", "Click", "7"), Error);
+  EXPECT_THROW(form_.CheckUserEvent("missing", "Click"), Error);
+  EXPECT_THROW(form_.CheckUserEvent("Form", "QueryUnload"), Error);
+  EXPECT_NO_THROW(form_.CheckUserEvent("cboTemplates", "Click", "2"));
+  EXPECT_EQ(form_["cboTemplates"].list_index, -1) << "a check changes nothing";
+}
+
+TEST_F(FormTest, FrameThatHoldsItselfDoesNotHang) {
+  form_["fraLanguage"].container = "fraLanguage";
+  EXPECT_FALSE(form_.IsShown(form_["optEnglish"]));
+}
+
+class FormLifecycleTest : public FormTest {
+ protected:
+  FormLifecycleTest() {
+    Trace("Form", "Load");
+    form_.On("Form", "QueryUnload", [this](Event& event) {
+      trace_.push_back(std::string("QueryUnload ") +
+                       (event.mode == UnloadMode::kCode ? "code" : "closebox"));
+      event.cancel = refuse_;
+    });
+    form_.On("Form", "Unload", [this](Event& event) {
+      trace_.push_back(std::string("Unload ") +
+                       (event.mode == UnloadMode::kCode ? "code" : "closebox"));
+    });
+  }
+  bool refuse_ = false;
+};
+
+TEST_F(FormLifecycleTest, LoadRunsOncePerLoading) {
+  form_.Load();
+  form_.Load();
+  EXPECT_TRUE(form_.loaded());
+  ASSERT_TRUE(form_.Unload());
+  EXPECT_TRUE(form_.unloaded());
+  form_.Load();
+  EXPECT_FALSE(form_.unloaded());
+  EXPECT_THAT(trace_, ElementsAre("Form.Load()", "QueryUnload code", "Unload code", "Form.Load()"));
+}
+
+TEST_F(FormLifecycleTest, CloseBoxCanBeRefused) {
+  form_.Load();
+  refuse_ = true;
+  EXPECT_FALSE(form_.Close());
+  EXPECT_TRUE(form_.loaded());
+  refuse_ = false;
+  EXPECT_TRUE(form_.Close());
+  EXPECT_FALSE(form_.loaded());
+  EXPECT_EQ(form_.unload_mode(), UnloadMode::kCloseBox);
+  EXPECT_THAT(trace_, ElementsAre("Form.Load()", "QueryUnload closebox", "QueryUnload closebox",
+                                  "Unload closebox"));
+}
+
+TEST_F(FormLifecycleTest, QueryUnloadCancelAlsoStopsUnloadFromCode) {
+  form_.Load();
+  refuse_ = true;
+  EXPECT_FALSE(form_.Unload());
+  EXPECT_TRUE(form_.loaded());
+  EXPECT_THAT(trace_, ElementsAre("Form.Load()", "QueryUnload code"));
+}
+
+TEST_F(FormLifecycleTest, UnloadHandlerCancelKeepsTheFormLoaded) {
+  form_.On("Form", "Unload", [](Event& event) { event.cancel = true; });
+  form_.Load();
+  EXPECT_FALSE(form_.Close());
+  EXPECT_TRUE(form_.loaded());
+}
+
+TEST_F(FormLifecycleTest, ButtonUnloadingItsFormEndsTheShowing) {
+  form_.On("cmdOK", "Click", [this](Event&) { form_.Unload(); });
+  form_.Load();
+  form_.Fire("cmdOK", "Click");
+  EXPECT_FALSE(form_.loaded());
+  EXPECT_EQ(form_.unload_mode(), UnloadMode::kCode);
+}
+
+TEST_F(FormLifecycleTest, UnloadFromInsideQueryUnloadDoesNotRecurse) {
+  int queries = 0;
+  form_.On("Form", "QueryUnload", [&](Event&) {
+    ++queries;
+    EXPECT_FALSE(form_.Unload());
+  });
+  form_.Load();
+  EXPECT_TRUE(form_.Close());
+  EXPECT_EQ(queries, 1);
+  EXPECT_FALSE(form_.loaded());
+}
+
+TEST_F(FormLifecycleTest, FailingQueryUnloadLeavesTheFormLoadedAndUsable) {
+  bool fail = true;
+  form_.On("Form", "QueryUnload", [&](Event&) {
+    if (fail) {
+      throw Error(ErrorCode::kTypeMismatch);
+    }
+  });
+  form_.Load();
+  EXPECT_THROW(form_.Close(), Error);
+  EXPECT_TRUE(form_.loaded());
+  fail = false;
+  EXPECT_TRUE(form_.Close());
+}
+
+TEST_F(FormLifecycleTest, ForceUnloadRunsNoHandlerAndNotLoadedFormsIgnoreUnload) {
+  EXPECT_TRUE(form_.Unload());
+  EXPECT_TRUE(form_.Close());
+  EXPECT_FALSE(form_.unloaded());
+  form_.Load();
+  refuse_ = true;
+  form_.ForceUnload(UnloadMode::kCloseBox);
+  EXPECT_FALSE(form_.loaded());
+  EXPECT_TRUE(form_.unloaded());
+  EXPECT_THAT(trace_, ElementsAre("Form.Load()"));
+}
+
+}  // namespace
+}  // namespace vellumo::ui

@@ -1,0 +1,143 @@
+#include "platform/ui/transcript.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "platform/faulty_file_system.h"
+#include "platform/mem_file_system.h"
+#include "platform/ui/host.h"
+
+namespace vellumo::ui {
+namespace {
+
+using Json = nlohmann::json;
+constexpr const char* kLog = "/home/user/ui.jsonl";
+
+class TranscriptTest : public ::testing::Test {
+ protected:
+  // The one line the last call appended, parsed back.
+  Json LastLine() {
+    EXPECT_FALSE(fs_.appends().empty());
+    if (fs_.appends().empty()) {
+      return {};
+    }
+    const std::string& line = fs_.appends().back().data;
+    EXPECT_EQ(line.find('\n'), line.size() - 1) << "one line, ended by a line feed";
+    return Json::parse(line);
+  }
+
+  MemFileSystem fs_;
+  Transcript transcript_{fs_, kLog};
+};
+
+TEST_F(TranscriptTest, MessageBoxLineHasExactlyItsFields) {
+  transcript_.MsgBox("Save the\r\nchanges?", kYesNoCancel + kQuestion, "Vellumo", kNo, false);
+  EXPECT_EQ(LastLine(), Json::parse(R"({"kind":"msgbox","title":"Vellumo",
+      "text":"Save the\r\nchanges?","buttons":"YesNoCancel","icon":"question","answer":"No"})"));
+
+  transcript_.MsgBox("Disk full", kAbortRetryIgnore + kCritical + kDefaultButton2, "", kRetry,
+                     true);
+  EXPECT_EQ(LastLine(), Json::parse(R"({"kind":"msgbox","title":"","text":"Disk full",
+      "buttons":"AbortRetryIgnore","icon":"critical","answer":"Retry","defaulted":true})"));
+  EXPECT_EQ(fs_.appends().size(), 2u) << "one write per line";
+  EXPECT_EQ(fs_.appends()[0].path, kLog);
+}
+
+TEST_F(TranscriptTest, NamesEveryButtonStyleAndIcon) {
+  const std::pair<int, const char*> styles[] = {{kOkOnly, "OK"},
+                                                {kOkCancel, "OKCancel"},
+                                                {kAbortRetryIgnore, "AbortRetryIgnore"},
+                                                {kYesNoCancel, "YesNoCancel"},
+                                                {kYesNo, "YesNo"},
+                                                {kRetryCancel, "RetryCancel"}};
+  for (const auto& [style, name] : styles) {
+    transcript_.MsgBox("x", style + kInformation, "t", MsgBoxDefault(style), false);
+    EXPECT_EQ(LastLine()["buttons"], name);
+    EXPECT_EQ(LastLine()["icon"], "information");
+  }
+  transcript_.MsgBox("x", kExclamation, "t", kOk, false);
+  EXPECT_EQ(LastLine()["icon"], "exclamation");
+  transcript_.MsgBox("x", kOkOnly, "t", kOk, false);
+  EXPECT_EQ(LastLine()["icon"], "");
+}
+
+TEST_F(TranscriptTest, InputBoxLine) {
+  transcript_.InputBox("Your name?", "Set-up", "Ann", "Ann Lee", false, false);
+  EXPECT_EQ(LastLine(), Json::parse(R"({"kind":"inputbox","prompt":"Your name?","title":"Set-up",
+      "default":"Ann","answer":"Ann Lee","cancelled":false})"));
+  transcript_.InputBox("Your name?", "Set-up", "Ann", "", true, true);
+  EXPECT_EQ(LastLine(), Json::parse(R"({"kind":"inputbox","prompt":"Your name?","title":"Set-up",
+      "default":"Ann","answer":"","cancelled":true,"defaulted":true})"));
+}
+
+TEST_F(TranscriptTest, FormLineHoldsTheControlsShownWhenItWasShown) {
+  Form form("frmBrowser");
+  form.caption = "Vellumo Browser";
+  Control label{.name = "lblInfo", .kind = ControlKind::kLabel, .caption = "Pick one"};
+  form.Add(label);
+  Control combo{.name = "cboTemplates", .kind = ControlKind::kComboBox, .text = "b.htm"};
+  combo.list = {"a.htm", "b.htm"};
+  combo.list_index = 1;
+  form.Add(combo);
+  form.Add({.name = "chkvCard", .kind = ControlKind::kCheckBox, .caption = "vCard", .value = 1});
+  form.Add({.name = "cmdSend",
+            .kind = ControlKind::kCommandButton,
+            .caption = "Send",
+            .enabled = false});
+  form.Add({.name = "webPreview", .kind = ControlKind::kBrowser, .document = "C:\\p.html"});
+  form.Add({.name = "cmdHidden", .kind = ControlKind::kCommandButton, .visible = false});
+  form.Add({.name = "fraGone", .kind = ControlKind::kFrame, .visible = false});
+  form.Add({.name = "txtInGone", .kind = ControlKind::kTextBox, .container = "fraGone"});
+
+  FormRecord record = FormRecord::Snapshot(form);
+  form["chkvCard"].value = 0;  // later changes do not reach the record
+  record.events = {"cboTemplates.Click 0", "cmdSend.Click"};
+  record.unload = UnloadMode::kCode;
+  transcript_.FormShown(record);
+  EXPECT_EQ(LastLine(), Json::parse(R"({"kind":"form","name":"frmBrowser",
+      "caption":"Vellumo Browser","controls":[
+        {"name":"lblInfo","kind":"label","caption":"Pick one","text":"","enabled":true},
+        {"name":"cboTemplates","kind":"combobox","caption":"","text":"b.htm",
+         "list":["a.htm","b.htm"],"list_index":1,"enabled":true},
+        {"name":"chkvCard","kind":"checkbox","caption":"vCard","text":"","value":1,
+         "enabled":true},
+        {"name":"cmdSend","kind":"commandbutton","caption":"Send","text":"","enabled":false},
+        {"name":"webPreview","kind":"browser","caption":"","text":"","document":"C:\\p.html",
+         "enabled":true}],
+      "events":["cboTemplates.Click 0","cmdSend.Click"],"unload":"code","defaulted":false})"));
+
+  record.unload = UnloadMode::kCloseBox;
+  record.defaulted = true;
+  record.forced = true;
+  transcript_.FormShown(record);
+  Json line = LastLine();
+  EXPECT_EQ(line["unload"], "closebox");
+  EXPECT_EQ(line["defaulted"], true);
+  EXPECT_EQ(line["forced"], true);
+}
+
+TEST_F(TranscriptTest, BadUtf8IsReplacedNotLost) {
+  transcript_.MsgBox("caf\xE9 ok", kOkOnly, "t\xFF", kOk, false);
+  Json line = LastLine();
+  EXPECT_EQ(line["text"], "caf\xEF\xBF\xBD ok");
+  EXPECT_EQ(line["title"], "t\xEF\xBF\xBD");
+  EXPECT_EQ(transcript_.failures(), 0);
+}
+
+TEST(TranscriptFailure, FailedAppendIsCountedNotThrown) {
+  MemFileSystem mem;
+  FaultyFileSystem fs(mem);
+  fs.FailOn("AppendFile", "ui.jsonl", ErrorCode::kDiskFull, 1);
+  Transcript transcript(fs, kLog);
+  EXPECT_NO_THROW(transcript.MsgBox("a", kOkOnly, "t", kOk, false));
+  transcript.MsgBox("b", kOkOnly, "t", kOk, false);
+  EXPECT_EQ(transcript.failures(), 1);
+  EXPECT_THAT(transcript.first_failure(), ::testing::HasSubstr("Disk full"));
+  ASSERT_EQ(mem.appends().size(), 1u);
+  EXPECT_EQ(Json::parse(mem.appends()[0].data)["text"], "b");
+}
+
+}  // namespace
+}  // namespace vellumo::ui

@@ -1,0 +1,35 @@
+// The commands of the vellumo program. Each area adds its subcommands to the command line; a
+// subcommand's callback does its work through the context's platform and sets the exit code:
+// 0 done, 1 failed (the message is on standard error), 2 usage error. A vellumo::Error thrown by
+// a callback is reported by main as a failure.
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include <iosfwd>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "programs/vellumo/real_platform.h"
+
+namespace vellumo::program {
+
+struct CommandContext {
+  std::string home_option;
+  int exit_code = 0;
+  // The platform of the home the command line names, opened on first use.
+  RealPlatform& Platform();
+
+ private:
+  std::unique_ptr<RealPlatform> platform_;
+};
+
+void AddSettingsCommands(CLI::App& app, CommandContext& context);
+void AddRegeditCommand(CLI::App& app, CommandContext& context);
+// send, sendmail, folders, items, show, contacts, transport.
+void AddMailCommands(CLI::App& app, CommandContext& context);
+// compose: the composition engine on one message, for looking at the result.
+void AddComposeCommand(CLI::App& app, CommandContext& context);
+
+}  // namespace vellumo::program

@@ -1,0 +1,7 @@
+#include "programs/vellumo/commands.h"
+
+namespace vellumo::program {
+
+void AddComposeCommand(CLI::App&, CommandContext&) {}
+
+}  // namespace vellumo::program

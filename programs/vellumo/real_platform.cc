@@ -1,0 +1,90 @@
+#include "programs/vellumo/real_platform.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/error.h"
+#include "platform/ui/host_factory.h"
+
+namespace vellumo::program {
+namespace {
+
+std::string EnvValue(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? std::string(value) : std::string();
+}
+
+std::string SelfExe() {
+  std::error_code ec;
+  auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
+  return ec ? std::string("vellumo") : path.string();
+}
+
+std::string Absolute(const std::string& path) {
+  std::error_code ec;
+  auto absolute = std::filesystem::absolute(path, ec);
+  return ec ? path : absolute.lexically_normal().string();
+}
+
+std::string CreateHome(const std::string& home) {
+  std::error_code ec;
+  std::filesystem::create_directories(home, ec);
+  if (ec) throw Error("Cannot create the home folder " + home + ": " + ec.message());
+  return home;
+}
+
+PosixProcessesOptions ProcessOptions(const WinPath& paths) {
+  PosixProcessesOptions options;
+  options.paths = &paths;
+  return options;
+}
+
+// Relative paths in the environment mean the current folder, not the C: drive.
+std::string EnvPath(const char* name) {
+  std::string value = EnvValue(name);
+  return value.empty() ? value : Absolute(value);
+}
+
+}  // namespace
+
+std::string ResolveHome(const std::string& home_option) {
+  if (!home_option.empty()) return Absolute(home_option);
+  if (std::string home = EnvValue("VELLUMO_HOME"); !home.empty()) return Absolute(home);
+  if (std::string data = EnvValue("XDG_DATA_HOME"); !data.empty()) return data + "/vellumo";
+  if (std::string user = EnvValue("HOME"); !user.empty()) return user + "/.local/share/vellumo";
+  throw Error("No home folder: give --home DIR or set VELLUMO_HOME");
+}
+
+std::string CommandLinePath(const std::string& arg) {
+  const bool drive = arg.size() >= 2 && std::isalpha(static_cast<unsigned char>(arg[0])) &&
+                     arg[1] == ':';
+  if (drive || arg.starts_with("\\") || arg == "-") return arg;
+  return Absolute(arg);
+}
+
+RealPlatform::RealPlatform(const std::string& home)
+    : home_(CreateHome(home)),
+      win_path_(PosixFileSystem::DiskPaths(home_)),
+      registry_(std::make_unique<SqliteRegistry>(home_ + "/registry.db")),
+      fs_(win_path_),
+      processes_(SelfExe(), std::filesystem::path(SelfExe()).parent_path().string(),
+                 ProcessOptions(win_path_)) {}
+
+Env& RealPlatform::env() {
+  if (!env_) {
+    ui::HostOptions options;
+    options.ui = EnvValue("VELLUMO_UI");
+    options.answers_file = EnvPath("VELLUMO_ANSWERS");
+    options.log_file = EnvPath("VELLUMO_UI_LOG");
+    options.stdin_is_tty = isatty(STDIN_FILENO) != 0;
+    ui_ = ui::MakeHost(options, fs_);
+    env_ = std::make_unique<Env>(Env{*registry_, fs_, clock_, processes_, system_, *ui_});
+  }
+  return *env_;
+}
+
+}  // namespace vellumo::program

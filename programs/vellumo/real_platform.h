@@ -1,0 +1,51 @@
+// The real platform of one user's home: the SQLite registry, the disk through WinPath, the
+// system clock, processes, system information and the window layer the environment asks for.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/env.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_processes.h"
+#include "platform/posix/posix_system_info.h"
+#include "platform/posix/sqlite_registry.h"
+#include "platform/win_path.h"
+
+namespace vellumo::program {
+
+// Where the user's home is: the --home option, else VELLUMO_HOME, else $XDG_DATA_HOME/vellumo,
+// else ~/.local/share/vellumo.
+std::string ResolveHome(const std::string& home_option);
+
+// A file named on the command line: a Windows path ("C:\x.reg") stays as it is for WinPath; any
+// other path is the user's, relative to the current folder, so it is made absolute.
+std::string CommandLinePath(const std::string& arg);
+
+class RealPlatform {
+ public:
+  // Creates the home folder when missing and opens (or creates) its registry. Throws Error.
+  explicit RealPlatform(const std::string& home);
+  RealPlatform(const RealPlatform&) = delete;
+  RealPlatform& operator=(const RealPlatform&) = delete;
+
+  const std::string& home() const { return home_; }
+  Registry& registry() { return *registry_; }
+  FileSystem& fs() { return fs_; }
+  // The whole platform; the window layer is made on first use from VELLUMO_UI, VELLUMO_ANSWERS
+  // and VELLUMO_UI_LOG.
+  Env& env();
+
+ private:
+  std::string home_;
+  WinPath win_path_;
+  std::unique_ptr<SqliteRegistry> registry_;
+  PosixFileSystem fs_;
+  SystemClock clock_;
+  PosixProcesses processes_;
+  PosixSystemInfo system_;
+  std::unique_ptr<ui::Host> ui_;
+  std::unique_ptr<Env> env_;
+};
+
+}  // namespace vellumo::program
