@@ -1,5 +1,6 @@
 #include "common/compose/neutralise.h"
 
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -23,27 +24,77 @@ bool SwitchOn(const Settings& settings, std::string_view section, std::string_vi
   return settings.GetSetting(kVellumo, section, key, default_value) == "True";
 }
 
-// The rules search the lower-cased text for ASCII tags. Folding A-Z only finds the same matches
-// (the non-ASCII characters that lower-case to ASCII, the Kelvin sign and the dotted capital I,
-// cannot complete any of these tags) and keeps byte offsets equal to those of the original text,
-// which a full lower-casing does not: it may change the length of the text before a match.
-std::string AsciiLower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+// The rules search for ASCII tags in any case, folding A-Z only. That finds the same matches
+// as a full lower-casing (the non-ASCII characters that lower-case to ASCII, the Kelvin sign and
+// the dotted capital I, cannot complete any of these tags) and keeps byte offsets those of the
+// original text, which a full lower-casing does not. The probe folds byte by byte as it compares,
+// so no lowered copy of the text is ever made.
+char AsciiLowerByte(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+bool EqualsFoldedAt(std::string_view text, size_t pos, std::string_view lower_needle) {
+  for (size_t i = 0; i < lower_needle.size(); ++i) {
+    if (AsciiLowerByte(text[pos + i]) != lower_needle[i]) return false;
   }
-  return lower;
+  return true;
 }
 
-// The first occurrence of needle at or after from, remembered between calls whose from never
-// decreases, so that walking a text asks each region once.
+// The first position at or after from where text, A-Z folded to a-z, reads lower_needle (lower-
+// case ASCII, not empty); npos when none. The search jumps with memchr to the needle's first byte
+// that is not a letter, which matches only itself.
+size_t FindNoCase(std::string_view text, std::string_view lower_needle, size_t from) {
+  const size_t m = lower_needle.size();
+  if (from > text.size() || text.size() - from < m) return npos;
+  const size_t last = text.size() - m;  // the last place a match can start
+  size_t anchor = 0;
+  while (anchor < m && IsAsciiLetter(lower_needle[anchor])) ++anchor;
+  if (anchor == m) {
+    for (size_t pos = from; pos <= last; ++pos) {
+      if (EqualsFoldedAt(text, pos, lower_needle)) return pos;
+    }
+    return npos;
+  }
+  const char key = lower_needle[anchor];
+  size_t pos = from;
+  while (pos <= last) {
+    const void* hit = std::memchr(text.data() + pos + anchor, key, last - pos + 1);
+    if (hit == nullptr) return npos;
+    pos = static_cast<size_t>(static_cast<const char*>(hit) - text.data()) - anchor;
+    if (EqualsFoldedAt(text, pos, lower_needle)) return pos;
+    ++pos;
+  }
+  return npos;
+}
+
+// Every occurrence of lower_needle (as FindNoCase reads it), left to right and not overlapping,
+// replaced by with. Unchanged text comes back without a second copy.
+std::string ReplaceNoCase(std::string_view text, std::string_view lower_needle,
+                          std::string_view with) {
+  size_t pos = FindNoCase(text, lower_needle, 0);
+  if (pos == npos) return std::string(text);
+  std::string out;
+  out.reserve(text.size() + text.size() / 8);
+  size_t copied = 0;
+  while (pos != npos) {
+    out.append(text.substr(copied, pos - copied)).append(with);
+    copied = pos + lower_needle.size();
+    pos = FindNoCase(text, lower_needle, copied);
+  }
+  out.append(text.substr(copied));
+  return out;
+}
+
+// The first occurrence of needle (lower-case ASCII, any case in the text) at or after from,
+// remembered between calls whose from never decreases, so that walking a text asks each region
+// once.
 class ForwardFinder {
  public:
   ForwardFinder(std::string_view haystack, std::string_view needle)
       : haystack_(haystack), needle_(needle) {}
   size_t FindFrom(size_t from) {
     if (!known_ || (hit_ != npos && hit_ < from)) {
-      hit_ = haystack_.find(needle_, from);
+      hit_ = FindNoCase(haystack_, needle_, from);
       known_ = true;
     }
     return hit_;
@@ -104,7 +155,6 @@ bool IsLinkStop(char c) {
   }
 }
 
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -140,38 +190,37 @@ std::string WipeoutHtml(std::string_view text) {
 }
 
 std::string ReduceBody(std::string_view text) {
-  const std::string lower = AsciiLower(text);
-  const size_t s = lower.find("<body");
+  const size_t s = FindNoCase(text, "<body", 0);
   if (s == npos) return std::string(text);
-  const size_t g = lower.find('>', s);
+  const size_t g = text.find('>', s);
   // g == 5 only when the text opens with a bare "<body>": nothing to reduce.
   if (g == npos || g == 5) return std::string(text);
-  std::string out(text.substr(0, s));
-  out.append("<BODY>").append(text.substr(g + 1));
+  std::string out;
+  out.reserve(s + 6 + (text.size() - g - 1));
+  out.append(text.substr(0, s)).append("<BODY>").append(text.substr(g + 1));
   return out;
 }
 
 StyleEmptied EmptyStyle(std::string_view text) {
-  const std::string lower = AsciiLower(text);
-  const size_t s = lower.find("<style>");
+  const size_t s = FindNoCase(text, "<style>", 0);
   if (s == npos) return {std::string(text), false};
   // The closing tag of this block: a stray "</style>" before it must not make the text between
   // the two appear twice.
-  const size_t e = lower.find("</style>", s + 7);
+  const size_t e = FindNoCase(text, "</style>", s + 7);
   if (e == npos) return {std::string(text), false};
-  std::string out(text.substr(0, s));
-  out.append("<STYLE></STYLE>").append(text.substr(e + 8));
+  std::string out;
+  out.reserve(s + 15 + (text.size() - e - 8));
+  out.append(text.substr(0, s)).append("<STYLE></STYLE>").append(text.substr(e + 8));
   return {std::move(out), true};
 }
 
 bool SwitchFirstPicture(std::string& text) {
-  const std::string lower = AsciiLower(text);
-  const size_t s = lower.find("<img");
+  const size_t s = FindNoCase(text, "<img", 0);
   if (s == npos) return false;
-  const size_t g = lower.find('>', s + 4);
+  const size_t g = text.find('>', s + 4);
   if (g == npos) return false;
-  const std::string_view tag = std::string_view(lower).substr(s, g - s + 1);
-  if (tag.find("id=rid") == npos && tag.find("alt=") == npos) {
+  const std::string_view tag = std::string_view(text).substr(s, g - s + 1);
+  if (FindNoCase(tag, "id=rid", 0) == npos && FindNoCase(tag, "alt=", 0) == npos) {
     text.replace(s, 4, "<xxxIMG");
   } else {
     text.replace(s, g - s + 1, "<xIMG>");
@@ -183,22 +232,21 @@ bool SwitchFirstPicture(std::string& text) {
 // holds none, so the next match of the repeated switch is the first "<img" after the replacement:
 // the walk goes on from there. The ">" and attribute searches only ever move forward.
 std::string SwitchPictures(std::string_view text) {
-  const std::string lower = AsciiLower(text);
-  ForwardFinder close(lower, ">");
-  ForwardFinder id_rid(lower, "id=rid");
-  ForwardFinder alt(lower, "alt=");
+  ForwardFinder close(text, ">");
+  ForwardFinder id_rid(text, "id=rid");
+  ForwardFinder alt(text, "alt=");
   std::string out;
-  out.reserve(text.size() + text.size() / 8);
   size_t copied = 0;
   size_t from = 0;
   while (true) {
-    const size_t s = lower.find("<img", from);
+    const size_t s = FindNoCase(text, "<img", from);
     if (s == npos) break;
     const size_t g = close.FindFrom(s + 4);
     if (g == npos) break;  // no ">" after this or any later "<img": nothing more to switch
     const size_t r = id_rid.FindFrom(s);
     const size_t a = alt.FindFrom(s);
     const bool drop_whole = (r != npos && r + 6 <= g) || (a != npos && a + 4 <= g);
+    if (copied == 0) out.reserve(text.size() + text.size() / 8);
     out.append(text.substr(copied, s - copied));
     if (drop_whole) {
       out.append("<xIMG>");
@@ -214,16 +262,17 @@ std::string SwitchPictures(std::string_view text) {
 }
 
 bool RestoreFirstPicture(std::string& text) {
-  const size_t s = AsciiLower(text).find("<xxximg");
+  const size_t s = FindNoCase(text, "<xxximg", 0);
   if (s == npos) return false;
   text.replace(s, 7, "<IMG ");
   return true;
 }
 
 // "<xxximg" cannot overlap itself and "<IMG " cannot complete one with its neighbours, so one
-// replace-all pass equals the repeated first-match restore.
+// replace-all pass equals the repeated first-match restore. Ignoring case folds A-Z only: no
+// character outside ASCII folds to one of the tag's letters (the case-folding tests hold this).
 std::string RestorePictures(std::string_view text) {
-  return text::Replace(text, "<xxxIMG", "<IMG ", text::Compare::kText);
+  return ReplaceNoCase(text, "<xxximg", "<IMG ");
 }
 
 std::string WipeoutFontControl(std::string_view text) {
@@ -243,9 +292,9 @@ std::string WipeoutBlockquote(std::string_view text) {
 std::string WipeoutHardRule(std::string_view text) { return text::Replace(text, "<hr", "<xhr"); }
 
 // "xMG" holds no "IMG" and cannot form one with its neighbours, so the repeated first-match
-// replacement is one replace-all pass.
+// replacement is one replace-all pass. As for the restore, only A-Z fold onto the letters.
 std::string SwitchOffWordPictures(std::string_view text) {
-  return text::Replace(text, "IMG", "xMG", text::Compare::kText);
+  return ReplaceNoCase(text, "img", "xMG");
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -169,6 +169,136 @@ TEST(WordPictures, EveryImgInAnyCaseBecomesXmg) {
             "<xMG src=a.gif><xMG><xMG alt=x>xMGxMG see Imagery");
 }
 
+namespace reference {
+
+// The tag rules as first written: search a lowered copy of the text (A-Z folded), and restore
+// or switch off pictures with the text module's case-insensitive replace.
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+std::string ReduceBody(std::string_view text) {
+  const std::string lower = Lower(text);
+  const size_t s = lower.find("<body");
+  if (s == std::string::npos) return std::string(text);
+  const size_t g = lower.find('>', s);
+  if (g == std::string::npos || g == 5) return std::string(text);
+  return std::string(text.substr(0, s)) + "<BODY>" + std::string(text.substr(g + 1));
+}
+
+StyleEmptied EmptyStyle(std::string_view text) {
+  const std::string lower = Lower(text);
+  const size_t s = lower.find("<style>");
+  if (s == std::string::npos) return {std::string(text), false};
+  const size_t e = lower.find("</style>", s + 7);
+  if (e == std::string::npos) return {std::string(text), false};
+  return {std::string(text.substr(0, s)) + "<STYLE></STYLE>" + std::string(text.substr(e + 8)),
+          true};
+}
+
+bool SwitchFirstPicture(std::string& text) {
+  const std::string lower = Lower(text);
+  const size_t s = lower.find("<img");
+  if (s == std::string::npos) return false;
+  const size_t g = lower.find('>', s + 4);
+  if (g == std::string::npos) return false;
+  const std::string tag = lower.substr(s, g - s + 1);
+  if (tag.find("id=rid") == std::string::npos && tag.find("alt=") == std::string::npos) {
+    text.replace(s, 4, "<xxxIMG");
+  } else {
+    text.replace(s, g - s + 1, "<xIMG>");
+  }
+  return true;
+}
+
+std::string RestorePictures(std::string_view text) {
+  return text::Replace(text, "<xxxIMG", "<IMG ", text::Compare::kText);
+}
+
+std::string SwitchOffWordPictures(std::string_view text) {
+  return text::Replace(text, "IMG", "xMG", text::Compare::kText);
+}
+
+}  // namespace reference
+
+TEST(TagRules, EqualTheRulesOnALoweredCopyAndTheUnicodeCaseInsensitiveReplace) {
+  // Characters that fold or lower-case to ASCII, or change length when they do, sit among the
+  // tags: the Kelvin sign, long s, dotted and dotless i, and invalid bytes.
+  const std::vector<std::string> pieces = {"<img",
+                                           "<IMG",
+                                           "<iMg",
+                                           ">",
+                                           " alt=",
+                                           " ALT=",
+                                           "id=rid",
+                                           "ID=Rid",
+                                           "<body",
+                                           "<BODY",
+                                           "<bOdY ",
+                                           "<style>",
+                                           "<STYLE>",
+                                           "</style>",
+                                           "</STYLE>",
+                                           "<xxxIMG",
+                                           "<XXXimg",
+                                           "<xxx",
+                                           "img",
+                                           "IMG",
+                                           "i",
+                                           "mg",
+                                           "<",
+                                           "x",
+                                           " ",
+                                           "\xC3\xA9",
+                                           "\xE2\x84\xAA",
+                                           "\xC5\xBF",
+                                           "\xC4\xB0",
+                                           "\xC4\xB1",
+                                           "\x80",
+                                           "\xE2\x82",
+                                           "<x\xC3\x97xIMG",
+                                           "<xxx\xC4\xB0MG"};
+  std::mt19937 rng(20261208);
+  for (int round = 0; round < 4000; ++round) {
+    const std::string text = RandomTagSoup(rng, pieces, 1 + static_cast<int>(rng() % 40));
+    ASSERT_EQ(ReduceBody(text), reference::ReduceBody(text)) << text;
+    const StyleEmptied emptied = EmptyStyle(text);
+    const StyleEmptied expected = reference::EmptyStyle(text);
+    ASSERT_EQ(emptied.text, expected.text) << text;
+    ASSERT_EQ(emptied.style_found, expected.style_found) << text;
+    ASSERT_EQ(SwitchPictures(text), Repeat(text, reference::SwitchFirstPicture)) << text;
+    ASSERT_EQ(RestorePictures(text), reference::RestorePictures(text)) << text;
+    ASSERT_EQ(SwitchOffWordPictures(text), reference::SwitchOffWordPictures(text)) << text;
+  }
+}
+
+TEST(TagRules, NoCharacterBeyondAsciiFoldsOntoATagLetter) {
+  // The picture rules ignore case by folding A-Z only; that equals full case folding as long as
+  // nothing outside ASCII folds onto a letter of "<xxximg" (the Kelvin sign folds to "k", the long
+  // s to "s": neither is one).
+  for (char32_t cp = 0x80; cp <= 0x10FFFF; ++cp) {
+    if (cp >= 0xD800 && cp <= 0xDFFF) continue;
+    std::string utf8;
+    if (cp < 0x800) {
+      utf8 = {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))};
+    } else if (cp < 0x10000) {
+      utf8 = {static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
+              static_cast<char>(0x80 | (cp & 0x3F))};
+    } else {
+      utf8 = {static_cast<char>(0xF0 | (cp >> 18)), static_cast<char>(0x80 | ((cp >> 12) & 0x3F)),
+              static_cast<char>(0x80 | ((cp >> 6) & 0x3F)), static_cast<char>(0x80 | (cp & 0x3F))};
+    }
+    const std::string folded = text::FoldCase(utf8);
+    if (folded.size() != 1) continue;
+    EXPECT_EQ(std::string_view("<xim>g").find(folded[0]), std::string_view::npos)
+        << "U+" << std::hex << static_cast<uint32_t>(cp);
+  }
+}
+
 // ---------------------------------------------------------------------------------------------
 
 TEST_F(RulesTest, OnlyTheBlockquoteRuleIsOnByDefault) {

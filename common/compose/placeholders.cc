@@ -1,9 +1,15 @@
 #include "common/compose/placeholders.h"
 
+#include <algorithm>
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <map>
 #include <span>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "common/compose/fill_tables.h"
 #include "common/text/text.h"
@@ -39,50 +45,194 @@ class Values {
   std::map<std::pair<std::string, std::string>, std::string> cache_;
 };
 
-std::string Fill(std::string text, const FieldFill& field, Values& values) {
-  std::string with(field.prefix);
-  with.append(values.Get(field));
-  return text::Replace(text, field.find, with);
-}
-
-std::string FillAll(std::string text, std::span<const FieldFill> fields, Values& values) {
-  for (const FieldFill& field : fields) text = Fill(std::move(text), field, values);
-  return text;
-}
-
-std::string ReplaceAll(std::string text, std::span<const Replacement> replacements) {
-  for (const Replacement& r : replacements) text = text::Replace(text, r.find, r.with);
-  return text;
-}
-
-std::string FillFamily(std::string text, const EmptyLineFamily& family, Values& values) {
-  const bool empty = values.Get(kAdminSettings, family.key).empty();
-  if (empty) text = ReplaceAll(std::move(text), family.patterns);
-  text = FillAll(std::move(text), family.fills, values);
-  if (!family.label.find.empty()) {
-    text = empty ? text::Replace(text, family.label.find, "")
-                 : Fill(std::move(text), family.label, values);
+// The text under fill, as hot parts that the steps rewrite and, between them, cold stretches of
+// the input that no step has had to touch yet. A long message sits between the template's
+// placeholders and the signature's, so most steps would otherwise copy the whole message only to
+// change a few hundred bytes around it.
+//
+// Replacing in each hot part alone equals replacing in the whole text whenever no byte-wise
+// occurrence of the pattern reaches into a cold stretch: the occurrences are then the same, and
+// so is the left-to-right choice among them. Cold stretches start and end with ASCII bytes, so no
+// character straddles a cut and the character-boundary checks read the same in a part as in the
+// whole. A cold stretch that an occurrence may reach joins its neighbours first (once).
+class FillText {
+ public:
+  explicit FillText(std::string_view text) {
+    size_t hot_from = 0;
+    for (const auto& [from, to] : ColdStretches(text)) {
+      hot_.emplace_back(text.substr(hot_from, from - hot_from));
+      cold_.push_back(Cold{text.substr(from, to - from)});
+      hot_from = to;
+    }
+    hot_.emplace_back(text.substr(hot_from));
   }
-  return text;
+
+  void Replace(std::string_view find, std::string_view with) {
+    if (find.empty()) return;
+    for (size_t i = 0; i < cold_.size();) {
+      if (!Reaches(i, find)) {
+        ++i;
+        continue;
+      }
+      hot_[i].append(cold_[i].text).append(hot_[i + 1]);
+      hot_.erase(hot_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
+      cold_.erase(cold_.begin() + static_cast<std::ptrdiff_t>(i));
+    }
+    // No byte-wise occurrence, no occurrence of whole characters: skip the copy.
+    for (std::string& hot : hot_) {
+      if (hot.find(find) != std::string::npos) hot = text::Replace(hot, find, with);
+    }
+  }
+
+  std::string Take() && {
+    if (cold_.empty()) return std::move(hot_[0]);
+    size_t size = 0;
+    for (size_t j = 0; j < Pieces(); ++j) size += Piece(j).size();
+    std::string out;
+    out.reserve(size);
+    for (size_t j = 0; j < Pieces(); ++j) out.append(Piece(j));
+    return out;
+  }
+
+ private:
+  // Room around each "#]" for what a pattern holds before and after it (the longest is a link
+  // repair of about a hundred bytes), and the least length worth keeping cold. Only speed depends
+  // on these, never the result.
+  static constexpr size_t kRoomBefore = 192;
+  static constexpr size_t kRoomAfter = 64;
+  static constexpr size_t kMinCold = 4096;
+
+  enum Known : uint8_t { kUnknown, kYes, kNo };
+  struct Cold {
+    std::string_view text;  // in the caller's text, which outlives the fill
+    std::array<Known, 256> has{};
+  };
+
+  // The stretches far from every "#]", each starting and ending with an ASCII byte.
+  static std::vector<std::pair<size_t, size_t>> ColdStretches(std::string_view text) {
+    std::vector<std::pair<size_t, size_t>> cold;
+    auto add = [&](size_t from, size_t to) {
+      while (from < to && static_cast<unsigned char>(text[from]) >= 0x80) ++from;
+      while (to > from && static_cast<unsigned char>(text[to - 1]) >= 0x80) --to;
+      if (to - from >= kMinCold) cold.emplace_back(from, to);
+    };
+    size_t hot_end = 0;
+    for (size_t pos = text.find("#]"); pos != std::string_view::npos;
+         pos = text.find("#]", pos + 2)) {
+      const size_t from = pos > kRoomBefore ? pos - kRoomBefore : 0;
+      if (from > hot_end) add(hot_end, from);
+      hot_end = std::max(hot_end, std::min(text.size(), pos + 2 + kRoomAfter));
+    }
+    if (text.size() > hot_end) add(hot_end, text.size());
+    return cold;
+  }
+
+  // Pieces in text order: hot 0, cold 0, hot 1, ..., hot n.
+  size_t Pieces() const { return hot_.size() + cold_.size(); }
+  std::string_view Piece(size_t j) const {
+    return j % 2 == 0 ? std::string_view(hot_[j / 2]) : cold_[j / 2].text;
+  }
+
+  // Up to n bytes of the text just before / just after piece j.
+  std::string Before(size_t j, size_t n) const {
+    std::string out;
+    while (j > 0 && out.size() < n) {
+      const std::string_view piece = Piece(--j);
+      const size_t take = std::min(piece.size(), n - out.size());
+      out.insert(0, piece.substr(piece.size() - take));
+    }
+    return out;
+  }
+  std::string After(size_t j, size_t n) const {
+    std::string out;
+    while (++j < Pieces() && out.size() < n) {
+      out.append(Piece(j).substr(0, n - out.size()));
+    }
+    return out;
+  }
+
+  // Whether a byte-wise occurrence of find may overlap cold stretch i. One that does lies within
+  // it or across one of its ends, since the stretch is longer than find.
+  bool Reaches(size_t i, std::string_view find) {
+    Cold& cold = cold_[i];
+    if (find.size() >= cold.text.size()) return true;
+    const size_t keep = find.size() - 1;
+    if (keep > 0) {
+      std::string joint = Before(2 * i + 1, keep);
+      joint.append(cold.text.substr(0, keep));
+      if (joint.find(find) != std::string::npos) return true;
+      joint.assign(cold.text.substr(cold.text.size() - keep));
+      joint.append(After(2 * i + 1, keep));
+      if (joint.find(find) != std::string::npos) return true;
+    }
+    for (char c : find) {
+      const auto b = static_cast<unsigned char>(c);
+      if (cold.has[b] == kUnknown) {
+        cold.has[b] = std::memchr(cold.text.data(), b, cold.text.size()) != nullptr ? kYes : kNo;
+      }
+      if (cold.has[b] == kNo) return false;
+    }
+    return cold.text.find(find) != std::string_view::npos;
+  }
+
+  std::vector<std::string> hot_;
+  std::vector<Cold> cold_;
+};
+
+// An empty find or a find that does not occur leaves the text as it is, without a copy.
+void ReplaceIn(std::string& text, std::string_view find, std::string_view with) {
+  if (find.empty() || text.find(find) == std::string::npos) return;
+  text = text::Replace(text, find, with);
 }
 
-std::string FillEmptyStringFamily(std::string text, const EmptyStringFamily& family,
-                                  Values& values) {
+void Fill(FillText& text, const FieldFill& field, Values& values) {
+  const std::string& value = values.Get(field);
+  if (field.prefix.empty()) {
+    text.Replace(field.find, value);
+    return;
+  }
+  std::string with(field.prefix);
+  with.append(value);
+  text.Replace(field.find, with);
+}
+
+void FillAll(FillText& text, std::span<const FieldFill> fields, Values& values) {
+  for (const FieldFill& field : fields) Fill(text, field, values);
+}
+
+void ReplaceAll(FillText& text, std::span<const Replacement> replacements) {
+  for (const Replacement& r : replacements) text.Replace(r.find, r.with);
+}
+
+void FillFamily(FillText& text, const EmptyLineFamily& family, Values& values) {
+  const bool empty = values.Get(kAdminSettings, family.key).empty();
+  if (empty) ReplaceAll(text, family.patterns);
+  FillAll(text, family.fills, values);
+  if (!family.label.find.empty()) {
+    if (empty) {
+      text.Replace(family.label.find, "");
+    } else {
+      Fill(text, family.label, values);
+    }
+  }
+}
+
+void FillEmptyStringFamily(FillText& text, const EmptyStringFamily& family, Values& values) {
   const std::string& value = values.Get(kAdminSettings, family.key);
   if (value.empty()) {
     for (const EmptyStringSetting& s : family.settings) {
-      text = text::Replace(text, values.Get(kAdminSettings, s.find_key, s.find_default),
-                           values.Get(kAdminSettings, s.with_key, s.with_default));
+      text.Replace(values.Get(kAdminSettings, s.find_key, s.find_default),
+                   values.Get(kAdminSettings, s.with_key, s.with_default));
     }
   }
-  return text::Replace(text, family.placeholder, value);
+  text.Replace(family.placeholder, value);
 }
 
 std::string Substitute(std::string text, Values& values) {
   for (const UserSubstitution& pair : kUserSubstitutions) {
     const std::string& code = values.Get(kTemplateSettings, pair.code_key);
     const std::string& swap = values.Get(kTemplateSettings, pair.swap_key);
-    if (!code.empty() && !swap.empty()) text = text::Replace(text, code, swap);
+    if (!code.empty() && !swap.empty()) ReplaceIn(text, code, swap);
   }
   return text;
 }
@@ -94,31 +244,34 @@ std::string FillCompositionPlaceholders(const Settings& settings, std::string_vi
   const std::string quote = values.IsTrue(kUserSettings, "SendQuote")
                                 ? values.Get(kUserSettings, "SendQuoteString")
                                 : std::string();
-  std::string text = text::Replace(text_in, "[#SigQuote#]", quote);
-  if (values.IsTrue(kUserSettings, "RTFOnly")) text = text::Replace(text, "file://", "http://");
-  text = FillAll(std::move(text), kCompositionNameFields, values);
-  text = FillFamily(std::move(text), kPositionFamily, values);
-  text = FillFamily(std::move(text), kTelephoneFamily, values);
-  text = FillFamily(std::move(text), kFaxFamily, values);
-  text = FillAll(std::move(text), kAddressFields, values);
-  text = FillFamily(std::move(text), kCellFamily, values);
-  text = FillAll(std::move(text), kCompositionOtherFields, values);
+  FillText text(text_in);
+  text.Replace("[#SigQuote#]", quote);
+  if (values.IsTrue(kUserSettings, "RTFOnly")) text.Replace("file://", "http://");
+  FillAll(text, kCompositionNameFields, values);
+  FillFamily(text, kPositionFamily, values);
+  FillFamily(text, kTelephoneFamily, values);
+  FillFamily(text, kFaxFamily, values);
+  FillAll(text, kAddressFields, values);
+  FillFamily(text, kCellFamily, values);
+  FillAll(text, kCompositionOtherFields, values);
   if (values.IsTrue(kAdminSettings, "WipeoutRemoveConvertedBR")) {
-    text = text::Replace(text, "<BR>\r\n<BR>", "\r\n<BR>");
+    text.Replace("<BR>\r\n<BR>", "\r\n<BR>");
   }
-  return Fill(std::move(text), kBackgroundColourField, values);
+  Fill(text, kBackgroundColourField, values);
+  return std::move(text).Take();
 }
 
 std::string FillSignatureFilePlaceholders(const Settings& settings, std::string_view text_in) {
   Values values(settings);
-  std::string text = FillAll(std::string(text_in), kSignatureFileFirstFields, values);
-  text = FillEmptyStringFamily(std::move(text), kSignatureFileFax, values);
-  text = FillEmptyStringFamily(std::move(text), kSignatureFileCell, values);
-  text = FillAll(std::move(text), kSignatureFileLinkFields, values);
-  text = FillAll(std::move(text), kAddressFields, values);
-  text = FillAll(std::move(text), kSignatureFileRtfAddressFields, values);
-  text = ReplaceAll(std::move(text), kSignatureFileLeftovers);
-  return Substitute(std::move(text), values);
+  FillText text(text_in);
+  FillAll(text, kSignatureFileFirstFields, values);
+  FillEmptyStringFamily(text, kSignatureFileFax, values);
+  FillEmptyStringFamily(text, kSignatureFileCell, values);
+  FillAll(text, kSignatureFileLinkFields, values);
+  FillAll(text, kAddressFields, values);
+  FillAll(text, kSignatureFileRtfAddressFields, values);
+  ReplaceAll(text, kSignatureFileLeftovers);
+  return Substitute(std::move(text).Take(), values);
 }
 
 std::string ApplyUserSubstitutions(const Settings& settings, std::string_view text) {

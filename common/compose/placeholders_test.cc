@@ -2,9 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+#include <random>
+#include <span>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "common/compose/fill_tables.h"
 #include "common/settings/settings.h"
+#include "common/text/text.h"
 #include "platform/error.h"
 #include "platform/mem_registry.h"
 
@@ -227,6 +234,221 @@ TEST_F(FillTest, UserSubstitutionsRunInOrderOnlyForCompletePairs) {
   EXPECT_EQ(SigFile("[#SigOrganizationName#]"), "C Ltd");
   // The composition fill does not substitute: the composition does that before it.
   EXPECT_EQ(Compose("[#SigOrganizationName#]"), "A Ltd");
+}
+
+// ---------------------------------------------------------------------------------------------
+// The fills against the plain chain of replace-alls they stand for: each step a whole-text
+// replace in table order. The fills skip steps and leave stretches far from any placeholder
+// alone; none of that may change a byte.
+
+namespace reference {
+
+class Values {
+ public:
+  explicit Values(const Settings& settings) : settings_(settings) {}
+  std::string Get(std::string_view section, std::string_view key, std::string_view dflt = {}) {
+    return settings_.GetSetting("Vellumo", section, key, dflt);
+  }
+  std::string Get(const FieldFill& f) { return Get(f.section, f.key, f.default_value); }
+  bool IsTrue(std::string_view section, std::string_view key) {
+    return Get(section, key, "False") == "True";
+  }
+
+ private:
+  const Settings& settings_;
+};
+
+std::string Fill(const std::string& text, const FieldFill& f, Values& v) {
+  return text::Replace(text, f.find, std::string(f.prefix) + v.Get(f));
+}
+std::string FillAll(std::string text, std::span<const FieldFill> fields, Values& v) {
+  for (const FieldFill& f : fields) text = Fill(text, f, v);
+  return text;
+}
+std::string Family(std::string text, const EmptyLineFamily& family, Values& v) {
+  const bool empty = v.Get(kAdminSettings, family.key).empty();
+  if (empty) {
+    for (const Replacement& r : family.patterns) text = text::Replace(text, r.find, r.with);
+  }
+  text = FillAll(text, family.fills, v);
+  if (family.label.find.empty()) return text;
+  return empty ? text::Replace(text, family.label.find, "") : Fill(text, family.label, v);
+}
+std::string EmptyStrings(std::string text, const EmptyStringFamily& family, Values& v) {
+  const std::string value = v.Get(kAdminSettings, family.key);
+  if (value.empty()) {
+    for (const EmptyStringSetting& s : family.settings) {
+      text = text::Replace(text, v.Get(kAdminSettings, s.find_key, s.find_default),
+                           v.Get(kAdminSettings, s.with_key, s.with_default));
+    }
+  }
+  return text::Replace(text, family.placeholder, value);
+}
+std::string Substitute(std::string text, Values& v) {
+  for (const UserSubstitution& pair : kUserSubstitutions) {
+    const std::string code = v.Get(kTemplateSettings, pair.code_key);
+    const std::string swap = v.Get(kTemplateSettings, pair.swap_key);
+    if (!code.empty() && !swap.empty()) text = text::Replace(text, code, swap);
+  }
+  return text;
+}
+
+std::string Composition(const Settings& settings, std::string text) {
+  Values v(settings);
+  const std::string quote =
+      v.IsTrue(kUserSettings, "SendQuote") ? v.Get(kUserSettings, "SendQuoteString") : "";
+  text = text::Replace(text, "[#SigQuote#]", quote);
+  if (v.IsTrue(kUserSettings, "RTFOnly")) text = text::Replace(text, "file://", "http://");
+  text = FillAll(text, kCompositionNameFields, v);
+  text = Family(text, kPositionFamily, v);
+  text = Family(text, kTelephoneFamily, v);
+  text = Family(text, kFaxFamily, v);
+  text = FillAll(text, kAddressFields, v);
+  text = Family(text, kCellFamily, v);
+  text = FillAll(text, kCompositionOtherFields, v);
+  if (v.IsTrue(kAdminSettings, "WipeoutRemoveConvertedBR")) {
+    text = text::Replace(text, "<BR>\r\n<BR>", "\r\n<BR>");
+  }
+  return Fill(text, kBackgroundColourField, v);
+}
+
+std::string SignatureFile(const Settings& settings, std::string text) {
+  Values v(settings);
+  text = FillAll(text, kSignatureFileFirstFields, v);
+  text = EmptyStrings(text, kSignatureFileFax, v);
+  text = EmptyStrings(text, kSignatureFileCell, v);
+  text = FillAll(text, kSignatureFileLinkFields, v);
+  text = FillAll(text, kAddressFields, v);
+  text = FillAll(text, kSignatureFileRtfAddressFields, v);
+  for (const Replacement& r : kSignatureFileLeftovers) text = text::Replace(text, r.find, r.with);
+  return Substitute(text, v);
+}
+
+}  // namespace reference
+
+// Every pattern and placeholder the fills know, the keys they read, and pieces that cut patterns
+// short, join them, or put non-ASCII and invalid UTF-8 around them.
+struct FillVocabulary {
+  std::vector<std::string> pieces = {"#]", "[#", "[#Sig", "<BR>", "<br>", "\r\n", " ", "</FONT>",
+                                     "\xC3\xA9", "\x80", "\xE2\x82", "\xF0\x9F\x98", "x", "Tel:",
+                                     // Patterns without "#]", more often.
+                                     "FAX", "CELL", "ACME", "file://", "<BR>\r\n<BR>", "FAX",
+                                     "CELL", "ACME", "file://", "<BR>\r\n<BR>",
+                                     "\x80<BR>\r\n<BR>\xC3"};
+  std::vector<std::pair<std::string, std::string>> keys;  // section, key
+
+  FillVocabulary() {
+    auto fields = [&](std::span<const FieldFill> list) {
+      for (const FieldFill& f : list) {
+        pieces.emplace_back(f.find);
+        keys.emplace_back(f.section, f.key);
+      }
+    };
+    for (auto list :
+         {kAddressFields, kCompositionNameFields, kCompositionOtherFields,
+          kSignatureFileFirstFields, kSignatureFileLinkFields, kSignatureFileRtfAddressFields}) {
+      fields(list);
+    }
+    for (const EmptyLineFamily* family :
+         {&kPositionFamily, &kTelephoneFamily, &kFaxFamily, &kCellFamily}) {
+      for (const Replacement& r : family->patterns) pieces.emplace_back(r.find);
+      fields(family->fills);
+      keys.emplace_back(kAdminSettings, family->key);
+      if (!family->label.find.empty()) fields(std::span(&family->label, 1));
+    }
+    fields(std::span(&kBackgroundColourField, 1));
+    for (const EmptyStringFamily* family : {&kSignatureFileFax, &kSignatureFileCell}) {
+      for (const EmptyStringSetting& s : family->settings) {
+        pieces.emplace_back(s.find_default);
+        keys.emplace_back(kAdminSettings, s.find_key);
+        keys.emplace_back(kAdminSettings, s.with_key);
+      }
+    }
+    for (const UserSubstitution& pair : kUserSubstitutions) {
+      keys.emplace_back(kTemplateSettings, pair.code_key);
+      keys.emplace_back(kTemplateSettings, pair.swap_key);
+    }
+  }
+
+  std::string Piece(std::mt19937& rng) const { return pieces[rng() % pieces.size()]; }
+  std::string Value(std::mt19937& rng) const {
+    std::string value;
+    for (int n = static_cast<int>(rng() % 3); n >= 0; --n) value += Piece(rng);
+    return value;
+  }
+  // Long plain text (a message), which the fills leave alone when no pattern reaches into it.
+  std::string Filler(std::mt19937& rng) const {
+    const std::string line = rng() % 2 ? "plain mail text \xC3\xA9 " : "\x80<p>ACME x</p>";
+    std::string filler;
+    for (size_t size = 4000 + rng() % 8000; filler.size() < size;) {
+      filler += line;
+      if (rng() % 1000 == 0) filler += Piece(rng);
+    }
+    return filler;
+  }
+  // Pieces, padding of any length, and long plain text with a piece near each of its edges: those
+  // edges lie some 64 bytes after a "#]" and some 192 bytes before one.
+  std::string Text(std::mt19937& rng) const {
+    std::string text;
+    for (int n = static_cast<int>(rng() % 16); n >= 0; --n) {
+      switch (rng() % 3) {
+        case 0:
+          text += Piece(rng);
+          break;
+        case 1:
+          text.append(rng() % 260, 'y').append(Piece(rng));
+          break;
+        default:
+          text.append("#]").append(54 + rng() % 14, 'y').append(Piece(rng));
+          text.append(Filler(rng)).append(Piece(rng));
+          text.append(176 + rng() % 20, 'y').append("#]");
+      }
+    }
+    return text;
+  }
+};
+
+TEST_F(FillTest, FillsEqualThePlainChainOfReplacements) {
+  const FillVocabulary vocabulary;
+  std::mt19937 rng(20261208);
+  for (int round = 0; round < 400; ++round) {
+    MemRegistry registry;
+    Settings settings(registry);
+    for (const auto& [section, key] : vocabulary.keys) {
+      if (rng() % 3 != 0) settings.SaveSetting("Vellumo", section, key, vocabulary.Value(rng));
+    }
+    for (auto key : {"SendQuote", "RTFOnly"}) {
+      settings.SaveSetting("Vellumo", "User Settings", key, rng() % 2 ? "True" : "False");
+    }
+    settings.SaveSetting("Vellumo", "User Settings", "SendQuoteString", vocabulary.Value(rng));
+    settings.SaveSetting("Vellumo", "Admin Settings", "WipeoutRemoveConvertedBR",
+                         rng() % 2 ? "True" : "False");
+    const std::string text = vocabulary.Text(rng);
+    ASSERT_EQ(FillCompositionPlaceholders(settings, text), reference::Composition(settings, text))
+        << "round " << round;
+    ASSERT_EQ(FillSignatureFilePlaceholders(settings, text),
+              reference::SignatureFile(settings, text))
+        << "round " << round;
+    reference::Values values(settings);
+    ASSERT_EQ(ApplyUserSubstitutions(settings, text), reference::Substitute(text, values))
+        << "round " << round;
+  }
+}
+
+TEST_F(FillTest, APatternAcrossTheEdgeOfALongMessageStillMatches) {
+  // Placeholders far apart leave the message between them alone, unless a pattern reaches in.
+  const std::string message(20000, 'm');
+  Admin("SigTelephone", "");
+  Admin("SigFullname", "Jo");
+  Admin("WipeoutRemoveConvertedBR", "True");
+  EXPECT_EQ(Compose("[#SigFullname#]" + message + "<BR>\r\n<BR>" + message + "[#SigFullname#]"),
+            "Jo" + message + "\r\n<BR>" + message + "Jo");
+  // Converted breaks astride where the message would be left alone.
+  EXPECT_EQ(Compose("[#SigFullname#]" + std::string(62, 'x') + "<BR>\r\n<BR>" + message),
+            "Jo" + std::string(62, 'x') + "\r\n<BR>" + message);
+  // A value brings in the start of a pattern whose end is in the text.
+  Admin("SigFullname", "Tel: [#SigTelephone");
+  EXPECT_EQ(Compose("[#SigFullname#]#]<BR>" + message), message);
 }
 
 }  // namespace

@@ -1,0 +1,334 @@
+#include "common/compose/create_html_body.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "common/compose/body_text.h"
+#include "common/compose/date_line.h"
+#include "common/compose/neutralise.h"
+#include "common/compose/placeholders.h"
+#include "common/text/text.h"
+#include "platform/error.h"
+
+namespace vellumo::compose {
+namespace {
+
+constexpr std::string_view kAdmin = "Admin Settings";
+constexpr std::string_view kUser = "User Settings";
+
+constexpr std::string_view kWhere = "CreateHTMLBody";
+constexpr std::string_view kGeneralLabel = "CreateHTM_Err";
+constexpr std::string_view kSignatureLabel = "Signature_Err";
+constexpr std::string_view kTemplateWhere = "CreateHTMLBody- error in htm file";
+constexpr std::string_view kTemplateLabel = "NoFile_Err";
+constexpr std::string_view kWordWhere = "CreateHTMLBody- error in Word htm file";
+constexpr std::string_view kWordLabel = "WordFileOpen_Err";
+constexpr std::string_view kMarketingWhere = "CreateHTMLBody- eMarketing error";
+constexpr std::string_view kMarketingLabel = "eMarketing_Err";
+constexpr std::string_view kWordWorkFile = "\\GetMyHtml.htm";
+
+bool StartsWith(std::string_view s, std::string_view prefix) {
+  return s.substr(0, prefix.size()) == prefix;
+}
+
+// The format the word editor saves in for its version: none for versions it cannot save as HTML.
+std::optional<int> WordSaveFormat(std::string_view version) {
+  if (StartsWith(version, "9")) return mail::kWordFormatHtml;
+  if (StartsWith(version, "10") || StartsWith(version, "8")) return mail::kWordFormatFilteredHtml;
+  return std::nullopt;
+}
+
+}  // namespace
+
+// One run of CreateHTMLBody with its working values. A method that returns false has logged its
+// failure; the run then returns the incoming message.
+class Composition {
+ public:
+  Composition(Composer& composer, std::string_view message, std::string& template_path,
+              SendState& state)
+      : composer_(composer),
+        deps_(composer.deps_),
+        incoming_(message),
+        text_(message),
+        template_path_(template_path),
+        state_(state) {}
+
+  std::string Run() {
+    // A refusal left from an earlier send must not cancel this one when a stage fails early.
+    state_.ScriptCancelled = false;
+    if (!General([&] { CheckTemplateExists(); })) return Incoming();
+    WriteBeforeDump(deps_.settings, deps_.fs, deps_.log, state_.ApplicationPath, text_);
+    if (!General([&] { InsertDateLine(); })) return Incoming();
+    text_ = ApplyUserTextRules(deps_.settings, deps_.fs, deps_.log, state_.ApplicationPath,
+                               std::move(text_));
+    ProbeFormat();
+    if (!HandleFormat()) return Incoming();
+    if (!General([&] { FormatWarning(); })) return Incoming();
+    if (!Guard(deps_.log, kWhere, kSignatureLabel, [&] { AddSignature(); })) return Incoming();
+    state_.ScriptCancelled = false;
+    if (!Guard(deps_.log, kTemplateWhere, kTemplateLabel,
+               [&] { template_ = ReadFileLines(deps_.fs, template_path_, text::kCrLf); })) {
+      return Incoming();
+    }
+    bool refused = false;
+    if (!General([&] { refused = !ScriptAccepted(); })) return Incoming();
+    if (refused) return std::move(template_);
+    std::string result;
+    if (!General([&] { result = Merge(); })) return Incoming();
+    if (!ContactAndMarketing(result)) return Incoming();
+    if (!General([&] {
+          result = FillCompositionPlaceholders(deps_.settings,
+                                               ApplyUserSubstitutions(deps_.settings, result));
+        })) {
+      return Incoming();
+    }
+    return result;
+  }
+
+ private:
+  std::string Incoming() const { return std::string(incoming_); }
+
+  bool General(const std::function<void()>& step) {
+    return Guard(deps_.log, kWhere, kGeneralLabel, step);
+  }
+
+  mail::MailItem& Item() {
+    if (!state_.CurrentItem) throw Error(ErrorCode::kObjectNotSet, "CurrentItem");
+    return *state_.CurrentItem;
+  }
+
+  std::string Setting(std::string_view section, std::string_view key,
+                      std::string_view default_value) {
+    return deps_.settings.GetSetting(kVellumo, section, key, default_value);
+  }
+
+  // The fallback takes the path from the folder it listed, so an unset folder setting does not
+  // leave a path that points nowhere.
+  void CheckTemplateExists() {
+    if (deps_.fs.FileExists(template_path_)) return;
+    const std::string folder = Setting(kAdmin, "HTM Files Path", "C:\\temp");
+    template_path_ = folder + "\\" + deps_.windows.FirstTemplateFile(folder);
+  }
+
+  void InsertDateLine() {
+    const std::string prefix =
+        DateLinePrefix(ReadDateLineSettings(deps_.settings), deps_.clock.Now());
+    if (!prefix.empty()) text_.insert(0, prefix);
+  }
+
+  void ProbeFormat() {
+    try {
+      html_length_ = Item().HTMLBody().size();
+      if (*html_length_ == 0) is_word_mail_ = GetInspector().IsWordMail();
+    } catch (const std::exception&) {  // an unknown format is handled below, not an error
+      format_known_ = false;
+      format_warn_ = true;
+    }
+  }
+
+  mail::Inspector& GetInspector() {
+    std::shared_ptr<mail::Inspector> inspector = Item().GetInspector();
+    if (!inspector) throw Error(ErrorCode::kObjectNotSet, "GetInspector");
+    inspector_ = std::move(inspector);
+    return *inspector_;
+  }
+
+  bool HandleFormat() {
+    if (!format_known_) return HandleUnknownFormat();
+    if (*html_length_ == 0) {
+      if (is_word_mail_) return WordPath();
+      format_warn_ = false;
+      if (!General([&] { text_ = PlainTextToHtml(text_); })) return false;
+    }
+    return !state_.IsReply || SplitReply(/*fallback=*/true);
+  }
+
+  bool HandleUnknownFormat() {
+    if (!html_length_ && !General([&] { html_length_ = Item().HTMLBody().size(); })) return false;
+    if (*html_length_ == 0) {
+      format_warn_ = true;
+      if (!General([&] { text_ = PlainTextToHtml(text_); })) return false;
+    } else if (state_.IsReply && !SplitReply(/*fallback=*/false)) {
+      return false;
+    }
+    if (state_.IsReply) SecondSplit();
+    return true;
+  }
+
+  // Splitting the same text twice gives the same parts, so only a failure matters here. The
+  // user's text is kept whole rather than lost when the separator cannot be found.
+  void SecondSplit() {
+    try {
+      Cut(text_, text::InStr(text_, state_.ReplySeparator));
+    } catch (const std::exception& e) {
+      deps_.log.Write_log_line(DescriptionOf(e) +
+                               " - CreateHTMLBody- error Reply state parsing - myMessageReply_err");
+      if (!split_done_) parts_ = {text_, {}};
+    }
+  }
+
+  void Cut(std::string_view text, int64_t position) {
+    parts_ = CutReply(text, position, state_.ReplyCutBefore, state_.ReplySkipAfter);
+    split_done_ = true;
+  }
+
+  // Without the fallback a separator that is not in the text fails the cut.
+  bool SplitReply(bool fallback) {
+    try {
+      const int64_t position = text::InStr(text_, state_.ReplySeparator);
+      if (position == 0 && fallback) {
+        const std::string html = Item().HTMLBody();
+        const int64_t in_html = text::InStr(html, state_.ReplySeparator);
+        if (in_html > 0) {
+          Cut(html, in_html);
+        } else {
+          parts_ = {text_, {}};
+          split_done_ = true;
+        }
+      } else {
+        Cut(text_, position);
+      }
+      return true;
+    } catch (const std::exception&) {
+      deps_.log.Write_log_line("parsing error - reply - length of the message is " +
+                               text::Str(text::Len(text_)) + " - myMessageReplyFormatFalse_err");
+      return false;
+    }
+  }
+
+  // The word editor gives no HTML body: its document is saved as HTML to a work file and read
+  // back. The clipboard copy of the content is left out: nothing reads it, and it would overwrite
+  // what the user had there.
+  bool WordPath() {
+    const bool read = Guard(deps_.log, kWordWhere, kWordLabel, [&] {
+      std::shared_ptr<mail::WordDocument> document = GetInspector().WordEditor();
+      if (!document) throw Error(ErrorCode::kObjectNotSet, "WordEditor");
+      const std::string version = document->ApplicationVersion();
+      const std::string path = state_.ApplicationPath + std::string(kWordWorkFile);
+      // A work file left by an earlier run must never be read as this message.
+      if (deps_.fs.FileExists(path)) deps_.fs.RemoveFile(path);
+      if (const std::optional<int> format = WordSaveFormat(version)) {
+        document->SaveAs(path, *format);
+      }
+      std::string html = ReadFileLines(deps_.fs, path, " ");
+      deps_.fs.RemoveFile(path);
+      text_ = SwitchOffWordPictures(html);
+    });
+    if (!read) return false;
+    return !state_.IsReply || SplitReply(/*fallback=*/false);
+  }
+
+  void FormatWarning() {
+    if (!format_warn_ || state_.IsReply) return;
+    if (Setting(kAdmin, "FormatWarning", "False") != "True") return;
+    if (Setting(kUser, "FormatWarningMessage", "True") != "True") return;
+    state_.MessageKind = std::string(kFormatWarningKind);
+    state_.MessageAnswer.clear();
+    deps_.windows.ShowFormatWarning();
+  }
+
+  // As for the template, the fallback path is built from the folder that was listed.
+  void AddSignature() {
+    const std::string name = Setting(kUser, "Signature", "none");
+    if (name == "none" || name.empty()) return;
+    std::string path = Setting(kAdmin, "Signatures Path", "c:") + "\\" + text::Trim(name);
+    if (!deps_.fs.FileExists(path)) {
+      const std::string folder = Setting(kAdmin, "Signatures Path", "C:\\temp");
+      path = folder + "\\" + deps_.windows.FirstSignatureFile(folder);
+    }
+    text_.append(text::kCrLf);
+    const std::string signature = ReadFileLines(deps_.fs, path, text::kCrLf);
+    if (state_.IsReply) {
+      parts_.new_text = AddReplySignature(deps_.settings, parts_.new_text, signature);
+    } else {
+      text_.append("<P>").append(signature);
+    }
+  }
+
+  // False when the template holds script and the user did not say Yes.
+  bool ScriptAccepted() {
+    if (state_.PreviewMode) return true;
+    if (template_.find("</script>") == std::string::npos &&
+        template_.find("</SCRIPT>") == std::string::npos) {
+      return true;
+    }
+    state_.ScriptCancelled = true;
+    if (deps_.ui.MsgBox(kScriptWarningText, ui::kYesNo, kScriptWarningTitle) != ui::kYes) {
+      return false;
+    }
+    state_.ScriptCancelled = false;
+    return true;
+  }
+
+  std::string Merge() {
+    const size_t marker = template_.find(kMessageMarker);
+    if (marker == std::string::npos) {
+      (void)deps_.ui.MsgBox(kMarkerMissingText, ui::kOkOnly + ui::kInformation,
+                            kMarkerMissingTitle);
+      return std::move(template_);
+    }
+    const std::string_view whole = template_;
+    const std::string_view before = whole.substr(0, marker);
+    const std::string_view after = whole.substr(marker + kMessageMarker.size());
+    std::string result;
+    if (!state_.IsReply) {
+      result.reserve(before.size() + text_.size() + after.size());
+      result.append(before).append(text_).append(after);
+      return result;
+    }
+    const std::string history = ApplyReplyRules(deps_.settings, parts_.quoted_text);
+    const std::string separator = ReplySeparatorMarkup(deps_.settings);
+    result.reserve(before.size() + parts_.new_text.size() + after.size() + separator.size() +
+                   history.size() + 3);
+    result.append(before).append(parts_.new_text).append(after);
+    result.append("<p>").append(separator).append(history);
+    return result;
+  }
+
+  bool ContactAndMarketing(std::string& result) {
+    if (state_.PreviewMode) return true;
+    std::string marketing;
+    if (!General([&] { marketing = Setting(kAdmin, "Marketing", ""); })) return false;
+    if (marketing.empty()) return true;
+    ContactHooks* hooks = deps_.contacts;
+    if (hooks == nullptr) {
+      if (!composer_.contact_features_logged_) {
+        deps_.log.Write_log_line(kContactFeaturesUnavailable);
+        composer_.contact_features_logged_ = true;
+      }
+      return true;
+    }
+    if (marketing == "Enterprise" &&
+        !General([&] { result = hooks->ContactStep(result, state_); })) {
+      return false;
+    }
+    return Guard(deps_.log, kMarketingWhere, kMarketingLabel,
+                 [&] { result = hooks->MarketingStep(result, state_); });
+  }
+
+  Composer& composer_;
+  ComposeDeps& deps_;
+  const std::string_view incoming_;
+  std::string text_;
+  std::string& template_path_;
+  SendState& state_;
+
+  std::optional<size_t> html_length_;  // of the item's HTMLBody, once read
+  bool is_word_mail_ = false;
+  std::shared_ptr<mail::Inspector> inspector_;
+  bool format_known_ = true;
+  bool format_warn_ = false;
+  ReplyParts parts_;  // NewText and QuotedText
+  bool split_done_ = false;
+  std::string template_;
+};
+
+std::string Composer::CreateHTMLBody(std::string_view message, std::string& template_path,
+                                     SendState& state) {
+  return Composition(*this, message, template_path, state).Run();
+}
+
+}  // namespace vellumo::compose

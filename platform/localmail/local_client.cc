@@ -1,0 +1,161 @@
+#include "platform/localmail/local_client.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "common/mailclient/safe_items.h"
+#include "common/text/text.h"
+#include "platform/error.h"
+#include "platform/file_system.h"
+#include "platform/localmail/client_core.h"
+#include "platform/localmail/local_folders.h"
+#include "platform/localmail/local_mail_item.h"
+
+namespace vellumo::localmail {
+namespace {
+
+void OpenExplorer(const std::shared_ptr<ClientCore>& core) {
+  std::weak_ptr<ClientCore> weak = core;
+  auto explorer =
+      std::make_shared<mail::MemExplorer>(mail::MemberHook{}, [weak](mail::MemExplorer& closed) {
+        if (auto c = weak.lock()) {
+          std::erase_if(c->explorers, [&](const auto& held) { return held.get() == &closed; });
+        }
+      });
+  core->explorers.push_back(std::move(explorer));
+}
+
+}  // namespace
+
+LocalMailClient::LocalMailClient(std::shared_ptr<ClientCore> core) : core_(std::move(core)) {}
+
+LocalMailClient::~LocalMailClient() = default;
+
+std::shared_ptr<LocalMailClient> LocalMailClient::Open(LocalMailDeps deps) {
+  auto core = std::make_shared<ClientCore>(std::move(deps));
+  core->fs().CreateFolder(core->root());
+  CreateStoreLayout(*core);
+  std::weak_ptr<ClientCore> weak = core;
+  mail::RegisterSafeObjects(core->classes, [weak]() -> std::shared_ptr<mail::Recipient> {
+    return LocalNamespace(weak).CurrentUser();
+  });
+  OpenExplorer(core);
+  return std::shared_ptr<LocalMailClient>(new LocalMailClient(std::move(core)));
+}
+
+std::string LocalMailClient::Version() { return core_->Config().version; }
+
+std::shared_ptr<mail::Explorer> LocalMailClient::ActiveExplorer() {
+  if (core_->explorers.empty()) return nullptr;
+  return core_->explorers.back();
+}
+
+std::shared_ptr<mail::Explorers> LocalMailClient::Explorers() {
+  std::weak_ptr<ClientCore> weak = core_;
+  return std::make_shared<mail::MemExplorers>(mail::MemberHook{}, [weak] {
+    std::vector<std::shared_ptr<mail::Explorer>> list;
+    for (const auto& explorer : LockCore(weak)->explorers) list.push_back(explorer);
+    return list;
+  });
+}
+
+std::shared_ptr<mail::Item> LocalMailClient::CreateItem(mail::ItemType type) {
+  switch (type) {
+    case mail::ItemType::kMail:
+      return MakeStandardFolder(core_, mail::DefaultFolder::kDrafts)->NewItem(type);
+    case mail::ItemType::kContact:
+      return MakeStandardFolder(core_, mail::DefaultFolder::kContacts)->NewItem(type);
+    default:
+      throw Error(ErrorCode::kNotSupported,
+                  "CreateItem(" + std::to_string(static_cast<int>(type)) + ")");
+  }
+}
+
+std::shared_ptr<mail::Namespace> LocalMailClient::GetNamespace(std::string_view type) {
+  if (!text::EqualsText(type, "MAPI")) throw Error(ErrorCode::kInvalidCall, std::string(type));
+  return std::make_shared<LocalNamespace>(core_);
+}
+
+std::shared_ptr<mail::Object> LocalMailClient::CreateObject(std::string_view prog_id) {
+  return core_->classes.Create(prog_id);
+}
+
+void LocalMailClient::RegisterClass(std::string_view prog_id, mail::ObjectCreator create) {
+  core_->classes.Register(prog_id, std::move(create));
+}
+
+mail::ItemSendEvent& LocalMailClient::ItemSend() { return core_->item_send; }
+
+mail::OptionsPagesAddEvent& LocalMailClient::OptionsPagesAdd() { return core_->options_pages_add; }
+
+std::shared_ptr<LocalMailItem> LocalMailClient::ImportMessage(std::string_view bytes,
+                                                              std::string_view name_for_errors) {
+  return LocalMailItem::Import(core_, MakeStandardFolder(core_, mail::DefaultFolder::kDrafts),
+                               bytes, name_for_errors);
+}
+
+std::vector<LocalMailClient::OutboxResult> LocalMailClient::FlushOutbox() {
+  std::vector<OutboxResult> results;
+  for (const auto& item : MakeStandardFolder(core_, mail::DefaultFolder::kOutbox)->LoadItems()) {
+    auto message = std::static_pointer_cast<LocalMailItem>(item);
+    OutboxResult result;
+    result.entry_id = message->EntryID();
+    result.subject = message->Subject();
+    try {
+      message->Retransmit();
+      result.sent = true;
+    } catch (const QueuedError& e) {
+      result.reason = e.reason();
+    } catch (const Error& e) {
+      result.reason = e.what();
+    }
+    results.push_back(std::move(result));
+  }
+  return results;
+}
+
+std::shared_ptr<mail::Folder> LocalMailClient::FindFolder(std::string_view path) {
+  std::vector<std::string> parts;
+  for (const std::string& part : text::Split(text::Replace(path, "\\", "/"), "/")) {
+    if (!text::Trim(part).empty()) parts.push_back(part);
+  }
+  if (parts.empty()) throw Error(ErrorCode::kPathNotFound, std::string(path));
+  std::shared_ptr<LocalFolder> folder = LocalFolders(core_, {}).Find(parts.front());
+  size_t next = 1;
+  if (!folder) {
+    folder = LocalFolders(core_, {}).Find(kPersonalFolders);
+    next = 0;
+  }
+  for (size_t i = next; folder && i < parts.size(); ++i) {
+    folder = LocalFolders(core_, folder->names()).Find(parts[i]);
+  }
+  if (!folder) throw Error(ErrorCode::kPathNotFound, std::string(path));
+  return folder;
+}
+
+std::shared_ptr<mail::Item> LocalMailClient::FindItem(mail::Folder& folder,
+                                                      std::string_view entry_id) {
+  auto* local = dynamic_cast<LocalFolder*>(&folder);
+  if (local == nullptr) throw Error(ErrorCode::kTypeMismatch, "not a folder of this client");
+  for (const auto& item : local->LoadItems()) {
+    if (item->EntryID() == entry_id) return item;
+  }
+  return nullptr;
+}
+
+std::vector<std::string> LocalMailClient::TakeProblems() { return core_->TakeProblems(); }
+
+std::shared_ptr<mail::MemOptionsPages> LocalMailClient::ShowOptionsDialog() {
+  auto pages = std::make_shared<mail::MemOptionsPages>();
+  core_->options_pages_add.Raise(pages);
+  return pages;
+}
+
+std::string LocalMailClient::clipboard() const { return core_->clipboard; }
+
+void LocalMailClient::CloseExplorers() {
+  const auto open = core_->explorers;
+  for (const auto& explorer : open) explorer->Close();
+}
+
+}  // namespace vellumo::localmail

@@ -1,0 +1,73 @@
+// A LocalMailClient on the in-memory platform, for the unit tests of platform/localmail: a memory
+// file system (behind a FaultyFileSystem, so a test can make calls fail), registry, processes and
+// clock, fixed system information, and a MemTransport that
+// the test holds (the client's transport forwards to it, whatever the settings say). Unique names
+// and contact ids come from a counter, so runs repeat exactly. Include only from *_test.cc.
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "platform/clock.h"
+#include "platform/faulty_file_system.h"
+#include "platform/fixed_system_info.h"
+#include "platform/localmail/local_client.h"
+#include "platform/localmail/transport.h"
+#include "platform/mem_file_system.h"
+#include "platform/mem_processes.h"
+#include "platform/mem_registry.h"
+
+namespace vellumo::localmail {
+
+class ForwardingTransport final : public Transport {
+ public:
+  explicit ForwardingTransport(Transport& target) : target_(target) {}
+  void Transmit(const Envelope& envelope, std::string_view message) override {
+    target_.Transmit(envelope, message);
+  }
+
+ private:
+  Transport& target_;
+};
+
+struct LocalClientTesting {
+  static constexpr std::string_view kRoot = "/home/user/mail";
+
+  MemFileSystem fs;
+  FaultyFileSystem faulty{fs};  // what the client uses
+  MemRegistry registry;
+  MemProcesses processes;
+  MemClock clock;
+  FixedSystemInfo system;
+  MemTransport transport;
+  int serial = 0;
+  int transports_made = 0;
+  std::shared_ptr<LocalMailClient> client;
+
+  LocalClientTesting() { Reopen(); }
+
+  // A new client object over the same platform (what a second run of the program sees).
+  void Reopen() {
+    client = LocalMailClient::Open(
+        LocalMailDeps{faulty, registry, processes, clock, system, std::string(kRoot),
+                      [this] {
+                        char hex[33];
+                        std::snprintf(hex, sizeof hex, "%032x", ++serial);
+                        return std::string(hex);
+                      },
+                      [this](const TransportConfig&) -> std::unique_ptr<Transport> {
+                        ++transports_made;
+                        return std::make_unique<ForwardingTransport>(transport);
+                      }});
+  }
+
+  // A path below the store: Path("Drafts/cur").
+  static std::string Path(std::string_view below) {
+    return std::string(kRoot) + "/Personal Folders/" + std::string(below);
+  }
+};
+
+}  // namespace vellumo::localmail

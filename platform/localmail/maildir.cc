@@ -1,0 +1,157 @@
+#include "platform/localmail/maildir.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "common/text/text.h"
+#include "platform/error.h"
+#include "platform/file_system.h"
+
+namespace vellumo::localmail {
+namespace {
+
+constexpr std::string_view kTmp = "tmp";
+constexpr std::string_view kNew = "new";
+constexpr std::string_view kCur = "cur";
+constexpr std::string_view kInfoSeparator = ":2,";
+
+std::string Join(std::string_view folder, std::string_view name) {
+  std::string out(folder);
+  if (out.empty() || (out.back() != '/' && out.back() != '\\')) out += '/';
+  out += name;
+  return out;
+}
+
+bool IsControl(unsigned char c) { return c < 0x20 || c == 0x7F; }
+
+bool IsReservedName(std::string_view name) {
+  return text::EqualsText(name, kTmp) || text::EqualsText(name, kNew) ||
+         text::EqualsText(name, kCur);
+}
+
+void AppendEscape(std::string& out, unsigned char c) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  out += '%';
+  out += kHex[c >> 4];
+  out += kHex[c & 15];
+}
+
+int HexValue(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  return -1;
+}
+
+}  // namespace
+
+Maildir::Maildir(FileSystem& fs, std::string folder) : fs_(fs), folder_(std::move(folder)) {}
+
+void Maildir::Create(FileSystem& fs, std::string_view folder) {
+  for (std::string_view sub : {kTmp, kNew, kCur}) fs.CreateFolder(Join(folder, sub));
+}
+
+bool Maildir::Exists(FileSystem& fs, std::string_view folder) {
+  return fs.FolderExists(Join(folder, kCur));
+}
+
+std::vector<Maildir::Message> Maildir::List() const {
+  std::vector<Message> messages;
+  for (std::string_view sub : {kNew, kCur}) {
+    const std::string dir = Join(folder_, sub);
+    for (const std::string& name : fs_.ListFiles(dir, "")) {
+      if (name.empty() || name.front() == '.') continue;
+      messages.push_back({UniqueOf(name), Join(dir, name)});
+    }
+  }
+  std::stable_sort(messages.begin(), messages.end(),
+                   [](const Message& a, const Message& b) { return a.unique < b.unique; });
+  return messages;
+}
+
+std::optional<std::string> Maildir::Find(std::string_view unique) const {
+  for (const Message& message : List()) {
+    if (message.unique == unique) return message.path;
+  }
+  return std::nullopt;
+}
+
+std::string Maildir::Deliver(std::string_view unique, std::string_view bytes,
+                             std::string_view flags) {
+  if (!IsValidUnique(unique)) throw Error(ErrorCode::kBadFileName, std::string(unique));
+  if (Find(unique)) throw Error(ErrorCode::kPathFileAccess, Join(folder_, unique));
+  const std::string temp = Join(Join(folder_, kTmp), unique);
+  const std::string target = Join(
+      Join(folder_, kCur), std::string(unique) + std::string(kInfoSeparator) + std::string(flags));
+  fs_.WriteFile(temp, bytes);
+  try {
+    fs_.Rename(temp, target);
+  } catch (const Error&) {
+    // The message is not delivered; leaving the copy in tmp/ would only confuse a later reader.
+    try {
+      fs_.RemoveFile(temp);
+    } catch (const Error&) {  // ignore: the rename's failure is the one to report
+    }
+    throw;
+  }
+  return target;
+}
+
+void Maildir::Replace(std::string_view path, std::string_view bytes) { fs_.WriteFile(path, bytes); }
+
+void Maildir::Remove(std::string_view path) { fs_.RemoveFile(path); }
+
+std::string UniqueOf(std::string_view file_name) {
+  const size_t info = file_name.find(kInfoSeparator);
+  return std::string(info == std::string_view::npos ? file_name : file_name.substr(0, info));
+}
+
+bool IsValidUnique(std::string_view unique) {
+  if (unique.empty() || unique.front() == '.') return false;
+  return std::none_of(unique.begin(), unique.end(), [](char c) {
+    return c == '/' || c == '\\' || c == ':' || IsControl(static_cast<unsigned char>(c));
+  });
+}
+
+void CheckFolderName(std::string_view name) {
+  constexpr size_t kMaxBytes = 200;
+  const bool bad = text::Trim(name).empty() || name.size() > kMaxBytes ||
+                   std::any_of(name.begin(), name.end(), [](char c) {
+                     return c == '/' || c == '\\' || IsControl(static_cast<unsigned char>(c));
+                   });
+  if (bad) throw Error(ErrorCode::kInvalidCall, "folder name '" + std::string(name) + "'");
+}
+
+std::string EncodeFolderName(std::string_view name) {
+  std::string out;
+  for (size_t i = 0; i < name.size(); ++i) {
+    const auto c = static_cast<unsigned char>(name[i]);
+    const bool escape = c == '%' || c == '/' || c == '\\' || IsControl(c) ||
+                        (i == 0 && (c == '.' || IsReservedName(name)));
+    if (escape) {
+      AppendEscape(out, c);
+    } else {
+      out += static_cast<char>(c);
+    }
+  }
+  return out;
+}
+
+std::string DecodeFolderName(std::string_view disk_name) {
+  std::string out;
+  for (size_t i = 0; i < disk_name.size(); ++i) {
+    if (disk_name[i] == '%' && i + 2 < disk_name.size()) {
+      const int hi = HexValue(disk_name[i + 1]);
+      const int lo = HexValue(disk_name[i + 2]);
+      if (hi >= 0 && lo >= 0) {
+        out += static_cast<char>(hi * 16 + lo);
+        i += 2;
+        continue;
+      }
+    }
+    out += disk_name[i];
+  }
+  return out;
+}
+
+}  // namespace vellumo::localmail
