@@ -40,8 +40,8 @@ MemApplication::MemApplication(FileSystem* fs) : state_(std::make_shared<MemStat
 
   state_->stores = std::make_shared<MemFolder>(weak, "", ItemType::kMail, nullptr, true);
   auto personal = state_->stores->AddFolder("Personal Folders", ItemType::kMail);
-  for (const StandardFolderSpec& spec : kStandardFolders) {
-    state_->defaults[spec.id] = personal->AddFolder(spec.name, spec.type);
+  for (const StandardFolderSpec& standard : kStandardFolders) {
+    state_->defaults[standard.id] = personal->AddFolder(standard.name, standard.type);
   }
   auto public_store = state_->stores->AddFolder("Public Folders", ItemType::kMail);
   public_store->AddFolder("Favorites", ItemType::kMail);
