@@ -49,8 +49,7 @@ int main(int argc, char** argv) {
   if (corpus.empty()) corpus.push_back("");
 
   std::mt19937_64 rng(12345);
-  const auto deadline =
-      std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
   uint64_t runs = 0;
   while (std::chrono::steady_clock::now() < deadline) {
     std::string input = corpus[rng() % corpus.size()];

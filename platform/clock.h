@@ -9,13 +9,13 @@ namespace vellumo {
 
 struct LocalTime {
   int year = 2000;
-  int month = 1;   // 1..12
-  int day = 1;     // 1..31
-  int hour = 0;    // 0..23
+  int month = 1;  // 1..12
+  int day = 1;    // 1..31
+  int hour = 0;   // 0..23
   int minute = 0;
   int second = 0;
-  int weekday = 7;               // classic Weekday: Sunday 1 .. Saturday 7
-  int utc_offset_minutes = 0;    // local time minus UTC
+  int weekday = 7;             // classic Weekday: Sunday 1 .. Saturday 7
+  int utc_offset_minutes = 0;  // local time minus UTC
 };
 
 class Clock {

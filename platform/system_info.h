@@ -7,12 +7,12 @@
 namespace vellumo {
 
 struct OsVersion {
-  int platform_id = 0;    // classic platform id; 0 "Win32s", 1 "95", 2 "NT"; other systems 100
+  int platform_id = 0;  // classic platform id; 0 "Win32s", 1 "95", 2 "NT"; other systems 100
   int major = 0;
   int minor = 0;
   int build = 0;
-  std::string name;       // "Linux"
-  std::string release;    // kernel release, "6.1.0-18-amd64"
+  std::string name;     // "Linux"
+  std::string release;  // kernel release, "6.1.0-18-amd64"
 };
 
 struct MemoryStatus {  // bytes

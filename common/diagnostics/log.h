@@ -37,8 +37,8 @@ class MemLog final : public Log {
   };
   void Write_to_error_file(std::string_view description, std::string_view procedure,
                            std::string_view section) override {
-    entries.push_back({"error", std::string(description), std::string(procedure),
-                       std::string(section)});
+    entries.push_back(
+        {"error", std::string(description), std::string(procedure), std::string(section)});
   }
   void Write_log_line(std::string_view text) override {
     entries.push_back({"note", std::string(text), {}, {}});

@@ -60,8 +60,8 @@ std::string ResolveHome(const std::string& home_option) {
 }
 
 std::string CommandLinePath(const std::string& arg) {
-  const bool drive = arg.size() >= 2 && std::isalpha(static_cast<unsigned char>(arg[0])) &&
-                     arg[1] == ':';
+  const bool drive =
+      arg.size() >= 2 && std::isalpha(static_cast<unsigned char>(arg[0])) && arg[1] == ':';
   if (drive || arg.starts_with("\\") || arg == "-") return arg;
   return Absolute(arg);
 }

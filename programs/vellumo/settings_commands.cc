@@ -78,8 +78,7 @@ void AddSettingsCommands(CLI::App& app, CommandContext& context) {
   get->add_option("--default", args->default_value, "printed when the value is missing");
   get->callback([&context, args] {
     Settings store(context.Platform().registry());
-    std::cout << store.GetSetting(args->application, args->section, args->key,
-                                  args->default_value)
+    std::cout << store.GetSetting(args->application, args->section, args->key, args->default_value)
               << '\n';
   });
 
