@@ -11,6 +11,7 @@
 #include "platform/error.h"
 #include "platform/localmail/local_client.h"
 #include "platform/localmail/mail_tool.h"
+#include "programs/vellumo/addin_registration.h"
 #include "programs/vellumo/commands.h"
 
 namespace vellumo::program {
@@ -27,14 +28,16 @@ constexpr int kExitQueued = 4;
 std::shared_ptr<LocalMailClient> OpenClient(CommandContext& context) {
   RealPlatform& platform = context.Platform();
   Env& env = platform.env();
-  return LocalMailClient::Open(localmail::LocalMailDeps{env.fs,
-                                                        env.registry,
-                                                        env.processes,
-                                                        env.clock,
-                                                        env.system,
-                                                        platform.home() + "/mail",
-                                                        {},
-                                                        {}});
+  // Every command that opens the client connects the add-in, so a send is dressed.
+  return WithAddIns(LocalMailClient::Open(localmail::LocalMailDeps{env.fs,
+                                                                   env.registry,
+                                                                   env.processes,
+                                                                   env.clock,
+                                                                   env.system,
+                                                                   platform.home() + "/mail",
+                                                                   {},
+                                                                   {}}),
+                    env);
 }
 
 std::string ReadStandardInput() {

@@ -1,0 +1,131 @@
+// Step 16 of the send interception: the preview, the vCard, the dressing by editor type and the
+// marks.
+#include <string>
+
+#include "addin/item_send_run.h"
+#include "addin/plain_text_body.h"
+#include "common/compose/neutralise.h"
+#include "common/compose/short_signature.h"
+#include "common/text/text.h"
+
+namespace vellumo::addin {
+
+ItemSendHandler::Flow ItemSendHandler::Run::Preview() {
+  compose::SendState& s = State();
+  if (IsTrue(kAdmin, "AutoPreview", "False")) {
+    s.BrowserSend = true;
+    s.SendPlain = false;
+    PreviewSetup setup;
+    setup.vcard_visible = !Setting(kUser, "vCard", "").empty();
+    setup.vcard_ticked = setup.vcard_visible && IsTrue(kAdmin, "SendvCardAlways", "False");
+    setup.select_visible = IsTrue(kAdmin, "ShowPreviewSelectButton", "False");
+    setup.plain_visible = IsTrue(kAdmin, "ShowAutoSendPlain", "False");
+    setup.options_visible = IsTrue(kAdmin, "ShowPreviewOptionsButton", "False");
+    Guarded([&] { setup.attachments = Current().Attachments()->Count(); });
+    setup.top = Setting(kUser, "BrowserTop", "990");
+    setup.left = Setting(kUser, "BrowserLeft", "2595");
+    setup.height = Setting(kUser, "BrowserHeight", "6000");
+    setup.width = Setting(kUser, "BrowserWidth", "10170");
+    s.AttachVCard = false;
+    ShowPreview(setup);
+    // The final composition below is a real send, not a preview.
+    s.PreviewMode = false;
+    if (!s.BrowserSend) {
+      cancel_ = true;
+      return Flow::kReturn;
+    }
+    // The user may have picked another template in the preview.
+    template_ = Setting(kUser, "Template", "");
+  }
+  Trace("Auto Preview check OK");
+  if (s.SendPlain) {
+    cancel_ = true;
+    return Flow::kReturn;
+  }
+  Trace("Auto Preview Send Plain check OK");
+  return Flow::kGoOn;
+}
+
+void ItemSendHandler::Run::ShowPreview(const PreviewSetup& setup) {
+  if (handler_.preview_ == nullptr) {
+    if (!handler_.no_preview_logged_) {
+      Note(kNoPreviewLine);
+      handler_.no_preview_logged_ = true;
+    }
+    return;
+  }
+  try {
+    handler_.preview_->AutoPreview(setup, State());
+  } catch (const std::exception& e) {
+    Note(DescriptionOf(e) + std::string(kPreviewErrorSuffix));
+  }
+}
+
+void ItemSendHandler::Run::AttachVCard() {
+  State().MessageDressed = true;
+  if (!State().AttachVCard) return;
+  const std::string path = Setting(kUser, "vCardPath", "");
+  Guarded([&] { Current().Attachments()->Add(path); });
+}
+
+ItemSendHandler::Flow ItemSendHandler::Run::Dress() {
+  compose::SendState& s = State();
+  const bool plain_text = editor_ == static_cast<int>(mail::EditorType::kText);
+  std::string html;
+  if (!plain_text) Guarded([&] { html = Current().HTMLBody(); });
+
+  if (plain_text) {
+    std::string body;
+    Guarded([&] { body = Current().Body(); });
+    const std::string compact = compose::GetCompactSignature(deps_.settings, deps_.log);
+    const std::string disclaimer =
+        compose::GetDisclaimerText(deps_.fs, deps_.log, s.ApplicationPath);
+    const std::string dressed = PlainTextHtml({.body = body,
+                                               .compact_signature = compact,
+                                               .disclaimer = disclaimer,
+                                               .is_reply = s.IsReply,
+                                               .reply_separator = s.ReplySeparator,
+                                               .cut_before = s.ReplyCutBefore,
+                                               .skip_after = s.ReplySkipAfter});
+    Guarded([&] { Current().SetHTMLBody(dressed); });
+    Guarded([&] { Current().Save(); });
+    return Flow::kGoOn;
+  }
+
+  std::string message;
+  std::string template_path;
+  if (!html.empty()) {
+    std::string boilerplate;
+    Guarded([&] {
+      boilerplate = compose::LoadBoilerplate(deps_.settings, deps_.fs, s.SelectedBoilerplate);
+    });
+    message = html + boilerplate;
+    template_path = template_folder_ + "\\" + text::Trim(template_);
+  } else {
+    Guarded([&] { message = Current().Body(); });
+    template_path = template_folder_ + "\\" + template_;
+  }
+  std::string dressed;
+  const bool composed =
+      Guarded([&] { dressed = deps_.composer.CreateHTMLBody(message, template_path, s); });
+  if (s.ScriptCancelled) {
+    cancel_ = true;
+    return Flow::kReturn;
+  }
+  if (composed) Guarded([&] { Current().SetHTMLBody(dressed); });
+  return Flow::kGoOn;
+}
+
+void ItemSendHandler::Run::Mark() {
+  Trace("vCard check OK");
+  if (!State().MessageDressed) return;
+  Guarded([&] { Current().SetBillingInformation(kDressedMark); });
+  Guarded(
+      [&] { Current().UserProperties()->Add(kVersionProperty, mail::UserPropertyType::kText); });
+  Guarded([&] { Current().UserProperties()->Item(1)->SetValue(kVersionValue); });
+  Exclaimer(Current());
+  Guarded([&] { Current().Save(); });
+  cancel_ = false;
+}
+
+}  // namespace vellumo::addin

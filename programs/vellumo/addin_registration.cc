@@ -1,0 +1,38 @@
+#include "programs/vellumo/addin_registration.h"
+
+#include <iostream>
+#include <utility>
+
+#include "addin/registration.h"
+
+namespace vellumo::program {
+namespace {
+
+// The client and its add-ins; members go in reverse order, so the add-ins are disconnected
+// while the client is still there.
+struct ClientWithAddIns {
+  std::shared_ptr<localmail::LocalMailClient> client;
+  addin::ConnectedAddIns addins;
+};
+
+}  // namespace
+
+void RegisterAddIn(mail::Application& client, const Env& env) {
+  addin::RegisterConnectClass(client, env);
+  (void)addin::RegisterAddInKey(env.registry);
+}
+
+std::shared_ptr<localmail::LocalMailClient> WithAddIns(
+    std::shared_ptr<localmail::LocalMailClient> client, const Env& env) {
+  RegisterAddIn(*client, env);
+  auto bundle = std::make_shared<ClientWithAddIns>();
+  bundle->client = std::move(client);
+  bundle->addins = addin::ConnectRegisteredAddIns(*bundle->client, env.registry);
+  for (const std::string& problem : bundle->addins.problems()) {
+    std::cerr << "vellumo: the add-in " << problem << " was not connected\n";
+  }
+  localmail::LocalMailClient* raw = bundle->client.get();
+  return std::shared_ptr<localmail::LocalMailClient>(std::move(bundle), raw);
+}
+
+}  // namespace vellumo::program
