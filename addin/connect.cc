@@ -4,6 +4,9 @@
 #include <utility>
 
 #include "common/diagnostics/log.h"
+#include "common/forms/caption_table.h"
+#include "common/forms/message_form.h"
+#include "platform/error.h"
 #include "platform/win_path.h"
 
 namespace vellumo::addin {
@@ -28,7 +31,9 @@ Connect::Connect(Key, const Env& env)
       windows_(settings_, env_.fs, state_, diagnostics_.message(),
                AddInMessageForm(env_.ui, diagnostics_)),
       composer_(compose::ComposeDeps{settings_, env_.fs, env_.clock, env_.ui, diagnostics_,
-                                     windows_, nullptr}) {
+                                     windows_, nullptr}),
+      browser_(PreviewDeps{settings_, env_.fs, env_.processes, env_.ui, diagnostics_, composer_,
+                           AddInCaptions(), TopMostHook(diagnostics_)}) {
   diagnostics_.set_question(AddInMessageForm(env_.ui, diagnostics_));
   state_.ApplicationPath = std::string(WinPath::kProgramFolder);
 }
@@ -80,6 +85,11 @@ void Connect::Unwire() {
 
 void Connect::ol_ItemSend(const std::shared_ptr<mail::MailItem>& Item, bool& Cancel) {
   if (handler_) handler_->ol_ItemSend(Item, Cancel);
+}
+
+ItemSendHandler::PreviewOutcome Connect::PreviewItem(const std::shared_ptr<mail::MailItem>& item) {
+  if (!handler_) throw Error(ErrorCode::kObjectNotSet, "Connect");
+  return handler_->PreviewOnly(item);
 }
 
 void Connect::set_mode_button(ModeButton* button) {

@@ -17,6 +17,7 @@
 #include <string_view>
 
 #include "addin/addin_windows.h"
+#include "addin/browser_preview.h"
 #include "addin/item_send.h"
 #include "addin/send_windows.h"
 #include "common/compose/create_html_body.h"
@@ -54,7 +55,12 @@ class Connect final : public mail::Object, public std::enable_shared_from_this<C
   // The ItemSend handler (item_send.h); does nothing while not connected. Never throws.
   void ol_ItemSend(const std::shared_ptr<mail::MailItem>& Item, bool& Cancel);
 
+  // Shows the preview window for item without sending it (ItemSendHandler::PreviewOnly). Throws
+  // Error(kObjectNotSet) while not connected.
+  ItemSendHandler::PreviewOutcome PreviewItem(const std::shared_ptr<mail::MailItem>& item);
+
   // The toolbar and the preview plug in here (null: none). They must outlive the connection.
+  // The preview starts as the add-in's own window (BrowserPreview on env.ui).
   void set_mode_button(ModeButton* button);
   void set_preview(PreviewWindow* preview);
 
@@ -80,9 +86,10 @@ class Connect final : public mail::Object, public std::enable_shared_from_this<C
   compose::SendState state_;
   AddInComposeWindows windows_;
   compose::Composer composer_;
+  BrowserPreview browser_;
   std::unique_ptr<ItemSendHandler> handler_;
   ModeButton* mode_button_ = nullptr;
-  PreviewWindow* preview_ = nullptr;
+  PreviewWindow* preview_ = &browser_;
   mail::Application* application_ = nullptr;
   mail::ConnectionId item_send_ = 0;
 };

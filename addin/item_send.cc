@@ -46,6 +46,18 @@ void ItemSendHandler::ol_ItemSend(const std::shared_ptr<mail::MailItem>& Item, b
   deps_.state.CurrentItem.reset();
 }
 
+ItemSendHandler::PreviewOutcome ItemSendHandler::PreviewOnly(
+    const std::shared_ptr<mail::MailItem>& Item) {
+  if (running_) throw Error(ErrorCode::kInvalidCall, "PreviewOnly during a send");
+  Busy busy(running_);
+  struct ForgetItem {
+    compose::SendState& state;
+    ~ForgetItem() { state.CurrentItem.reset(); }
+  } forget{deps_.state};
+  bool cancel = true;
+  return Run(*this, Item, cancel).GoPreviewOnly();
+}
+
 ItemSendHandler::Run::Run(ItemSendHandler& handler, std::shared_ptr<mail::MailItem> item,
                           bool& cancel)
     : handler_(handler), deps_(handler.deps_), item_(std::move(item)), cancel_(cancel) {}

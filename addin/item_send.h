@@ -126,6 +126,15 @@ class ItemSendHandler {
   // only ever set true (stop the send) or false by the steps above. Never throws.
   void ol_ItemSend(const std::shared_ptr<mail::MailItem>& Item, bool& Cancel);
 
+  // How the user left a preview shown by PreviewOnly.
+  enum class PreviewOutcome { kSend, kSendPlain, kClose };
+  // Shows the preview window for Item as an automatic send would (subject, reply detection,
+  // window layout from the settings), whatever "AutoPreview" and the mode say, and never sends,
+  // dresses or marks the item. The choices the window saves (template, signature, profile,
+  // geometry) are kept. Throws Error(kObjectNotSet) without a preview window or item; failures
+  // of the window itself are logged as AutoPreview logs them.
+  PreviewOutcome PreviewOnly(const std::shared_ptr<mail::MailItem>& Item);
+
   // null: none (the caption change is skipped; the mode setting is still saved).
   void set_mode_button(ModeButton* button) { mode_button_ = button; }
   // null: none ("AutoPreview" then dresses without showing anything, and says so once).

@@ -10,22 +10,27 @@
 
 namespace vellumo::addin {
 
+PreviewSetup ItemSendHandler::Run::ReadPreviewSetup() {
+  PreviewSetup setup;
+  setup.vcard_visible = !Setting(kUser, "vCard", "").empty();
+  setup.vcard_ticked = setup.vcard_visible && IsTrue(kAdmin, "SendvCardAlways", "False");
+  setup.select_visible = IsTrue(kAdmin, "ShowPreviewSelectButton", "False");
+  setup.plain_visible = IsTrue(kAdmin, "ShowAutoSendPlain", "False");
+  setup.options_visible = IsTrue(kAdmin, "ShowPreviewOptionsButton", "False");
+  Guarded([&] { setup.attachments = Current().Attachments()->Count(); });
+  setup.top = Setting(kUser, "BrowserTop", "990");
+  setup.left = Setting(kUser, "BrowserLeft", "2595");
+  setup.height = Setting(kUser, "BrowserHeight", "6000");
+  setup.width = Setting(kUser, "BrowserWidth", "10170");
+  return setup;
+}
+
 ItemSendHandler::Flow ItemSendHandler::Run::Preview() {
   compose::SendState& s = State();
   if (IsTrue(kAdmin, "AutoPreview", "False")) {
     s.BrowserSend = true;
     s.SendPlain = false;
-    PreviewSetup setup;
-    setup.vcard_visible = !Setting(kUser, "vCard", "").empty();
-    setup.vcard_ticked = setup.vcard_visible && IsTrue(kAdmin, "SendvCardAlways", "False");
-    setup.select_visible = IsTrue(kAdmin, "ShowPreviewSelectButton", "False");
-    setup.plain_visible = IsTrue(kAdmin, "ShowAutoSendPlain", "False");
-    setup.options_visible = IsTrue(kAdmin, "ShowPreviewOptionsButton", "False");
-    Guarded([&] { setup.attachments = Current().Attachments()->Count(); });
-    setup.top = Setting(kUser, "BrowserTop", "990");
-    setup.left = Setting(kUser, "BrowserLeft", "2595");
-    setup.height = Setting(kUser, "BrowserHeight", "6000");
-    setup.width = Setting(kUser, "BrowserWidth", "10170");
+    const PreviewSetup setup = ReadPreviewSetup();
     s.AttachVCard = false;
     ShowPreview(setup);
     // The final composition below is a real send, not a preview.
@@ -44,6 +49,24 @@ ItemSendHandler::Flow ItemSendHandler::Run::Preview() {
   }
   Trace("Auto Preview Send Plain check OK");
   return Flow::kGoOn;
+}
+
+ItemSendHandler::PreviewOutcome ItemSendHandler::Run::GoPreviewOnly() {
+  if (!item_) throw Error(ErrorCode::kObjectNotSet, "Item");
+  if (handler_.preview_ == nullptr) throw Error(ErrorCode::kObjectNotSet, "PreviewWindow");
+  compose::SendState& s = State();
+  ResetSendState();
+  SafeWrapper();
+  Subject();
+  Separator();
+  (void)DetectReply();
+  s.BrowserSend = true;
+  s.SendPlain = false;
+  s.AttachVCard = false;
+  ShowPreview(ReadPreviewSetup());
+  s.PreviewMode = false;
+  if (!s.BrowserSend) return PreviewOutcome::kClose;
+  return s.SendPlain ? PreviewOutcome::kSendPlain : PreviewOutcome::kSend;
 }
 
 void ItemSendHandler::Run::ShowPreview(const PreviewSetup& setup) {

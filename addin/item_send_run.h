@@ -22,6 +22,8 @@ class ItemSendHandler::Run {
 
   // Every step in order, up to the first that ends the event.
   void Go();
+  // The preview alone, for a message the user looks at without sending (PreviewOnly).
+  PreviewOutcome GoPreviewOnly();
 
  private:
   // item_send.cc: steps 1 to 15.
@@ -48,6 +50,7 @@ class ItemSendHandler::Run {
 
   // item_send_dress.cc: step 16.
   Flow Preview();
+  PreviewSetup ReadPreviewSetup();
   void ShowPreview(const PreviewSetup& setup);
   void AttachVCard();
   Flow Dress();

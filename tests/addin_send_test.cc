@@ -138,10 +138,18 @@ class AddInSendTest : public ::testing::Test {
   // The program as a user runs it, the window layer answering from no script at all (every
   // box and form takes its default) and every window logged.
   ProcessResult Run(std::vector<std::string> args, std::string_view input = {}) {
-    args.insert(args.begin(), {"/usr/bin/env", "VELLUMO_UI=script", "VELLUMO_ANSWERS=",
+    args.insert(args.begin(), {"/usr/bin/env", "VELLUMO_UI=script", "VELLUMO_ANSWERS=" + answers_,
                                "VELLUMO_UI_LOG=" + (home_ / "ui.jsonl").string(), bin_, "--home",
                                home_.string()});
     return processes_.Run(args, input);
+  }
+  // The window layer answers from these lines from now on.
+  void Answer(std::string_view lines) {
+    answers_ = (home_ / "answers.txt").string();
+    std::ofstream(answers_) << lines;
+  }
+  void Admin(const std::string& key, const std::string& value) {
+    ASSERT_EQ(Run({"settings", "set", "Vellumo", "Admin Settings", key, value}).exit_code, 0);
   }
   ProcessResult Send(const std::string& example) {
     return Run({"send", (source_ / "examples" / "messages" / example).string()});
@@ -169,6 +177,7 @@ class AddInSendTest : public ::testing::Test {
   }
 
   std::string bin_;
+  std::string answers_;
   stdfs::path source_;
   stdfs::path home_;
   PosixProcesses processes_{"", ""};
@@ -293,6 +302,70 @@ TEST_F(AddInSendTest, AutoModeWithoutATemplateIsCancelledAndSwitchedOn) {
   const ProcessResult next = Send("harbour-lanterns.eml");
   EXPECT_EQ(next.exit_code, 0) << next.errors;
   EXPECT_THAT(Filed().HtmlBody(), Not(HasSubstr("#FBF7EF")));
+}
+
+TEST_F(AddInSendTest, AFailureAsksForAReportAndYesMailsTheLogToSupport) {
+  Sink sink(source_ / "tests" / "smtp_sink.py", home_ / "sink");
+  ASSERT_NE(sink.port(), 0) << "the SMTP sink did not start (/usr/bin/python3, aiosmtpd)";
+  ASSERT_EQ(Run({"transport", "set", "smtp://127.0.0.1:" + std::to_string(sink.port())}).exit_code,
+            0);
+  // A template folder with nothing in it: the composition fails and logs it.
+  stdfs::create_directories(home_ / "drive_c" / "Vellumo" / "Empty");
+  Admin("HTM Files Path", "C:\\Vellumo\\Empty");
+  Answer("frmMessage.cmdYes.Click\n");
+  const ProcessResult sent = Send("harbour-lanterns.eml");
+  ASSERT_EQ(sent.exit_code, 0) << sent.output << sent.errors;
+
+  const std::vector<nlohmann::json> windows = UiLog();
+  ASSERT_THAT(windows, SizeIs(1)) << "one failure, one question";
+  EXPECT_EQ(windows[0]["name"], "frmMessage");
+  EXPECT_EQ(windows[0]["caption"], "Vellumo error - notify Corvane support");
+  EXPECT_THAT(windows[0].dump(), HasSubstr("\"Yes. Notify Corvane support.\""));
+  EXPECT_THAT(windows[0].dump(), HasSubstr("\"No. Continue.\""));
+
+  // The report and the message itself both went out.
+  ASSERT_THAT(sink.Messages(), SizeIs(2));
+  std::string report;
+  for (const stdfs::path& file : sink.Messages()) {
+    const std::string wire = ReadAll(file);
+    if (wire.find("support@corvane.example") != std::string::npos) report = wire;
+  }
+  ASSERT_FALSE(report.empty()) << "no message reached support@corvane.example";
+  const MimeMessage arrived = MimeMessage::Parse(report, "report");
+  EXPECT_THAT(arrived.TextBody(), HasSubstr("NoFile_Err"));
+  EXPECT_THAT(report, HasSubstr("SupportLog.txt")) << "the log is attached";
+  EXPECT_THAT(report, Not(HasSubstr("X-Vellumo")));
+  // Deleted after submit: only the user's message is filed.
+  EXPECT_THAT(FilesIn(Folder("Sent Items")), SizeIs(1));
+}
+
+TEST_F(AddInSendTest, ThePreviewWindowShowsBeforeAnAutomaticSend) {
+  Admin("AutoPreview", "True");
+  Admin("ShowPreviewSelectButton", "True");
+  // "> Template" from Morning Paper wraps to the first template, Harbour Blue; then Send.
+  Answer("frmBrowser.cmdNext.Click\nfrmBrowser.Command1.Click\n");
+  const ProcessResult sent = Send("harbour-lanterns.eml");
+  ASSERT_EQ(sent.exit_code, 0) << sent.output << sent.errors;
+  const std::vector<nlohmann::json> windows = UiLog();
+  ASSERT_THAT(windows, SizeIs(1));
+  EXPECT_EQ(windows[0]["name"], "frmBrowser");
+  EXPECT_EQ(windows[0]["caption"], "Vellumo Preview");
+  EXPECT_EQ(Setting("User Settings", "Template"), "Harbour Blue.htm\n");
+  EXPECT_THAT(Filed().HtmlBody(), HasSubstr("<title>Harbour Blue</title>"));
+
+  // Close stops the send; the message stays undressed in Drafts.
+  Answer("frmBrowser.cmdClose.Click\n");
+  const ProcessResult closed = Send("harbour-lanterns.eml");
+  EXPECT_EQ(closed.exit_code, 3) << closed.output << closed.errors;
+  ASSERT_THAT(FilesIn(Folder("Drafts")), SizeIs(1));
+
+  // vellumo preview shows the window and never sends.
+  Answer("frmBrowser.Command1.Click\n");
+  const ProcessResult previewed =
+      Run({"preview", (source_ / "examples" / "messages" / "harbour-lanterns.eml").string()});
+  EXPECT_EQ(previewed.exit_code, 0) << previewed.errors;
+  EXPECT_THAT(previewed.output, HasSubstr("not sent"));
+  EXPECT_THAT(FilesIn(Folder("Sent Items")), SizeIs(1));
 }
 
 }  // namespace

@@ -106,7 +106,7 @@ TEST(AddInCaptions, HoldsEveryEntryTheAddInsWindowsName) {
     EXPECT_EQ(*entry, text) << "entry " << number;
   }
   ASSERT_NE(table.Find(5102), nullptr);
-  EXPECT_THAT(*table.Find(5102), ::testing::StartsWith("https://"));
+  EXPECT_THAT(*table.Find(5102), ::testing::StartsWith("vellumo:pages/"));
   // The diagnostics ask the same question when no message form is wired.
   EXPECT_EQ(*table.Find(5032), kReportQuestionText);
   EXPECT_EQ(*table.Find(5033), kReportQuestionTitle);

@@ -8,8 +8,10 @@
 #include <system_error>
 #include <vector>
 
+#include "addin/connect.h"
 #include "platform/error.h"
 #include "platform/localmail/local_client.h"
+#include "platform/localmail/local_mail_item.h"
 #include "platform/localmail/mail_tool.h"
 #include "programs/vellumo/addin_registration.h"
 #include "programs/vellumo/commands.h"
@@ -25,19 +27,22 @@ constexpr int kExitQueued = 4;
 
 // The one place the program opens the mail client. Components that take part in sending (the
 // add-in) connect to client->ItemSend() here, before any command sends.
-std::shared_ptr<LocalMailClient> OpenClient(CommandContext& context) {
+std::shared_ptr<LocalMailClient> OpenBareClient(CommandContext& context) {
   RealPlatform& platform = context.Platform();
   Env& env = platform.env();
-  // Every command that opens the client connects the add-in, so a send is dressed.
-  return WithAddIns(LocalMailClient::Open(localmail::LocalMailDeps{env.fs,
-                                                                   env.registry,
-                                                                   env.processes,
-                                                                   env.clock,
-                                                                   env.system,
-                                                                   platform.home() + "/mail",
-                                                                   {},
-                                                                   {}}),
-                    env);
+  return LocalMailClient::Open(localmail::LocalMailDeps{env.fs,
+                                                        env.registry,
+                                                        env.processes,
+                                                        env.clock,
+                                                        env.system,
+                                                        platform.home() + "/mail",
+                                                        {},
+                                                        {}});
+}
+
+// Every command that sends connects the add-in, so a send is dressed.
+std::shared_ptr<LocalMailClient> OpenClient(CommandContext& context) {
+  return WithAddIns(OpenBareClient(context), context.Platform().env());
 }
 
 std::string ReadStandardInput() {
@@ -172,18 +177,18 @@ void AddStoreCommands(CLI::App& app, CommandContext& context) {
   auto import_args = std::make_shared<ItemsArgs>();
   CLI::App* contacts = app.add_subcommand("contacts", "manage contacts");
   contacts->require_subcommand(1);
-  CLI::App* import = contacts->add_subcommand("import", "store each card of a .vcf file");
-  import->add_option("FILE", import_args->entry_id, "the .vcf file; - reads standard input")
+  CLI::App* import_command = contacts->add_subcommand("import", "store each card of a .vcf file");
+  import_command->add_option("FILE", import_args->entry_id, "the .vcf file; - reads standard input")
       ->required();
-  import->add_option("--folder", import_args->folder, "contacts folder (default Contacts)");
-  import->callback([&context, import_args] {
+  import_command->add_option("--folder", import_args->folder, "contacts folder (default Contacts)");
+  import_command->callback([&context, import_args] {
     const std::string bytes = ReadInputFile(context.Platform(), import_args->entry_id);
-  const localmail::ContactImport result = localmail::ImportContacts(
-      *OpenClient(context), bytes, import_args->entry_id, import_args->folder);
-  std::cout << "imported " << result.added + result.updated << " contacts (" << result.added
-            << " new, " << result.updated << " updated)\n";
-});
-}  // namespace
+    const localmail::ContactImport result = localmail::ImportContacts(
+        *OpenClient(context), bytes, import_args->entry_id, import_args->folder);
+    std::cout << "imported " << result.added + result.updated << " contacts (" << result.added
+              << " new, " << result.updated << " updated)\n";
+  });
+}
 
 // The settings without the password.
 void PrintTransport(const localmail::TransportConfig& config) {
@@ -227,9 +232,46 @@ void AddTransportCommands(CLI::App& app, CommandContext& context) {
   });
 }
 
-}  // namespace vellumo::program
+// The add-in's preview window for a message, without sending it.
+void Preview(CommandContext& context, const std::string& file) {
+  std::shared_ptr<LocalMailClient> client = OpenBareClient(context);
+  RegisterAddIn(*client, context.Platform().env());
+  auto connect = addin::Connect::Create(context.Platform().env());
+  connect->OnConnection(*client);
+  const std::string bytes = ReadInputFile(context.Platform(), file);
+  std::shared_ptr<localmail::LocalMailItem> item =
+      client->ImportMessage(bytes, file == "-" ? "standard input" : file);
+  using Outcome = addin::ItemSendHandler::PreviewOutcome;
+  const Outcome outcome = connect->PreviewItem(item);
+  connect->OnDisconnection(0);
+  switch (outcome) {
+    case Outcome::kSend:
+      std::cout << "send: the message was not sent; vellumo send " << file
+                << " sends it with the choices made\n";
+      break;
+    case Outcome::kSendPlain:
+      std::cout << "send plain: the message was not sent\n";
+      break;
+    case Outcome::kClose:
+      std::cout << "close: the message was not sent\n";
+      break;
+  }
+}
+
+void AddPreviewCommand(CLI::App& app, CommandContext& context) {
+  auto file = std::make_shared<std::string>();
+  CLI::App* preview = app.add_subcommand(
+      "preview",
+      "show a message dressed in the preview window without sending it (the template, signature "
+      "and profile chosen there are kept); prints how the window was left");
+  preview->add_option("FILE", *file, "the message (.eml); - reads standard input")->required();
+  preview->callback([&context, file] { Preview(context, *file); });
+}
+
+}  // namespace
 
 void AddMailCommands(CLI::App& app, CommandContext& context) {
+  AddPreviewCommand(app, context);
   AddSendCommands(app, context);
   AddStoreCommands(app, context);
   AddTransportCommands(app, context);

@@ -1,0 +1,708 @@
+#include "addin/preview_form.h"
+
+#include <string>
+#include <utility>
+
+#include "common/compose/neutralise.h"
+#include "common/text/text.h"
+#include "platform/error.h"
+
+namespace vellumo::addin {
+namespace {
+
+constexpr std::string_view kAdminSection = "Admin Settings";
+constexpr std::string_view kUserSection = "User Settings";
+constexpr std::string_view kDefaultFolder = "C:\\temp";
+constexpr std::string_view kHelpCaption = "Help";
+constexpr std::string_view kReturnCaption = "Return";
+constexpr std::string_view kOptionsClosed = "> Options";
+constexpr std::string_view kOptionsOpen = "< Options";
+// The buttons the help page takes out of use while it is shown.
+constexpr std::string_view kHelpDisables[] = {"Command1", "cmdSendPlain", "cmdNext", "cmdSignNext",
+                                              "cmdOptions"};
+
+using ui::ControlKind;
+
+bool EndsWith(std::string_view text, std::string_view end) {
+  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+// The entry of a list, or "" outside it (as a list box's List(i) reads).
+std::string Entry(const ui::Control& list, int index) {
+  if (index < 0 || index >= static_cast<int>(list.list.size())) return {};
+  return list.list[static_cast<size_t>(index)];
+}
+
+int Count(const ui::Control& list) { return static_cast<int>(list.list.size()); }
+
+}  // namespace
+
+const std::vector<std::string_view> kProfileKeys = {"SigEmail",
+                                                    "SigWebsite",
+                                                    "SigWebsiteFR",
+                                                    "SigWebsiteDisplayName",
+                                                    "SigWebsiteDisplayNameFR",
+                                                    "SigFullnameFR",
+                                                    "SigFullname",
+                                                    "SigPosition",
+                                                    "SigPositionFR",
+                                                    "SigTelephone",
+                                                    "SigFax",
+                                                    "SigAddress",
+                                                    "SigAddress2",
+                                                    "SigAddress3",
+                                                    "SigAddress4",
+                                                    "SigAddressFR",
+                                                    "SigAddress2FR",
+                                                    "SigAddress3FR",
+                                                    "SigAddress4FR",
+                                                    "SigOrganizationName",
+                                                    "SigOrganizationNameFR",
+                                                    "SigCell"};
+
+std::string GetFileName(std::string_view name) {
+  // Any case: the lists hold "Letter.HTM" too, and its visible name must pick it back.
+  constexpr std::string_view kHtm = ".htm";
+  for (size_t at = 0; at + kHtm.size() <= name.size(); ++at) {
+    bool same = true;
+    for (size_t i = 0; i < kHtm.size() && same; ++i) {
+      const char c = name[at + i];
+      same = (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) == kHtm[i];
+    }
+    if (same) return std::string(name.substr(0, at));
+  }
+  return std::string(name);
+}
+
+// The two file lists the window pages through: the templates and the signatures.
+struct PreviewForm::FileListSpec {
+  std::string_view hidden;       // full file names
+  std::string_view visible;      // names without ".htm"
+  std::string_view next_button;  // disabled when the folder holds one file
+  std::string_view folder_key;   // Admin Settings
+  std::string_view setting;      // User Settings: the current file
+  std::string_view where;        // the click procedure failures are logged with
+  bool PreviewForm::*loaded;
+  int PreviewForm::*cursor;
+  bool PreviewForm::*load_only;
+  bool is_template;
+};
+
+PreviewForm::PreviewForm(PreviewDeps deps, compose::SendState& state)
+    : ui::Form("frmBrowser"), deps_(std::move(deps)), state_(state) {
+  Design();
+  On("Form", "Load", [this](ui::Event&) { OnLoad(); });
+  On("Form", "Unload", [this](ui::Event&) { OnUnload(); });
+  On("Form", "Resize", [this](ui::Event&) { OnResize(); });
+  On("cmdNext", "Click", [this](ui::Event&) { NextEntry(TemplateList()); });
+  On("cmdSignNext", "Click", [this](ui::Event&) { NextEntry(SignatureList()); });
+  On("cboTemplates", "Click", [this](ui::Event&) { PickTemplate(); });
+  On("cboSignatures", "Click", [this](ui::Event&) { PickSignature(); });
+  On("cboSig", "Click", [this](ui::Event&) { PickProfile(); });
+  On("cboBplates", "Click", [this](ui::Event&) { PickBoilerplate(); });
+  On("cboBGColourName", "Click", [this](ui::Event&) { PickColour(); });
+  On("cmdOptions", "Click", [this](ui::Event&) { ToggleOptions(); });
+  On("cmdHelp", "Click", [this](ui::Event&) { ToggleHelp(); });
+  On("Command1", "Click", [this](ui::Event&) {
+    state_.AttachVCard = (*this)["chkvCard"].value == 1;
+    const std::string& boilerplate = (*this)["cboBplates"].text;
+    state_.SelectedBoilerplate = text::Trim(boilerplate).empty() ? std::string() : boilerplate;
+    Unload();
+  });
+  On("cmdSendPlain", "Click", [this](ui::Event&) {
+    state_.SendPlain = true;
+    Unload();
+  });
+  On("cmdClose", "Click", [this](ui::Event&) {
+    state_.BrowserSend = false;
+    Unload();
+  });
+  On("cmdSendToMany", "Click", [this](ui::Event&) {
+    deps_.settings.SaveSetting(kVellumo, kAdminSection, "SendToManySubject", state_.ItemSubject);
+    // The send-to-many program may not be installed: say so in the log, then leave as Close.
+    Guard(deps_.log, "cmdSendToMany_Click", "",
+          [&] { deps_.processes.Start(state_.ApplicationPath + std::string(kSendToManyProgram)); });
+    state_.BrowserSend = false;
+    Unload();
+  });
+}
+
+PreviewForm::FileListSpec PreviewForm::TemplateList() const {
+  return {"cboListTemplates",
+          "cboTemplates",
+          "cmdNext",
+          "HTM Files Path",
+          "Template",
+          "cmdNext_Click",
+          &PreviewForm::TemplatesLoaded,
+          &PreviewForm::TemplateCursor,
+          &PreviewForm::LoadOnlyTemplates,
+          true};
+}
+
+PreviewForm::FileListSpec PreviewForm::SignatureList() const {
+  return {"cboPrevSigs",
+          "cboSignatures",
+          "cmdSignNext",
+          "Signatures Path",
+          "Signature",
+          "cmdSignNext_Click",
+          &PreviewForm::SignaturesLoaded,
+          &PreviewForm::SignatureCursor,
+          &PreviewForm::LoadOnlySignatures,
+          false};
+}
+
+void PreviewForm::Design() {
+  caption = std::string(kPreviewCaption);
+  width = 10170;
+  height = 6000;
+  auto add = [this](ui::Control control) { Add(std::move(control)); };
+  const auto button = ControlKind::kCommandButton;
+  const auto combo = ControlKind::kComboBox;
+  const auto label = ControlKind::kLabel;
+  add({.name = "lblSubject",
+       .kind = label,
+       .caption = "Subject:",
+       .tag = "5095",
+       .left = 120,
+       .top = 120,
+       .width = 900,
+       .height = 255});
+  add({.name = "txtSubject",
+       .kind = ControlKind::kTextBox,
+       .enabled = false,
+       .left = 1080,
+       .top = 90,
+       .width = 5400,
+       .height = 315});
+  add({.name = "lblAttachments",
+       .kind = label,
+       .caption = "Attachments:",
+       .visible = false,
+       .tag = "5091",
+       .left = 6600,
+       .top = 120,
+       .width = 1100,
+       .height = 255});
+  add({.name = "txtAttachments",
+       .kind = ControlKind::kTextBox,
+       .enabled = false,
+       .visible = false,
+       .left = 7740,
+       .top = 90,
+       .width = 600,
+       .height = 315});
+  add({.name = "lblPastedImages",
+       .kind = label,
+       .caption = "Note: pasted images will not appear in this preview, but will be seen in the "
+                  "sent version.",
+       .tag = "5010",
+       .left = 120,
+       .top = 480,
+       .width = 9800,
+       .height = 255});
+  add({.name = "lblTemplate",
+       .kind = label,
+       .caption = "Template",
+       .visible = false,
+       .tag = "5092",
+       .left = 120,
+       .top = 480,
+       .width = 900,
+       .height = 255});
+  add({.name = "cboTemplates",
+       .kind = combo,
+       .visible = false,
+       .left = 1080,
+       .top = 450,
+       .width = 2400,
+       .height = 315});
+  add({.name = "lblSignature",
+       .kind = label,
+       .caption = "Signature",
+       .visible = false,
+       .tag = "5093",
+       .left = 3600,
+       .top = 480,
+       .width = 900,
+       .height = 255});
+  add({.name = "cboSignatures",
+       .kind = combo,
+       .visible = false,
+       .left = 4560,
+       .top = 450,
+       .width = 2400,
+       .height = 315});
+  add({.name = "lblBGColor",
+       .kind = label,
+       .caption = "Signature Profile",
+       .visible = false,
+       .tag = "5097",
+       .left = 120,
+       .top = 840,
+       .width = 1400,
+       .height = 255});
+  add({.name = "cboSig",
+       .kind = combo,
+       .visible = false,
+       .left = 1560,
+       .top = 810,
+       .width = 2400,
+       .height = 315});
+  add({.name = "cboBplates",
+       .kind = combo,
+       .visible = false,
+       .tooltip = "5105",
+       .left = 7080,
+       .top = 450,
+       .width = 2400,
+       .height = 315});
+  add({.name = "cboBGColourName",
+       .kind = combo,
+       .visible = false,
+       .left = 4080,
+       .top = 810,
+       .width = 1800,
+       .height = 315});
+  add({.name = "chkShowPreview",
+       .kind = ControlKind::kCheckBox,
+       .caption = "do not show Preview",
+       .visible = false,
+       .tag = "5094",
+       .left = 6000,
+       .top = 840,
+       .width = 2400,
+       .height = 255});
+  add({.name = "chkvCard",
+       .kind = ControlKind::kCheckBox,
+       .caption = "Attach my vCard",
+       .visible = false,
+       .tag = "5096",
+       .left = 8400,
+       .top = 840,
+       .width = 1600,
+       .height = 255});
+  add({.name = "brwWebBrowser",
+       .kind = ControlKind::kBrowser,
+       .left = 0,
+       .top = kBrowserTopOpen,
+       .width = 9990,
+       .height = 5400});
+  add({.name = "cmdNext",
+       .kind = button,
+       .caption = "> Template",
+       .tooltip = "5099",
+       .tag = "5088",
+       .left = 120,
+       .top = 5400,
+       .width = 1300,
+       .height = 375});
+  add({.name = "cmdSignNext",
+       .kind = button,
+       .caption = "> Signature",
+       .tooltip = "5100",
+       .tag = "5089",
+       .left = 1500,
+       .top = 5400,
+       .width = 1300,
+       .height = 375});
+  add({.name = "cmdOptions",
+       .kind = button,
+       .caption = "> Options",
+       .tooltip = "2002",
+       .tag = "5090",
+       .left = 2880,
+       .top = 5400,
+       .width = 1300,
+       .height = 375});
+  add({.name = "Command1",
+       .kind = button,
+       .caption = "Send",
+       .tooltip = "2006",
+       .tag = "101",
+       .left = 4260,
+       .top = 5400,
+       .width = 1100,
+       .height = 375});
+  add({.name = "cmdSendPlain",
+       .kind = button,
+       .caption = "Send Plain",
+       .tooltip = "2005",
+       .tag = "5087",
+       .left = 5440,
+       .top = 5400,
+       .width = 1100,
+       .height = 375});
+  add({.name = "cmdSendToMany",
+       .kind = button,
+       .caption = "Send to Many",
+       .left = 6620,
+       .top = 5400,
+       .width = 1300,
+       .height = 375});
+  add({.name = "cmdClose",
+       .kind = button,
+       .caption = "Close",
+       .tooltip = "2003",
+       .tag = "5009",
+       .left = 8000,
+       .top = 5400,
+       .width = 900,
+       .height = 375});
+  add({.name = "cmdHelp",
+       .kind = button,
+       .caption = "Help",
+       .tooltip = "2001",
+       .left = 8980,
+       .top = 5400,
+       .width = 900,
+       .height = 375});
+  // Never shown: the full names behind the visible lists, and the colour codes.
+  add({.name = "cboListTemplates", .kind = combo, .visible = false});
+  add({.name = "cboPrevSigs", .kind = combo, .visible = false});
+  add({.name = "cboListBplates", .kind = combo, .visible = false});
+  add({.name = "cboBGColourCode", .kind = combo, .visible = false});
+}
+
+std::string PreviewForm::Admin(std::string_view key, std::string_view default_value) const {
+  return deps_.settings.GetSetting(kVellumo, kAdminSection, key, default_value);
+}
+
+std::string PreviewForm::User(std::string_view key, std::string_view default_value) const {
+  return deps_.settings.GetSetting(kVellumo, kUserSection, key, default_value);
+}
+
+std::string PreviewForm::TemplateFolder() const { return Admin("HTM Files Path", kDefaultFolder); }
+
+std::string PreviewForm::PreviewFolder() const {
+  std::string folder = Admin("BrowserPath");
+  return folder.empty() ? state_.ApplicationPath : folder;
+}
+
+std::string PreviewForm::PreviewFile() const {
+  return PreviewFolder() + std::string(kPreviewFileName);
+}
+
+void PreviewForm::ShowPreview(const std::string& html) {
+  PreviewHtml = html;
+  const std::string file = PreviewFile();
+  // A fresh installation may not have its program folder yet; the preview must still show.
+  if (!deps_.fs.FolderExists(PreviewFolder())) deps_.fs.CreateFolder(PreviewFolder());
+  deps_.fs.WriteFile(file, html + "\r\n");
+  (*this)["brwWebBrowser"].document = deps_.fs.NativePath(file);
+}
+
+void PreviewForm::ComposePreview(const std::string& template_path, std::string_view extra) {
+  if (!state_.CurrentItem) throw Error(ErrorCode::kObjectNotSet, "CurrentItem");
+  const std::string message = state_.CurrentItem->HTMLBody() + std::string(extra);
+  std::string path = template_path;
+  ShowPreview(deps_.composer.CreateHTMLBody(message, path, state_));
+}
+
+void PreviewForm::ShowInList(std::string_view list, std::string_view text) {
+  ui::Control& control = (*this)[list];
+  control.text = std::string(text);
+  control.list_index = -1;
+  for (size_t i = 0; i < control.list.size(); ++i) {
+    if (control.list[i] == text) {
+      control.list_index = static_cast<int>(i);
+      break;
+    }
+  }
+}
+
+void PreviewForm::Trap(std::string_view where, std::string_view label,
+                       const std::function<void()>& step) {
+  Guard(deps_.log, where, label, step);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Load, unload, resize.
+
+void PreviewForm::OnLoad() {
+  TemplatesLoaded = SignaturesLoaded = false;
+  TemplateCursor = SignatureCursor = 0;
+  SuppressClick = LoadOnlyTemplates = LoadOnlySignatures = false;
+  PreviewHtml.clear();
+  // Each step ignores its failure: a missing folder or setting only leaves a list empty.
+  auto step = [](const std::function<void()>& run) {
+    try {
+      run();
+    } catch (const std::exception&) {
+    }
+  };
+  step([&] { ApplyCaptionTable(*this, deps_.captions); });
+  for (std::string_view list : {"cboListTemplates", "cboListBplates", "cboPrevSigs"}) {
+    (*this)[list].list.clear();
+  }
+  (*this)["cboBplates"].list = {"None"};
+  (*this)["txtSubject"].text = state_.ItemSubject;
+  (*this)["txtSubject"].enabled = false;
+  step([&] {
+    if (deps_.make_topmost) deps_.make_topmost(*this);
+  });
+  step([&] {
+    if (Admin("BrowserWarnPastedImages", "False") == "False") {
+      (*this)["lblPastedImages"].visible = false;
+      (*this)["brwWebBrowser"].top = kBrowserTopClosed;
+    }
+  });
+  step([&] {
+    if (Admin("Show Boilerplates", "True") != "True") return;
+    int found = 0;
+    for (const std::string& name : deps_.fs.ListFiles(TemplateFolder(), "*")) {
+      if (!EndsWith(text::LCase(name), ".txt")) continue;
+      (*this)["cboListBplates"].list.push_back(name);
+      (*this)["cboBplates"].list.push_back(name);
+      ++found;
+    }
+    (*this)["cboBplates"].visible = found > 0;
+  });
+  step([&] {
+    if (Admin("Multiple Signatures", "False") != "True") return;
+    ui::Control& profiles = (*this)["cboSig"];
+    profiles.list = text::Split(User("SignatureList", "Main signature"), ";");
+    const std::string current = Admin("Current Signature");
+    const int index = current.empty() ? 0 : static_cast<int>(text::Val(current));
+    // A profile the list does not have selects nothing: the profile keys stay as they are.
+    if (index >= 0 && index < Count(profiles)) Fire("cboSig", "Click", std::to_string(index));
+  });
+  step([&] {
+    if (Admin("PreviewOptionsShow", "False") != "True") return;
+    ToggleOptions();
+    SuppressClick = true;
+    ShowInList("cboSignatures", GetFileName(User("Signature")));
+    ShowInList("cboTemplates", GetFileName(User("Template")));
+    SuppressClick = false;
+  });
+  step([&] {
+    if (Admin("WipeOutBrowserSendButton", "True") == "False") (*this)["Command1"].visible = false;
+  });
+  step([&] {
+    if (Admin("ShowSendToMany", "False") == "False") (*this)["cmdSendToMany"].visible = false;
+  });
+}
+
+void PreviewForm::OnUnload() {
+  deps_.settings.SaveSetting(kVellumo, kUserSection, "BrowserTop", std::to_string(top));
+  deps_.settings.SaveSetting(kVellumo, kUserSection, "BrowserLeft", std::to_string(left));
+  deps_.settings.SaveSetting(kVellumo, kUserSection, "BrowserHeight", std::to_string(height));
+  deps_.settings.SaveSetting(kVellumo, kUserSection, "BrowserWidth", std::to_string(width));
+  if ((*this)["chkShowPreview"].value == 1) {
+    deps_.settings.SaveSetting(kVellumo, kAdminSection, "AutoPreview", "False");
+    deps_.host.MsgBox(kPreviewOffText, ui::kInformation, kPreviewOffTitle);
+  }
+}
+
+void PreviewForm::OnResize() {
+  ui::Control& browser = (*this)["brwWebBrowser"];
+  browser.height = height > 600 ? height - 600 : 0;
+  browser.width = width > 180 ? width - 180 : 0;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The file lists: filling, "> Template" / "> Signature", picking.
+
+void PreviewForm::FillList(const FileListSpec& spec) {
+  ui::Control& hidden = (*this)[spec.hidden];
+  ui::Control& visible = (*this)[spec.visible];
+  if (hidden.list.empty()) {
+    for (const std::string& name :
+         deps_.fs.ListFiles(Admin(spec.folder_key, kDefaultFolder), "*")) {
+      const std::string lower = text::LCase(name);
+      if (!EndsWith(lower, ".htm") || EndsWith(lower, "_merge.htm")) continue;
+      hidden.list.push_back(name);
+      visible.list.push_back(GetFileName(name));
+    }
+  }
+  if (Count(hidden) == 1) (*this)[spec.next_button].enabled = false;
+  const std::string current = User(spec.setting);
+  for (int i = 0; i < Count(hidden); ++i) {
+    if (hidden.list[static_cast<size_t>(i)] == current) {
+      this->*spec.cursor = i + 1;
+      break;
+    }
+  }
+  // The template list counts as filled only once a press has composed (NextEntry).
+  if (!spec.is_template) this->*spec.loaded = true;
+}
+
+void PreviewForm::NextEntry(const FileListSpec& spec) {
+  int& cursor = this->*spec.cursor;
+  const ui::Control& hidden = (*this)[spec.hidden];
+  Trap(spec.where, "", [&] {
+    if (!(this->*spec.loaded)) FillList(spec);
+  });
+  if (cursor == Count(hidden)) cursor = 0;
+  if (this->*spec.load_only) {
+    SuppressClick = true;
+    ShowInList(spec.visible, GetFileName(Entry(hidden, cursor < 1 ? 0 : cursor - 1)));
+    SuppressClick = false;
+    return;
+  }
+  const std::string entry = Entry(hidden, cursor);
+  Trap(spec.where, "", [&] {
+    if (spec.is_template) {
+      ComposePreview(TemplateFolder() + "\\" + text::Trim(entry));
+    } else {
+      deps_.settings.SaveSetting(kVellumo, kUserSection, spec.setting, entry);
+      ComposePreview(TemplateFolder() + "\\" + User("Template"));
+    }
+  });
+  SuppressClick = true;
+  ShowInList(spec.visible, GetFileName(entry));
+  SuppressClick = false;
+  Trap(spec.where, "", [&] {
+    if (spec.is_template) deps_.settings.SaveSetting(kVellumo, kUserSection, spec.setting, entry);
+  });
+  if (spec.is_template) TemplatesLoaded = true;
+  ++cursor;
+}
+
+void PreviewForm::PickTemplate() {
+  if (SuppressClick) return;
+  try {
+    const FileListSpec spec = TemplateList();
+    TemplateCursor = (*this)["cboTemplates"].list_index;
+    if (!TemplatesLoaded) FillList(spec);
+    if (TemplateCursor == Count((*this)[spec.hidden])) TemplateCursor = 0;
+    const std::string picked = (*this)["cboTemplates"].text;
+    ComposePreview(TemplateFolder() + "\\" + text::Trim(picked) + ".htm");
+    deps_.settings.SaveSetting(kVellumo, kUserSection, "Template", picked + ".htm");
+    ++TemplateCursor;
+  } catch (const std::exception& e) {
+    deps_.log.Write_log_line(DescriptionOf(e) + std::string(kTemplatePickSuffix));
+  }
+}
+
+void PreviewForm::PickSignature() {
+  if (SuppressClick) return;
+  try {
+    const FileListSpec spec = SignatureList();
+    const int picked = (*this)["cboSignatures"].list_index;
+    SignatureCursor = picked;
+    if (!SignaturesLoaded) FillList(spec);
+    if (SignatureCursor == Count((*this)[spec.hidden])) SignatureCursor = 0;
+    deps_.settings.SaveSetting(kVellumo, kUserSection, "Signature",
+                               Entry((*this)[spec.hidden], picked));
+    ComposePreview(TemplateFolder() + "\\" + User("Template"));
+    ++SignatureCursor;
+  } catch (const std::exception& e) {
+    deps_.log.Write_log_line(DescriptionOf(e) + "- cboSignatures, frmBrowser in Vellumo");
+  }
+}
+
+void PreviewForm::PickProfile() {
+  if (SuppressClick) return;
+  Trap("cboSig", "Browser signature profile", [&] {
+    const std::string profile = (*this)["cboSig"].text;
+    for (std::string_view key : kProfileKeys) {
+      deps_.settings.SaveSetting(kVellumo, kAdminSection, key,
+                                 deps_.settings.GetSetting(kVellumo, profile, key, ""));
+    }
+    ComposePreview(TemplateFolder() + "\\" + User("Template"));
+  });
+}
+
+void PreviewForm::PickBoilerplate() {
+  try {
+    const std::string text =
+        compose::LoadBoilerplate(deps_.settings, deps_.fs, (*this)["cboBplates"].text);
+    ComposePreview(TemplateFolder() + "\\" + text::Trim((*this)["cboTemplates"].text) + ".htm",
+                   text);
+  } catch (const std::exception& e) {
+    deps_.log.Write_log_line(DescriptionOf(e) + "- cboBplates, frmBrowser in Vellumo");
+  }
+}
+
+void PreviewForm::PickColour() {
+  ui::Control& codes = (*this)["cboBGColourCode"];
+  codes.list_index = (*this)["cboBGColourName"].list_index;
+  codes.text = Entry(codes, codes.list_index);
+  deps_.settings.SaveSetting(kVellumo, kAdminSection, "SigBGColor", codes.text);
+  ComposePreview(TemplateFolder() + "\\" + User("Template"));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The options panel and the help page.
+
+void PreviewForm::ToggleOptions() {
+  constexpr std::string_view where = "cmdOptions_Click";
+  Trap(where, "", [&] {
+    if (!SignaturesLoaded) {
+      LoadOnlySignatures = true;
+      NextEntry(SignatureList());
+      LoadOnlySignatures = false;
+    }
+    if (!TemplatesLoaded) {
+      LoadOnlyTemplates = true;
+      NextEntry(TemplateList());
+      LoadOnlyTemplates = false;
+    }
+  });
+  ui::Control& options = (*this)["cmdOptions"];
+  ui::Control& browser = (*this)["brwWebBrowser"];
+  Trap(where, "", [&] {
+    // The browser slides down to make room for the lists, and back up when they close.
+    if (options.caption == kOptionsClosed) {
+      options.caption = std::string(kOptionsOpen);
+      (*this)["lblPastedImages"].visible = false;
+      browser.top = kBrowserTopOpen;
+      deps_.settings.SaveSetting(kVellumo, kAdminSection, "PreviewOptionsShow", "True");
+    } else {
+      options.caption = std::string(kOptionsClosed);
+      if (!(*this)["lblPastedImages"].visible) browser.top = kBrowserTopClosed;
+      deps_.settings.SaveSetting(kVellumo, kAdminSection, "PreviewOptionsShow", "False");
+    }
+  });
+  const bool profiles = Admin("Multiple Signatures", "False") == "True";
+  for (std::string_view name :
+       {"lblTemplate", "lblSignature", "cboTemplates", "cboSignatures", "chkShowPreview"}) {
+    (*this)[name].visible = !(*this)[name].visible;
+  }
+  if (profiles) {
+    for (std::string_view name : {"lblBGColor", "cboSig"}) {
+      (*this)[name].visible = !(*this)[name].visible;
+    }
+  }
+  if (!(*this)["cboSignatures"].visible) return;
+  SuppressClick = true;
+  Trap(where, "", [&] {
+    ShowInList("cboSignatures", GetFileName(User("Signature")));
+    ShowInList("cboTemplates", GetFileName(User("Template")));
+    const std::string current = Admin("Current Signature");
+    ui::Control& list = (*this)["cboSig"];
+    const int index = current.empty() ? 0 : static_cast<int>(text::Val(current));
+    if (index >= 0 && index < Count(list)) {
+      list.list_index = index;
+      list.text = Entry(list, index);
+    }
+  });
+  SuppressClick = false;
+}
+
+void PreviewForm::ToggleHelp() {
+  ui::Control& help = (*this)["cmdHelp"];
+  ui::Control& browser = (*this)["brwWebBrowser"];
+  if (help.caption == kHelpCaption) {
+    help.caption = std::string(kReturnCaption);
+    // Remember what was usable: a plain-text message keeps its choices off after the help page.
+    enabled_before_help_.clear();
+    for (std::string_view name : kHelpDisables) {
+      enabled_before_help_.push_back((*this)[name].enabled);
+      (*this)[name].enabled = false;
+    }
+    const std::string* page = deps_.captions.Find(kHelpPageEntry);
+    browser.document = page != nullptr ? *page : std::string();
+  } else {
+    help.caption = std::string(kHelpCaption);
+    for (size_t i = 0; i < std::size(kHelpDisables); ++i) {
+      (*this)[kHelpDisables[i]].enabled =
+          i < enabled_before_help_.size() ? enabled_before_help_[i] : true;
+    }
+    browser.document = deps_.fs.NativePath(PreviewFile());
+  }
+}
+
+}  // namespace vellumo::addin
