@@ -21,8 +21,6 @@ constexpr std::string_view kOptionsOpen = "< Options";
 constexpr std::string_view kHelpDisables[] = {"Command1", "cmdSendPlain", "cmdNext", "cmdSignNext",
                                               "cmdOptions"};
 
-using ui::ControlKind;
-
 bool EndsWith(std::string_view text, std::string_view end) {
   return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
 }
@@ -151,218 +149,6 @@ PreviewForm::FileListSpec PreviewForm::SignatureList() const {
           &PreviewForm::SignatureCursor,
           &PreviewForm::LoadOnlySignatures,
           false};
-}
-
-void PreviewForm::Design() {
-  caption = std::string(kPreviewCaption);
-  width = 10170;
-  height = 6000;
-  auto add = [this](ui::Control control) { Add(std::move(control)); };
-  const auto button = ControlKind::kCommandButton;
-  const auto combo = ControlKind::kComboBox;
-  const auto label = ControlKind::kLabel;
-  add({.name = "lblSubject",
-       .kind = label,
-       .caption = "Subject:",
-       .tag = "5095",
-       .left = 120,
-       .top = 120,
-       .width = 900,
-       .height = 255});
-  add({.name = "txtSubject",
-       .kind = ControlKind::kTextBox,
-       .enabled = false,
-       .left = 1080,
-       .top = 90,
-       .width = 5400,
-       .height = 315});
-  add({.name = "lblAttachments",
-       .kind = label,
-       .caption = "Attachments:",
-       .visible = false,
-       .tag = "5091",
-       .left = 6600,
-       .top = 120,
-       .width = 1100,
-       .height = 255});
-  add({.name = "txtAttachments",
-       .kind = ControlKind::kTextBox,
-       .enabled = false,
-       .visible = false,
-       .left = 7740,
-       .top = 90,
-       .width = 600,
-       .height = 315});
-  add({.name = "lblPastedImages",
-       .kind = label,
-       .caption = "Note: pasted images will not appear in this preview, but will be seen in the "
-                  "sent version.",
-       .tag = "5010",
-       .left = 120,
-       .top = 480,
-       .width = 9800,
-       .height = 255});
-  add({.name = "lblTemplate",
-       .kind = label,
-       .caption = "Template",
-       .visible = false,
-       .tag = "5092",
-       .left = 120,
-       .top = 480,
-       .width = 900,
-       .height = 255});
-  add({.name = "cboTemplates",
-       .kind = combo,
-       .visible = false,
-       .left = 1080,
-       .top = 450,
-       .width = 2400,
-       .height = 315});
-  add({.name = "lblSignature",
-       .kind = label,
-       .caption = "Signature",
-       .visible = false,
-       .tag = "5093",
-       .left = 3600,
-       .top = 480,
-       .width = 900,
-       .height = 255});
-  add({.name = "cboSignatures",
-       .kind = combo,
-       .visible = false,
-       .left = 4560,
-       .top = 450,
-       .width = 2400,
-       .height = 315});
-  add({.name = "lblBGColor",
-       .kind = label,
-       .caption = "Signature Profile",
-       .visible = false,
-       .tag = "5097",
-       .left = 120,
-       .top = 840,
-       .width = 1400,
-       .height = 255});
-  add({.name = "cboSig",
-       .kind = combo,
-       .visible = false,
-       .left = 1560,
-       .top = 810,
-       .width = 2400,
-       .height = 315});
-  add({.name = "cboBplates",
-       .kind = combo,
-       .visible = false,
-       .tooltip = "5105",
-       .left = 7080,
-       .top = 450,
-       .width = 2400,
-       .height = 315});
-  add({.name = "cboBGColourName",
-       .kind = combo,
-       .visible = false,
-       .left = 4080,
-       .top = 810,
-       .width = 1800,
-       .height = 315});
-  add({.name = "chkShowPreview",
-       .kind = ControlKind::kCheckBox,
-       .caption = "do not show Preview",
-       .visible = false,
-       .tag = "5094",
-       .left = 6000,
-       .top = 840,
-       .width = 2400,
-       .height = 255});
-  add({.name = "chkvCard",
-       .kind = ControlKind::kCheckBox,
-       .caption = "Attach my vCard",
-       .visible = false,
-       .tag = "5096",
-       .left = 8400,
-       .top = 840,
-       .width = 1600,
-       .height = 255});
-  add({.name = "brwWebBrowser",
-       .kind = ControlKind::kBrowser,
-       .left = 0,
-       .top = kBrowserTopOpen,
-       .width = 9990,
-       .height = 5400});
-  add({.name = "cmdNext",
-       .kind = button,
-       .caption = "> Template",
-       .tooltip = "5099",
-       .tag = "5088",
-       .left = 120,
-       .top = 5400,
-       .width = 1300,
-       .height = 375});
-  add({.name = "cmdSignNext",
-       .kind = button,
-       .caption = "> Signature",
-       .tooltip = "5100",
-       .tag = "5089",
-       .left = 1500,
-       .top = 5400,
-       .width = 1300,
-       .height = 375});
-  add({.name = "cmdOptions",
-       .kind = button,
-       .caption = "> Options",
-       .tooltip = "2002",
-       .tag = "5090",
-       .left = 2880,
-       .top = 5400,
-       .width = 1300,
-       .height = 375});
-  add({.name = "Command1",
-       .kind = button,
-       .caption = "Send",
-       .tooltip = "2006",
-       .tag = "101",
-       .left = 4260,
-       .top = 5400,
-       .width = 1100,
-       .height = 375});
-  add({.name = "cmdSendPlain",
-       .kind = button,
-       .caption = "Send Plain",
-       .tooltip = "2005",
-       .tag = "5087",
-       .left = 5440,
-       .top = 5400,
-       .width = 1100,
-       .height = 375});
-  add({.name = "cmdSendToMany",
-       .kind = button,
-       .caption = "Send to Many",
-       .left = 6620,
-       .top = 5400,
-       .width = 1300,
-       .height = 375});
-  add({.name = "cmdClose",
-       .kind = button,
-       .caption = "Close",
-       .tooltip = "2003",
-       .tag = "5009",
-       .left = 8000,
-       .top = 5400,
-       .width = 900,
-       .height = 375});
-  add({.name = "cmdHelp",
-       .kind = button,
-       .caption = "Help",
-       .tooltip = "2001",
-       .left = 8980,
-       .top = 5400,
-       .width = 900,
-       .height = 375});
-  // Never shown: the full names behind the visible lists, and the colour codes.
-  add({.name = "cboListTemplates", .kind = combo, .visible = false});
-  add({.name = "cboPrevSigs", .kind = combo, .visible = false});
-  add({.name = "cboListBplates", .kind = combo, .visible = false});
-  add({.name = "cboBGColourCode", .kind = combo, .visible = false});
 }
 
 std::string PreviewForm::Admin(std::string_view key, std::string_view default_value) const {
@@ -504,69 +290,69 @@ void PreviewForm::OnResize() {
 // ---------------------------------------------------------------------------------------------
 // The file lists: filling, "> Template" / "> Signature", picking.
 
-void PreviewForm::FillList(const FileListSpec& spec) {
-  ui::Control& hidden = (*this)[spec.hidden];
-  ui::Control& visible = (*this)[spec.visible];
+void PreviewForm::FillList(const FileListSpec& files) {
+  ui::Control& hidden = (*this)[files.hidden];
+  ui::Control& visible = (*this)[files.visible];
   if (hidden.list.empty()) {
     for (const std::string& name :
-         deps_.fs.ListFiles(Admin(spec.folder_key, kDefaultFolder), "*")) {
+         deps_.fs.ListFiles(Admin(files.folder_key, kDefaultFolder), "*")) {
       const std::string lower = text::LCase(name);
       if (!EndsWith(lower, ".htm") || EndsWith(lower, "_merge.htm")) continue;
       hidden.list.push_back(name);
       visible.list.push_back(GetFileName(name));
     }
   }
-  if (Count(hidden) == 1) (*this)[spec.next_button].enabled = false;
-  const std::string current = User(spec.setting);
+  if (Count(hidden) == 1) (*this)[files.next_button].enabled = false;
+  const std::string current = User(files.setting);
   for (int i = 0; i < Count(hidden); ++i) {
     if (hidden.list[static_cast<size_t>(i)] == current) {
-      this->*spec.cursor = i + 1;
+      this->*files.cursor = i + 1;
       break;
     }
   }
   // The template list counts as filled only once a press has composed (NextEntry).
-  if (!spec.is_template) this->*spec.loaded = true;
+  if (!files.is_template) this->*files.loaded = true;
 }
 
-void PreviewForm::NextEntry(const FileListSpec& spec) {
-  int& cursor = this->*spec.cursor;
-  const ui::Control& hidden = (*this)[spec.hidden];
-  Trap(spec.where, "", [&] {
-    if (!(this->*spec.loaded)) FillList(spec);
+void PreviewForm::NextEntry(const FileListSpec& files) {
+  int& cursor = this->*files.cursor;
+  const ui::Control& hidden = (*this)[files.hidden];
+  Trap(files.where, "", [&] {
+    if (!(this->*files.loaded)) FillList(files);
   });
   if (cursor == Count(hidden)) cursor = 0;
-  if (this->*spec.load_only) {
+  if (this->*files.load_only) {
     SuppressClick = true;
-    ShowInList(spec.visible, GetFileName(Entry(hidden, cursor < 1 ? 0 : cursor - 1)));
+    ShowInList(files.visible, GetFileName(Entry(hidden, cursor < 1 ? 0 : cursor - 1)));
     SuppressClick = false;
     return;
   }
   const std::string entry = Entry(hidden, cursor);
-  Trap(spec.where, "", [&] {
-    if (spec.is_template) {
+  Trap(files.where, "", [&] {
+    if (files.is_template) {
       ComposePreview(TemplateFolder() + "\\" + text::Trim(entry));
     } else {
-      deps_.settings.SaveSetting(kVellumo, kUserSection, spec.setting, entry);
+      deps_.settings.SaveSetting(kVellumo, kUserSection, files.setting, entry);
       ComposePreview(TemplateFolder() + "\\" + User("Template"));
     }
   });
   SuppressClick = true;
-  ShowInList(spec.visible, GetFileName(entry));
+  ShowInList(files.visible, GetFileName(entry));
   SuppressClick = false;
-  Trap(spec.where, "", [&] {
-    if (spec.is_template) deps_.settings.SaveSetting(kVellumo, kUserSection, spec.setting, entry);
+  Trap(files.where, "", [&] {
+    if (files.is_template) deps_.settings.SaveSetting(kVellumo, kUserSection, files.setting, entry);
   });
-  if (spec.is_template) TemplatesLoaded = true;
+  if (files.is_template) TemplatesLoaded = true;
   ++cursor;
 }
 
 void PreviewForm::PickTemplate() {
   if (SuppressClick) return;
   try {
-    const FileListSpec spec = TemplateList();
+    const FileListSpec files = TemplateList();
     TemplateCursor = (*this)["cboTemplates"].list_index;
-    if (!TemplatesLoaded) FillList(spec);
-    if (TemplateCursor == Count((*this)[spec.hidden])) TemplateCursor = 0;
+    if (!TemplatesLoaded) FillList(files);
+    if (TemplateCursor == Count((*this)[files.hidden])) TemplateCursor = 0;
     const std::string picked = (*this)["cboTemplates"].text;
     ComposePreview(TemplateFolder() + "\\" + text::Trim(picked) + ".htm");
     deps_.settings.SaveSetting(kVellumo, kUserSection, "Template", picked + ".htm");
@@ -579,13 +365,13 @@ void PreviewForm::PickTemplate() {
 void PreviewForm::PickSignature() {
   if (SuppressClick) return;
   try {
-    const FileListSpec spec = SignatureList();
+    const FileListSpec files = SignatureList();
     const int picked = (*this)["cboSignatures"].list_index;
     SignatureCursor = picked;
-    if (!SignaturesLoaded) FillList(spec);
-    if (SignatureCursor == Count((*this)[spec.hidden])) SignatureCursor = 0;
+    if (!SignaturesLoaded) FillList(files);
+    if (SignatureCursor == Count((*this)[files.hidden])) SignatureCursor = 0;
     deps_.settings.SaveSetting(kVellumo, kUserSection, "Signature",
-                               Entry((*this)[spec.hidden], picked));
+                               Entry((*this)[files.hidden], picked));
     ComposePreview(TemplateFolder() + "\\" + User("Template"));
     ++SignatureCursor;
   } catch (const std::exception& e) {

@@ -109,8 +109,8 @@ class PreviewForm final : public ui::Form {
   FileListSpec SignatureList() const;
   void Design();
   void OnLoad();
-  void FillList(const FileListSpec& spec);
-  void NextEntry(const FileListSpec& spec);
+  void FillList(const FileListSpec& files);
+  void NextEntry(const FileListSpec& files);
   void PickTemplate();
   void PickSignature();
   void PickProfile();

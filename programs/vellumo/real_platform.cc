@@ -7,8 +7,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include "common/text/text.h"
 #include "platform/error.h"
 #include "platform/ui/host_factory.h"
+#include "programs/vellumo/web_window.h"
 
 namespace vellumo::program {
 namespace {
@@ -81,7 +83,20 @@ Env& RealPlatform::env() {
     options.answers_file = EnvPath("VELLUMO_ANSWERS");
     options.log_file = EnvPath("VELLUMO_UI_LOG");
     options.stdin_is_tty = isatty(STDIN_FILENO) != 0;
-    ui_ = ui::MakeHost(options, fs_);
+    if (text::LCase(options.ui) == "web") {
+      // The browser layer sits above the window layer's factory: it serves the add-in's pages.
+      if (!options.log_file.empty()) {
+        fs_.AppendFile(options.log_file, "");
+        transcript_ = std::make_unique<ui::Transcript>(fs_, options.log_file);
+      }
+      WebWindowOptions web;
+      web.home = home_;
+      web.address_file = EnvPath("VELLUMO_WEB_ADDRESS_FILE");
+      web.has_display = !EnvValue("DISPLAY").empty() || !EnvValue("WAYLAND_DISPLAY").empty();
+      ui_ = MakeWebWindowHost(web, fs_, *registry_, processes_, transcript_.get());
+    } else {
+      ui_ = ui::MakeHost(options, fs_);
+    }
     env_ = std::make_unique<Env>(Env{*registry_, fs_, clock_, processes_, system_, *ui_});
   }
   return *env_;

@@ -10,6 +10,7 @@
 #include "platform/posix/posix_processes.h"
 #include "platform/posix/posix_system_info.h"
 #include "platform/posix/sqlite_registry.h"
+#include "platform/ui/transcript.h"
 #include "platform/win_path.h"
 
 namespace vellumo::program {
@@ -33,7 +34,7 @@ class RealPlatform {
   Registry& registry() { return *registry_; }
   FileSystem& fs() { return fs_; }
   // The whole platform; the window layer is made on first use from VELLUMO_UI, VELLUMO_ANSWERS
-  // and VELLUMO_UI_LOG.
+  // and VELLUMO_UI_LOG (and, for VELLUMO_UI=web, VELLUMO_WEB_ADDRESS_FILE).
   Env& env();
 
  private:
@@ -44,6 +45,7 @@ class RealPlatform {
   SystemClock clock_;
   PosixProcesses processes_;
   PosixSystemInfo system_;
+  std::unique_ptr<ui::Transcript> transcript_;  // the web layer's; other hosts own theirs
   std::unique_ptr<ui::Host> ui_;
   std::unique_ptr<Env> env_;
 };

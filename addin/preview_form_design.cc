@@ -1,0 +1,224 @@
+// The controls of the preview window (frmBrowser) as designed: names, kinds, design captions and
+// the caption-table entries of their Tags and tool tips, and their places in twips.
+#include "addin/preview_form.h"
+
+#include <string>
+#include <utility>
+
+namespace vellumo::addin {
+
+using ui::ControlKind;
+
+void PreviewForm::Design() {
+  caption = std::string(kPreviewCaption);
+  width = 10170;
+  height = 6000;
+  auto add = [this](ui::Control control) { Add(std::move(control)); };
+  const auto button = ControlKind::kCommandButton;
+  const auto combo = ControlKind::kComboBox;
+  const auto label = ControlKind::kLabel;
+  add({.name = "lblSubject",
+       .kind = label,
+       .caption = "Subject:",
+       .tag = "5095",
+       .left = 120,
+       .top = 120,
+       .width = 900,
+       .height = 255});
+  add({.name = "txtSubject",
+       .kind = ControlKind::kTextBox,
+       .enabled = false,
+       .left = 1080,
+       .top = 90,
+       .width = 5400,
+       .height = 315});
+  add({.name = "lblAttachments",
+       .kind = label,
+       .caption = "Attachments:",
+       .visible = false,
+       .tag = "5091",
+       .left = 6600,
+       .top = 120,
+       .width = 1100,
+       .height = 255});
+  add({.name = "txtAttachments",
+       .kind = ControlKind::kTextBox,
+       .enabled = false,
+       .visible = false,
+       .left = 7740,
+       .top = 90,
+       .width = 600,
+       .height = 315});
+  add({.name = "lblPastedImages",
+       .kind = label,
+       .caption = "Note: pasted images will not appear in this preview, but will be seen in the "
+                  "sent version.",
+       .tag = "5010",
+       .left = 120,
+       .top = 480,
+       .width = 9800,
+       .height = 255});
+  add({.name = "lblTemplate",
+       .kind = label,
+       .caption = "Template",
+       .visible = false,
+       .tag = "5092",
+       .left = 120,
+       .top = 480,
+       .width = 900,
+       .height = 255});
+  add({.name = "cboTemplates",
+       .kind = combo,
+       .visible = false,
+       .left = 1080,
+       .top = 450,
+       .width = 2400,
+       .height = 315});
+  add({.name = "lblSignature",
+       .kind = label,
+       .caption = "Signature",
+       .visible = false,
+       .tag = "5093",
+       .left = 3600,
+       .top = 480,
+       .width = 900,
+       .height = 255});
+  add({.name = "cboSignatures",
+       .kind = combo,
+       .visible = false,
+       .left = 4560,
+       .top = 450,
+       .width = 2400,
+       .height = 315});
+  add({.name = "lblBGColor",
+       .kind = label,
+       .caption = "Signature Profile",
+       .visible = false,
+       .tag = "5097",
+       .left = 120,
+       .top = 840,
+       .width = 1400,
+       .height = 255});
+  add({.name = "cboSig",
+       .kind = combo,
+       .visible = false,
+       .left = 1560,
+       .top = 810,
+       .width = 2400,
+       .height = 315});
+  add({.name = "cboBplates",
+       .kind = combo,
+       .visible = false,
+       .tooltip = "5105",
+       .left = 7080,
+       .top = 450,
+       .width = 2400,
+       .height = 315});
+  add({.name = "cboBGColourName",
+       .kind = combo,
+       .visible = false,
+       .left = 4080,
+       .top = 810,
+       .width = 1800,
+       .height = 315});
+  add({.name = "chkShowPreview",
+       .kind = ControlKind::kCheckBox,
+       .caption = "do not show Preview",
+       .visible = false,
+       .tag = "5094",
+       .left = 6000,
+       .top = 840,
+       .width = 2400,
+       .height = 255});
+  add({.name = "chkvCard",
+       .kind = ControlKind::kCheckBox,
+       .caption = "Attach my vCard",
+       .visible = false,
+       .tag = "5096",
+       .left = 8400,
+       .top = 840,
+       .width = 1600,
+       .height = 255});
+  add({.name = "brwWebBrowser",
+       .kind = ControlKind::kBrowser,
+       .left = 0,
+       .top = kBrowserTopOpen,
+       .width = 9990,
+       .height = 5400});
+  add({.name = "cmdNext",
+       .kind = button,
+       .caption = "> Template",
+       .tooltip = "5099",
+       .tag = "5088",
+       .left = 120,
+       .top = 5400,
+       .width = 1300,
+       .height = 375});
+  add({.name = "cmdSignNext",
+       .kind = button,
+       .caption = "> Signature",
+       .tooltip = "5100",
+       .tag = "5089",
+       .left = 1500,
+       .top = 5400,
+       .width = 1300,
+       .height = 375});
+  add({.name = "cmdOptions",
+       .kind = button,
+       .caption = "> Options",
+       .tooltip = "2002",
+       .tag = "5090",
+       .left = 2880,
+       .top = 5400,
+       .width = 1300,
+       .height = 375});
+  add({.name = "Command1",
+       .kind = button,
+       .caption = "Send",
+       .tooltip = "2006",
+       .tag = "101",
+       .left = 4260,
+       .top = 5400,
+       .width = 1100,
+       .height = 375});
+  add({.name = "cmdSendPlain",
+       .kind = button,
+       .caption = "Send Plain",
+       .tooltip = "2005",
+       .tag = "5087",
+       .left = 5440,
+       .top = 5400,
+       .width = 1100,
+       .height = 375});
+  add({.name = "cmdSendToMany",
+       .kind = button,
+       .caption = "Send to Many",
+       .left = 6620,
+       .top = 5400,
+       .width = 1300,
+       .height = 375});
+  add({.name = "cmdClose",
+       .kind = button,
+       .caption = "Close",
+       .tooltip = "2003",
+       .tag = "5009",
+       .left = 8000,
+       .top = 5400,
+       .width = 900,
+       .height = 375});
+  add({.name = "cmdHelp",
+       .kind = button,
+       .caption = "Help",
+       .tooltip = "2001",
+       .left = 8980,
+       .top = 5400,
+       .width = 900,
+       .height = 375});
+  // Never shown: the full names behind the visible lists, and the colour codes.
+  add({.name = "cboListTemplates", .kind = combo, .visible = false});
+  add({.name = "cboPrevSigs", .kind = combo, .visible = false});
+  add({.name = "cboListBplates", .kind = combo, .visible = false});
+  add({.name = "cboBGColourCode", .kind = combo, .visible = false});
+}
+
+}  // namespace vellumo::addin

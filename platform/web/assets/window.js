@@ -1,0 +1,504 @@
+// The window page: draws the stack of shown windows the server publishes and sends back what the
+// user does. The model decides everything; this page only shows it. Protocol: web_host.h.
+//
+// Keyboard: Tab follows the model's control order. Enter presses a box's default button; in a
+// form (outside multi-line text, buttons and lists) it presses the first shown, enabled command
+// button that is not a cancel button (name containing "cancel", or caption "Cancel"). Escape is a
+// form's close box and a box's Cancel (when the box has one, or only OK).
+'use strict';
+
+(() => {
+  const base = location.pathname.replace(/[^/]*$/, '');
+  const root = document.getElementById('windows');
+  const idle = document.getElementById('idle');
+  const ended = document.getElementById('ended');
+  const notice = document.getElementById('notice');
+  const frameTemplate = document.getElementById('browser-frame');
+  const FIELDS = new Set(['textbox', 'combobox', 'listbox', 'filelist']);
+
+  let version = -1;
+  let stack = [];
+  const views = new Map();  // window id -> view
+  let over = false;
+
+  // "&Next" shows "Next"; "&&" is a literal ampersand.
+  const plain = (caption) => String(caption || '').replace(/&(&?)/g, (_, amp) => amp);
+
+  function make(tag, className, text) {
+    const el = document.createElement(tag);
+    if (className) el.className = className;
+    if (text !== undefined) el.textContent = text;
+    return el;
+  }
+
+  // ---- talking to the server ----
+
+  let queue = Promise.resolve();
+  function send(body) {
+    queue = queue.then(() => post(body)).catch((error) => showNotice(String(error)));
+    return queue;
+  }
+
+  async function post(body) {
+    if (over) return;
+    const response = await fetch(base + 'event', {
+      method: 'POST',
+      headers: {'Content-Type': 'application/json'},
+      body: JSON.stringify(body),
+      cache: 'no-store',
+    });
+    let data = null;
+    try {
+      data = await response.json();
+    } catch (_) {
+      data = null;
+    }
+    if (response.ok && data && data.state) {
+      draw(data.state);
+    } else if (data && data.error) {
+      showNotice(data.error);
+    }
+  }
+
+  let noticeTimer = 0;
+  function showNotice(text) {
+    notice.textContent = text;
+    notice.hidden = false;
+    clearTimeout(noticeTimer);
+    noticeTimer = setTimeout(() => { notice.hidden = true; }, 6000);
+  }
+
+  async function poll() {
+    let failures = 0;
+    while (!over) {
+      try {
+        const response = await fetch(base + 'state?since=' + version, {cache: 'no-store'});
+        if (response.status === 503 || response.status === 403) return end();
+        if (!response.ok) throw new Error('state: ' + response.status);
+        draw(await response.json());
+        failures = 0;
+      } catch (_) {
+        if (++failures >= 3) return end();
+        await new Promise((resolve) => setTimeout(resolve, 1000));
+      }
+    }
+  }
+
+  function end() {
+    over = true;
+    root.replaceChildren();
+    views.clear();
+    idle.hidden = true;
+    ended.hidden = false;
+    document.title = 'Vellumo';
+  }
+
+  // A closed tab counts as the close box; a reload comes back within the server's grace.
+  addEventListener('pagehide', () => navigator.sendBeacon(base + 'gone'));
+
+  // ---- drawing the stack ----
+
+  function draw(state) {
+    if (over || state.version <= version) return;
+    version = state.version;
+    stack = state.stack;
+    document.title = state.title || 'Vellumo';
+    const ids = new Set(stack.map((w) => w.id));
+    for (const [id, view] of views) {
+      if (!ids.has(id)) {
+        view.layer.remove();
+        views.delete(id);
+      }
+    }
+    let newTop = false;
+    stack.forEach((w, i) => {
+      let view = views.get(w.id);
+      const top = i === stack.length - 1;
+      if (!view) {
+        view = w.type === 'form' ? createForm(w) : createBox(w);
+        view.layer = i === 0 && w.type === 'form' ? view.el : make('div', 'layer');
+        if (view.layer !== view.el) view.layer.append(view.el);
+        root.append(view.layer);
+        views.set(w.id, view);
+        newTop = newTop || top;
+      }
+      if (w.type === 'form') updateForm(view, w);
+      const wasTop = !view.el.inert;
+      view.el.inert = !top;
+      view.layer.classList.toggle('below', !top);
+      if (top && !wasTop) newTop = true;
+    });
+    idle.hidden = stack.length !== 0;
+    if (newTop && stack.length) focusWindow(views.get(stack[stack.length - 1].id));
+  }
+
+  function focusWindow(view) {
+    if (view.lastFocus && view.el.contains(view.lastFocus) && !view.lastFocus.disabled) {
+      view.lastFocus.focus();
+      return;
+    }
+    const first = view.initialFocus ? view.initialFocus() : null;
+    if (first) {
+      first.focus();
+      if (first.select && first.type === 'text') first.select();
+    }
+  }
+
+  // ---- message and input boxes ----
+
+  function createBox(w) {
+    const el = make('div', 'box');
+    el.setAttribute('role', 'dialog');
+    el.setAttribute('aria-modal', 'true');
+    el.dataset.box = w.type;
+    el.dataset.window = w.id;
+    const title = make('h2', 'box-title', w.title);
+    title.id = 'title-' + w.id;
+    el.setAttribute('aria-labelledby', title.id);
+    const body = make('div', 'box-body');
+    const icon = make('span', 'icon icon-' + (w.icon || 'none'),
+                      {critical: '\u2715', question: '?', exclamation: '!', information: 'i'}[w.icon] || '');
+    icon.setAttribute('aria-hidden', 'true');
+    body.append(icon, make('p', 'box-prompt', w.prompt));
+    el.append(title, body);
+    let input = null;
+    if (w.type === 'inputbox') {
+      input = make('input', 'box-text');
+      input.type = 'text';
+      input.value = w.default_text;
+      input.dataset.boxText = '';
+      input.setAttribute('aria-label', w.prompt);
+      el.append(input);
+    }
+    const buttons = make('div', 'box-buttons');
+    const view = {el, w, answered: false};
+    for (const b of w.buttons) {
+      const button = make('button', b.answer === w.default ? 'default' : '', b.caption);
+      button.type = 'button';
+      button.dataset.answer = b.answer;
+      button.addEventListener('click', () => answerBox(view, b.answer, input));
+      buttons.append(button);
+      if (b.answer === w.default) view.defaultButton = button;
+    }
+    el.append(buttons);
+    view.input = input;
+    view.initialFocus = () => input || view.defaultButton;
+    view.enter = () => answerBox(view, w.default, input);
+    view.escape = () => {
+      if (!w.closable || view.answered) return;
+      view.answered = true;
+      send({window: w.id, close: true});
+    };
+    el.addEventListener('focusin', (event) => { view.lastFocus = event.target; });
+    return view;
+  }
+
+  function answerBox(view, answer, input) {
+    if (view.answered) return;
+    view.answered = true;
+    for (const button of view.el.querySelectorAll('button')) button.disabled = true;
+    const body = {window: view.w.id, answer};
+    if (input && answer === 'OK') body.text = input.value;
+    send(body).then(() => { view.answered = false; enableBox(view); });
+  }
+
+  function enableBox(view) {
+    // Still shown after the answer went out: the server refused it; let the user try again.
+    if (!views.has(view.w.id)) return;
+    for (const button of view.el.querySelectorAll('button')) button.disabled = false;
+  }
+
+  // ---- forms ----
+
+  function createForm(w) {
+    const el = make('section', 'form-window');
+    el.dataset.form = w.name;
+    el.dataset.window = w.id;
+    const caption = make('h1', 'form-caption');
+    const menu = make('nav', 'menu-bar');
+    const body = make('div', 'form-body');
+    const bar = make('div', 'button-bar');
+    el.append(caption, menu, body, bar);
+    const view = {el, w, caption, menu, body, bar, shape: '', controls: new Map()};
+    view.initialFocus = () => firstFocusable(view);
+    view.enter = (event) => pressDefault(view, event);
+    view.escape = () => send({window: view.w.id, close: true});
+    el.addEventListener('focusin', (event) => { view.lastFocus = event.target; });
+    return view;
+  }
+
+  // What decides the elements drawn; anything else is updated in place, so typing and focus
+  // survive a redraw.
+  function shapeOf(w) {
+    return JSON.stringify(w.controls.map((c) => [c.name, c.kind, c.shown, c.container, c.multiline,
+      c.list, c.doc ? [c.doc.kind, c.doc.src, c.doc.href] : null]));
+  }
+
+  function updateForm(view, w) {
+    view.w = w;
+    view.caption.textContent = w.caption;
+    const shape = shapeOf(w);
+    if (shape !== view.shape) {
+      view.shape = shape;
+      // The rebuilt control keeps the focus its old element had.
+      const active = view.el.contains(document.activeElement) ? document.activeElement.closest('[data-control]') : null;
+      buildForm(view, w);
+      const again = active && view.controls.get(active.dataset.control);
+      if (again && again.focusables.length) again.focusables[0].focus();
+    }
+    for (const c of w.controls) {
+      const drawn = view.controls.get(c.name);
+      if (drawn) drawn.update(c);
+    }
+  }
+
+  function buildForm(view, w) {
+    view.menu.replaceChildren();
+    view.body.replaceChildren();
+    view.bar.replaceChildren();
+    view.controls = new Map();
+    const frames = new Set(w.controls.filter((c) => c.kind === 'frame').map((c) => c.name.toLowerCase()));
+    const children = new Map([['', []]]);
+    for (const c of w.controls) {
+      if (!c.shown) continue;
+      const holder = (c.container || '').toLowerCase();
+      const key = frames.has(holder) ? holder : '';
+      if (!children.has(key)) children.set(key, []);
+      children.get(key).push(c);
+    }
+    place(view, children, children.get(''), view.body, view.bar);
+    // Tab order is model order, wherever an element ended up on the page.
+    let tab = 1;
+    for (const c of w.controls) {
+      const drawn = view.controls.get(c.name);
+      if (!drawn) continue;
+      for (const el of drawn.focusables) el.tabIndex = tab++;
+    }
+  }
+
+  function place(view, children, list, parent, bar) {
+    let buttons = bar;
+    for (let i = 0; i < list.length; i++) {
+      const c = list[i];
+      if (c.kind === 'commandbutton') {
+        if (!buttons) {
+          buttons = make('div', 'frame-buttons');
+          parent.append(buttons);
+        }
+        buttons.append(drawControl(view, c).el);
+      } else if (c.kind === 'menu') {
+        view.menu.append(drawControl(view, c).el);
+      } else if (c.kind === 'frame') {
+        const drawn = drawControl(view, c);
+        place(view, children, children.get(c.name.toLowerCase()) || [], drawn.el, null);
+        if (drawn.el.querySelector('.stretch, .browser-frame')) drawn.el.classList.add('stretch');
+        parent.append(drawn.el);
+      } else if (c.kind === 'label' && list[i + 1] && FIELDS.has(list[i + 1].kind)) {
+        const row = make('div', 'row');
+        const label = drawControl(view, c, 'label');
+        const field = drawControl(view, list[i + 1]);
+        label.el.htmlFor = field.el.id;
+        label.el.classList.add('field-label');
+        row.append(label.el, field.el);
+        parent.append(row);
+        i++;
+      } else {
+        const drawn = drawControl(view, c);
+        const row = make('div', 'row');
+        if (c.kind === 'browser') row.classList.add('stretch');
+        row.append(drawn.row || drawn.el);
+        parent.append(row);
+      }
+    }
+  }
+
+  // Creates the elements for one control; returns {el, row?, focusables, update(c)}.
+  function drawControl(view, c, labelTag) {
+    const id = 'w' + view.w.id + '-' + c.name;
+    const fire = (event, arg) => {
+      const body = {window: view.w.id, control: c.name, event};
+      if (arg !== undefined) body.arg = String(arg);
+      return send(body);
+    };
+    let drawn;
+    switch (c.kind) {
+      case 'textbox': drawn = drawText(c, fire); break;
+      case 'checkbox': drawn = drawCheck(c, fire, 'checkbox', view); break;
+      case 'optionbutton': drawn = drawCheck(c, fire, 'radio', view); break;
+      case 'combobox':
+      case 'listbox':
+      case 'filelist': drawn = drawList(c, fire); break;
+      case 'commandbutton':
+      case 'menu': drawn = drawButton(c, fire); break;
+      case 'frame': drawn = drawFrame(c); break;
+      case 'progressbar': drawn = drawProgress(); break;
+      case 'image': drawn = drawImage(c); break;
+      case 'browser': drawn = drawBrowser(c); break;
+      default: drawn = drawLabel(labelTag || 'div'); break;
+    }
+    drawn.el.dataset.control = c.name;
+    drawn.el.id = id;
+    drawn.focusables = drawn.focusables || [];
+    const update = drawn.update;
+    drawn.update = (m) => {
+      const target = drawn.row || drawn.el;
+      if (m.tooltip) target.title = m.tooltip; else target.removeAttribute('title');
+      if ('disabled' in drawn.el) drawn.el.disabled = !m.reachable;
+      target.classList.toggle('disabled', !m.reachable);
+      if (update) update(m);
+    };
+    drawn.update(c);
+    view.controls.set(c.name, drawn);
+    return drawn;
+  }
+
+  function drawLabel(tag) {
+    const el = make(tag, 'label');
+    return {el, update: (m) => { el.textContent = plain(m.caption); }};
+  }
+
+  function drawText(c, fire) {
+    const el = c.multiline ? make('textarea') : make('input');
+    if (!c.multiline) el.type = 'text';
+    let model = null;
+    const drawn = {el, focusables: [el]};
+    drawn.sent = c.text;
+    // Only what the model changed is written back, so a redraw never eats what is being typed.
+    drawn.update = (m) => {
+      if (m.text !== model) {
+        model = m.text;
+        el.value = m.text;
+        drawn.sent = m.text;
+      }
+    };
+    drawn.commit = () => {
+      if (el.value === drawn.sent) return null;
+      drawn.sent = el.value;
+      return fire('Change', el.value);
+    };
+    el.addEventListener('change', () => drawn.commit());
+    return drawn;
+  }
+
+  function drawCheck(c, fire, type, view) {
+    const row = make('label', 'check');
+    const el = make('input');
+    el.type = type;
+    if (type === 'radio') el.name = 'w' + view.w.id + '-group-' + (c.container || '').toLowerCase();
+    const caption = make('span');
+    row.append(el, caption);
+    el.addEventListener('click', () => {
+      fire('Click', type === 'checkbox' ? (el.checked ? '1' : '0') : undefined);
+    });
+    return {el, row, focusables: [el], update: (m) => {
+      caption.textContent = plain(m.caption);
+      el.checked = m.value === 1;
+      if (type === 'checkbox') el.indeterminate = m.value === 2;
+    }};
+  }
+
+  function drawList(c, fire) {
+    const el = make('select');
+    if (c.kind !== 'combobox') el.size = Math.max(3, Math.min(12, c.height ? Math.round(c.height / 15 / 20) : c.list.length));
+    for (const entry of c.list) el.append(make('option', '', entry));
+    el.addEventListener('change', () => { if (el.selectedIndex >= 0) fire('Click', el.selectedIndex); });
+    return {el, focusables: [el], list: true, update: (m) => { el.selectedIndex = m.list_index; }};
+  }
+
+  function drawButton(c, fire) {
+    const el = make('button');
+    el.type = 'button';
+    el.addEventListener('click', () => fire('Click'));
+    return {el, focusables: [el], button: true, update: (m) => { el.textContent = plain(m.caption); }};
+  }
+
+  function drawFrame() {
+    const el = make('fieldset');
+    const legend = make('legend');
+    el.append(legend);
+    return {el, update: (m) => {
+      legend.textContent = plain(m.caption);
+      legend.hidden = !m.caption;
+    }};
+  }
+
+  function drawProgress() {
+    const el = make('progress');
+    return {el, update: (m) => {
+      el.max = Math.max(1, m.max);
+      el.value = Math.max(0, Math.min(m.value, el.max));
+    }};
+  }
+
+  function drawImage(c) {
+    if (!c.doc || c.doc.kind !== 'file') return {el: make('span', 'picture-missing')};
+    const el = make('img', 'picture');
+    el.src = c.doc.src;
+    return {el, update: (m) => { el.alt = plain(m.caption) || m.name; }};
+  }
+
+  function drawBrowser(c) {
+    const doc = c.doc || {kind: 'none'};
+    if (doc.kind === 'file' || doc.kind === 'page') {
+      const el = frameTemplate.content.firstElementChild.cloneNode(true);
+      el.src = doc.src;
+      el.title = c.name;
+      return {el};
+    }
+    const el = make('div', 'browser-note');
+    if (doc.kind === 'link') {
+      const link = make('a', '', 'Open ' + doc.href);
+      link.href = doc.href;
+      link.target = '_blank';
+      link.rel = 'noopener noreferrer';
+      el.append(link);
+      return {el, focusables: [link]};
+    }
+    el.textContent = doc.kind === 'missing' ? 'The document is not available.' : '';
+    return {el};
+  }
+
+  function firstFocusable(view) {
+    for (const c of view.w.controls) {
+      const drawn = view.controls.get(c.name);
+      const el = drawn && drawn.focusables.find((f) => !f.disabled && !f.closest('fieldset:disabled'));
+      if (el) return el;
+    }
+    return null;
+  }
+
+  function isCancel(c) {
+    return /cancel/i.test(c.name) || plain(c.caption).trim().toLowerCase() === 'cancel';
+  }
+
+  function pressDefault(view, event) {
+    const t = event.target;
+    if (t.tagName === 'TEXTAREA' || t.tagName === 'BUTTON' || t.tagName === 'A' ||
+        (t.tagName === 'SELECT' && t.size > 1)) return false;
+    const c = view.w.controls.find((m) => m.kind === 'commandbutton' && m.shown && m.reachable && !isCancel(m));
+    if (!c) return false;
+    // What was typed goes first, as leaving the field would send it.
+    for (const drawn of view.controls.values()) if (drawn.commit && drawn.el === t) drawn.commit();
+    send({window: view.w.id, control: c.name, event: 'Click'});
+    return true;
+  }
+
+  document.addEventListener('keydown', (event) => {
+    if (over || !stack.length || event.isComposing) return;
+    const view = views.get(stack[stack.length - 1].id);
+    if (!view) return;
+    if (event.key === 'Escape') {
+      event.preventDefault();
+      view.escape();
+    } else if (event.key === 'Enter' && !event.shiftKey && !event.altKey && !event.ctrlKey) {
+      if (view.w.type === 'form') {
+        if (view.enter(event)) event.preventDefault();
+      } else if (event.target.tagName !== 'BUTTON') {
+        event.preventDefault();
+        view.enter(event);
+      }
+    }
+  });
+
+  poll();
+})();

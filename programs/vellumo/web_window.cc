@@ -1,0 +1,100 @@
+#include "programs/vellumo/web_window.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <system_error>
+#include <vector>
+
+#include "addin/shipped_pages.h"
+#include "common/settings/settings.h"
+#include "platform/web/web_host.h"
+#include "platform/win_path.h"
+
+namespace vellumo::program {
+namespace {
+
+namespace stdfs = std::filesystem;
+
+std::string Canonical(const std::string& path) {
+  std::error_code ec;
+  const stdfs::path canonical = stdfs::weakly_canonical(path, ec);
+  return ec ? stdfs::path(path).lexically_normal().string() : canonical.string();
+}
+
+// The folders the windows may show files from, read anew each time: the preview may change
+// them while it is open.
+std::vector<std::string> ServedRoots(const std::string& home, FileSystem& fs, Registry& registry) {
+  std::vector<std::string> roots = {Canonical(home)};
+  const Settings settings(registry);
+  const std::pair<std::string_view, std::string_view> folders[] = {
+      {"HTM Files Path", "C:\\temp"},
+      {"Signatures Path", "C:\\temp"},
+      {"ApplicationPath", WinPath::kProgramFolder},
+      {"BrowserPath", ""}};
+  for (const auto& [key, fallback] : folders) {
+    try {
+      const std::string folder = settings.GetSetting(kVellumo, "Admin Settings", key, fallback);
+      if (!folder.empty()) roots.push_back(Canonical(fs.NativePath(folder)));
+    } catch (const std::exception&) {
+      // A folder that cannot be named serves nothing.
+    }
+  }
+  return roots;
+}
+
+void WriteAddress(const std::string& file, const std::string& address) {
+  const std::string partial = file + ".partial";
+  {
+    std::ofstream out(partial, std::ios::trunc);
+    out << address << '\n';
+  }
+  std::error_code ec;
+  stdfs::rename(partial, file, ec);
+  if (ec) std::cerr << "vellumo: cannot write the window's address to " << file << '\n';
+}
+
+}  // namespace
+
+bool InsideAnyRoot(const std::string& path, const std::vector<std::string>& roots) {
+  const stdfs::path target(path);
+  for (const std::string& root : roots) {
+    const stdfs::path base(root);
+    auto it = target.begin();
+    bool inside = true;
+    for (auto part = base.begin(); part != base.end(); ++part, ++it) {
+      if (part->empty()) continue;  // a trailing separator
+      if (it == target.end() || *it != *part) {
+        inside = false;
+        break;
+      }
+    }
+    if (inside) return true;
+  }
+  return false;
+}
+
+std::unique_ptr<ui::Host> MakeWebWindowHost(const WebWindowOptions& options, FileSystem& fs,
+                                            Registry& registry, Processes& processes,
+                                            ui::Transcript* transcript) {
+  ui::WebHostOptions web;
+  web.transcript = transcript;
+  web.pages = addin::AddInPages();
+  const std::string home = options.home;
+  web.may_serve = [home, &fs, &registry](const std::string& native_path) {
+    return InsideAnyRoot(native_path, ServedRoots(home, fs, registry));
+  };
+  web.on_ready = [options, &processes](const std::string& address) {
+    std::cerr << "vellumo: the window is open at " << address << std::endl;
+    if (!options.address_file.empty()) WriteAddress(options.address_file, address);
+    if (!options.has_display) return;
+    try {
+      processes.OpenDocument(address);
+    } catch (const std::exception& e) {
+      std::cerr << "vellumo: cannot open a browser (" << e.what() << "); open the address above\n";
+    }
+  };
+  return std::make_unique<ui::WebHost>(fs, std::move(web));
+}
+
+}  // namespace vellumo::program

@@ -1,0 +1,213 @@
+// The preview window in a real browser: `vellumo send` with VELLUMO_UI=web on a home made from
+// examples/ (plus a third template, a second signature, a boilerplate and a vCard), driven in
+// Debian's chromium through playwright-core. Each test keeps a screenshot in test-artifacts/.
+//
+// Run: VELLUMO_BIN=build/asan/programs/vellumo/vellumo VELLUMO_SOURCE_DIR=. node tests/browser/preview_test.mjs
+import assert from 'node:assert/strict';
+import {execFileSync, spawn} from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import {after, before, test} from 'node:test';
+import {chromium} from 'playwright-core';
+
+const bin = process.env.VELLUMO_BIN;
+const source = process.env.VELLUMO_SOURCE_DIR || path.resolve(import.meta.dirname, '../..');
+const artifacts = process.env.VELLUMO_ARTIFACTS || path.join(source, 'test-artifacts');
+const fixtures = path.join(import.meta.dirname, 'fixtures');
+const message = path.join(source, 'examples', 'messages', 'harbour-lanterns.eml');
+assert.ok(bin, 'VELLUMO_BIN names the vellumo program');
+fs.mkdirSync(artifacts, {recursive: true});
+
+let browser;
+let profile;
+
+before(async () => {
+  profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vellumo-chromium-'));
+  browser = await chromium.launchPersistentContext(profile, {
+    executablePath: '/usr/bin/chromium',
+    headless: true,
+    viewport: {width: 1100, height: 760},
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+           '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+  });
+});
+
+after(async () => {
+  await browser?.close();
+  fs.rmSync(profile, {recursive: true, force: true});
+});
+
+// A fresh home: the example settings in automatic mode with the preview on.
+function makeHome() {
+  const home = fs.mkdtempSync(path.join(os.tmpdir(), 'vellumo-browser-'));
+  const vellumo = (...args) => execFileSync(bin, ['--home', home, ...args],
+      {encoding: 'utf8', env: {...process.env, VELLUMO_UI: 'script', VELLUMO_ANSWERS: ''}});
+  vellumo('regedit', '/s', path.join(source, 'examples', 'settings.reg'));
+  const drive = path.join(home, 'drive_c', 'Vellumo');
+  fs.cpSync(path.join(source, 'examples', 'stationery'), path.join(drive, 'Stationery'), {recursive: true});
+  fs.cpSync(path.join(source, 'examples', 'signatures'), path.join(drive, 'Signatures'), {recursive: true});
+  fs.copyFileSync(path.join(fixtures, 'Linen Green.htm'), path.join(drive, 'Stationery', 'Linen Green.htm'));
+  fs.copyFileSync(path.join(fixtures, 'Opening hours.txt'), path.join(drive, 'Stationery', 'Opening hours.txt'));
+  fs.copyFileSync(path.join(fixtures, 'Short Signature.htm'), path.join(drive, 'Signatures', 'Short Signature.htm'));
+  fs.copyFileSync(path.join(fixtures, 'Iris Calloway.vcf'), path.join(drive, 'Iris Calloway.vcf'));
+  const admin = (key, value) => vellumo('settings', 'set', 'Vellumo', 'Admin Settings', key, value);
+  const user = (key, value) => vellumo('settings', 'set', 'Vellumo', 'User Settings', key, value);
+  admin('AutoPreview', 'True');
+  admin('ShowPreviewSelectButton', 'True');
+  user('vCard', 'Iris Calloway');
+  user('vCardPath', 'C:\\Vellumo\\Iris Calloway.vcf');
+  return {home, vellumo};
+}
+
+// `vellumo send` with the browser window layer; resolves the window's address once it listens.
+async function startSend(home) {
+  const addressFile = path.join(home, 'address');
+  const child = spawn(bin, ['--home', home, 'send', message], {
+    env: {...process.env, VELLUMO_UI: 'web', VELLUMO_WEB_ADDRESS_FILE: addressFile,
+          VELLUMO_UI_LOG: path.join(home, 'ui.jsonl'), DISPLAY: '', WAYLAND_DISPLAY: ''},
+    stdio: ['ignore', 'pipe', 'pipe'],
+  });
+  let output = '';
+  let errors = '';
+  child.stdout.on('data', (d) => { output += d; });
+  child.stderr.on('data', (d) => { errors += d; });
+  const exited = new Promise((resolve) => child.on('exit', (code) => resolve({code, output, errors})));
+  for (let i = 0; i < 600 && !fs.existsSync(addressFile); i++) {
+    if (child.exitCode !== null) break;
+    await new Promise((r) => setTimeout(r, 50));
+  }
+  assert.ok(fs.existsSync(addressFile), `no window address; stderr: ${errors}`);
+  assert.match(errors, /the window is open at http:\/\/127\.0\.0\.1:\d+\//, 'the address is printed');
+  return {address: fs.readFileSync(addressFile, 'utf8').trim(), exited, child};
+}
+
+// The messages of a folder as the client shows them, decoded.
+function shown(vellumo, folder) {
+  const lines = vellumo('items', folder).split('\n').filter((line) => line);
+  return lines.map((line) => vellumo('show', folder, line.split('\t')[0]));
+}
+
+function filesIn(folder) {
+  return fs.existsSync(folder) ? fs.readdirSync(folder).map((f) => path.join(folder, f)) : [];
+}
+const mailFolder = (home, name) => path.join(home, 'mail', 'Personal Folders', name, 'cur');
+
+// The document the preview frame shows now.
+async function previewHtml(page) {
+  const frame = await (await page.waitForSelector('iframe[data-control="brwWebBrowser"]')).contentFrame();
+  await frame.waitForLoadState();
+  return frame.content();
+}
+
+// Presses a control and waits until the preview shows something else; returns it.
+async function pressAndWaitForNewPreview(page, action) {
+  const before = await previewHtml(page);
+  await action();
+  let now = before;
+  for (let i = 0; i < 100 && now === before; i++) {
+    await page.waitForTimeout(50);
+    now = await previewHtml(page);
+  }
+  assert.notEqual(now, before, 'the preview changed');
+  return now;
+}
+
+test('page through templates and signatures, pick a boilerplate, attach the vCard and send', async () => {
+  const {home, vellumo} = makeHome();
+  const {address, exited} = await startSend(home);
+  const page = await browser.newPage();
+  try {
+    await page.goto(address);
+    await page.waitForSelector('[data-form="frmBrowser"]');
+    assert.equal(await page.title(), 'Vellumo Preview');
+    assert.match(await previewHtml(page), /<title>Morning Paper<\/title>/);
+
+    // The saved template is Morning Paper, the last of three: the presses wrap to the first.
+    const titles = [];
+    for (let i = 0; i < 3; i++) {
+      const html = await pressAndWaitForNewPreview(page, () => page.click('[data-control="cmdNext"]'));
+      titles.push(html.match(/<title>([^<]*)<\/title>/)[1]);
+    }
+    assert.deepEqual(titles, ['Harbour Blue', 'Linen Green', 'Morning Paper']);
+
+    let html = await pressAndWaitForNewPreview(page, () => page.click('[data-control="cmdSignNext"]'));
+    assert.match(html, /Northwind Lanterns \(short form\)/);
+    html = await pressAndWaitForNewPreview(page, () => page.click('[data-control="cmdSignNext"]'));
+    assert.match(html, /Head of Lantern Design/);
+    assert.doesNotMatch(html, /short form/);
+
+    html = await pressAndWaitForNewPreview(page,
+        () => page.selectOption('[data-control="cboBplates"]', {label: 'Opening hours.txt'}));
+    assert.match(html, /Our workshop is open Monday to Friday/);
+
+    await page.check('[data-control="chkvCard"]');
+    await page.screenshot({path: path.join(artifacts, 'preview-send.png'), fullPage: true});
+
+    // Security: the token guards every address, and nothing outside the served folders leaks.
+    const origin = new URL(address).origin;
+    assert.equal((await fetch(origin + '/state')).status, 403);
+    const frameSrc = await page.getAttribute('iframe[data-control="brwWebBrowser"]', 'src');
+    const escape = new URL(frameSrc.replace(/[^/]*$/, '../../../../../../etc/passwd'), page.url());
+    assert.notEqual((await fetch(escape)).status, 200);
+    assert.match(await page.getAttribute('iframe[data-control="brwWebBrowser"]', 'sandbox'), /^(?!.*allow-scripts)/);
+
+    await page.click('[data-control="Command1"]');
+    const result = await exited;
+    assert.equal(result.code, 0, result.errors);
+    assert.equal(result.output, 'sent\n');
+  } finally {
+    await page.close();
+  }
+  const sent = shown(vellumo, 'Sent Items');
+  assert.equal(sent.length, 1);
+  assert.match(sent[0], /<title>Morning Paper<\/title>/, 'dressed with the template last shown');
+  assert.match(sent[0], /Our workshop is open Monday to Friday/, 'with the boilerplate');
+  assert.match(sent[0], /Attachment: Iris Calloway\.vcf/, 'with the vCard');
+  const windows = fs.readFileSync(path.join(home, 'ui.jsonl'), 'utf8').trim().split('\n').map(JSON.parse);
+  assert.equal(windows[0].caption, 'Vellumo Preview');
+  fs.rmSync(home, {recursive: true, force: true});
+});
+
+test('Close stops the send and keeps the message unsent', async () => {
+  const {home, vellumo} = makeHome();
+  const {address, exited} = await startSend(home);
+  const page = await browser.newPage();
+  try {
+    await page.goto(address);
+    await page.waitForSelector('[data-form="frmBrowser"]');
+    assert.match(await previewHtml(page), /the twelve storm lanterns/);
+    await page.screenshot({path: path.join(artifacts, 'preview-close.png'), fullPage: true});
+    await page.click('[data-control="cmdClose"]');
+    const result = await exited;
+    assert.equal(result.code, 3, result.errors);
+    assert.equal(result.output, 'cancelled\n');
+  } finally {
+    await page.close();
+  }
+  assert.equal(filesIn(mailFolder(home, 'Sent Items')).length, 0);
+  const drafts = shown(vellumo, 'Drafts');
+  assert.equal(drafts.length, 1);
+  assert.doesNotMatch(drafts[0], /Morning Paper/, 'left undressed');
+  fs.rmSync(home, {recursive: true, force: true});
+});
+
+test('closing the tab is the close box: the message goes dressed, without the vCard', async () => {
+  const {home, vellumo} = makeHome();
+  vellumo('settings', 'set', 'Vellumo', 'Admin Settings', 'SendvCardAlways', 'True');
+  const {address, exited} = await startSend(home);
+  const page = await browser.newPage();
+  await page.goto(address);
+  await page.waitForSelector('[data-form="frmBrowser"]');
+  assert.equal(await page.isChecked('[data-control="chkvCard"]'), true);
+  await page.screenshot({path: path.join(artifacts, 'preview-closebox.png'), fullPage: true});
+  await page.close({runBeforeUnload: false});
+  const result = await exited;
+  assert.equal(result.code, 0, result.errors);
+  assert.equal(result.output, 'sent\n');
+  const sent = shown(vellumo, 'Sent Items');
+  assert.equal(sent.length, 1);
+  assert.match(sent[0], /<title>Morning Paper<\/title>/);
+  assert.doesNotMatch(sent[0], /Attachment:/);
+  fs.rmSync(home, {recursive: true, force: true});
+});
