@@ -379,10 +379,22 @@ void SqliteRegistry::Impl::Open() {
   sqlite3_extended_result_codes(db, 1);
   Check(sqlite3_busy_timeout(db, kBusyTimeoutMs));
 
-  // Look before writing anything: a file that is not a registry is refused untouched.
-  const int64_t application_id = PragmaInt("application_id");
-  const int64_t version = PragmaInt("user_version");
-  const std::vector<std::string> tables = Tables();
+  // Look before writing anything: a file that is not a registry is refused untouched. The look
+  // is one read transaction, so a process creating the schema at this moment is seen before or
+  // after, never half way (its tables already there, its identifiers not yet).
+  int64_t application_id = 0;
+  int64_t version = 0;
+  std::vector<std::string> tables;
+  Exec("BEGIN");
+  try {
+    application_id = PragmaInt("application_id");
+    version = PragmaInt("user_version");
+    tables = Tables();
+  } catch (...) {
+    sqlite3_exec(db, "ROLLBACK", nullptr, nullptr, nullptr);
+    throw;
+  }
+  Exec("COMMIT");
   const bool fresh = tables.empty() && application_id == 0 && version == 0;
   if (!fresh) CheckSchema(application_id, version, tables);
 
