@@ -30,29 +30,17 @@ void AppendTail(std::string& out, const PlainTextMessage& message) {
 }  // namespace
 
 std::string PlainTextToHtml(std::string_view text) {
+  const std::string escaped = text::EscapeHtml(text);
   std::string out;
-  out.reserve(text.size() + text.size() / 8);
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '\r':
-        if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-        out += "<br>";
-        break;
-      case '\n':
-        out += "<br>";
-        break;
-      default:
-        out += c;
+  out.reserve(escaped.size() + escaped.size() / 8);
+  for (size_t i = 0; i < escaped.size(); ++i) {
+    const char c = escaped[i];
+    if (c == '\r' || c == '\n') {
+      // CR LF, CR and LF are each one line end.
+      if (c == '\r' && i + 1 < escaped.size() && escaped[i + 1] == '\n') ++i;
+      out += "<br>";
+    } else {
+      out += c;
     }
   }
   return out;

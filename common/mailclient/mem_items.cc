@@ -31,26 +31,6 @@ std::string FileNameOf(std::string_view path) {
   return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
 }
 
-std::string EscapeHtml(std::string_view s) {
-  std::string out;
-  for (char c : s) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
 class MemUserProperty final : public UserProperty {
  public:
   MemUserProperty(std::shared_ptr<MemItemCore> core, std::shared_ptr<Data::UserPropertyData> d)
@@ -274,7 +254,7 @@ class MemWordDocument final : public WordDocument {
     }
     std::string html = "<html>\r\n<body>\r\n";
     for (const std::string& line : text::Split(core_->Property(prop::kBody), "\r\n")) {
-      html += "<p>" + EscapeHtml(line) + "</p>\r\n";
+      html += "<p>" + text::EscapeHtml(line) + "</p>\r\n";
     }
     html += "</body>\r\n</html>\r\n";
     if (state->fs) state->fs->WriteFile(path, html);

@@ -315,4 +315,25 @@ std::vector<std::string_view> Lines(std::string_view text) {
   return lines;
 }
 
+std::string EscapeHtml(std::string_view s) {
+  std::string out;
+  out.reserve(s.size() + s.size() / 8);
+  for (char c : s) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace vellumo::text

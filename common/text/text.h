@@ -85,6 +85,9 @@ std::string FormatGrouped(int64_t n);
 // line without an end is still a line; an empty text has none. The views point into text.
 std::vector<std::string_view> Lines(std::string_view text);
 
+// Text as HTML element content: "&", "<" and ">" written as entities, everything else as it is.
+std::string EscapeHtml(std::string_view s);
+
 // Encodings.
 bool IsValidUtf8(std::string_view s);
 std::string Windows1252ToUtf8(std::string_view s);

@@ -285,6 +285,13 @@ TEST(TextPadding, RepeatsAndPadsByCharacters) {
   EXPECT_EQ(kQuote, "\"");
 }
 
+TEST(EscapeHtml, MarkupCharactersBecomeEntitiesAndTheRestStays) {
+  EXPECT_EQ(EscapeHtml("a<b && c>d"), "a&lt;b &amp;&amp; c&gt;d");
+  EXPECT_EQ(EscapeHtml("&amp;"), "&amp;amp;") << "entities are text too";
+  EXPECT_EQ(EscapeHtml("\"Grüße\"\r\n"), "\"Grüße\"\r\n");
+  EXPECT_EQ(EscapeHtml(""), "");
+}
+
 TEST(Lines, EndAtCrLfCrOrLfAndKeepALastLineWithoutEnd) {
   using V = std::vector<std::string_view>;
   EXPECT_EQ(Lines(""), V{});

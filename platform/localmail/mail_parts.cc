@@ -23,29 +23,6 @@ const T& At(const std::vector<T>& list, std::string_view collection, int index) 
   return list[static_cast<size_t>(index) - 1];
 }
 
-std::string EscapeHtml(std::string_view s) {
-  std::string out;
-  for (char c : s) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      default:
-        out += c;
-    }
-  }
-  return out;
-}
-
 class LocalRecipient final : public mail::Recipient {
  public:
   LocalRecipient(std::shared_ptr<LocalMailItem> item, std::shared_ptr<RecipientData> data)
@@ -196,7 +173,7 @@ class LocalWordDocument final : public mail::WordDocument {
     }
     std::string html = "<html>\r\n<head>\r\n<meta charset=\"utf-8\">\r\n</head>\r\n<body>\r\n";
     for (const std::string& line : text::Split(item_->Body(), "\r\n")) {
-      html += "<p>" + EscapeHtml(line) + "</p>\r\n";
+      html += "<p>" + text::EscapeHtml(line) + "</p>\r\n";
     }
     html += "</body>\r\n</html>\r\n";
     core->fs().WriteFile(path, html);
