@@ -22,6 +22,7 @@
 
 #include "platform/localmail/mime_message.h"
 #include "platform/posix/posix_processes.h"
+#include "tests/support/test_files.h"
 
 extern char** environ;
 
@@ -30,27 +31,13 @@ namespace {
 
 namespace stdfs = std::filesystem;
 using localmail::MimeMessage;
+using test_support::FilesIn;
+using test_support::ReadAll;
+using test_support::SmtpSink;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
 using ::testing::SizeIs;
-
-std::string ReadAll(const stdfs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-std::vector<stdfs::path> FilesIn(const stdfs::path& folder, std::string_view extension = {}) {
-  std::vector<stdfs::path> files;
-  if (!stdfs::is_directory(folder)) return files;
-  for (const auto& entry : stdfs::directory_iterator(folder)) {
-    if (entry.is_regular_file() && (extension.empty() || entry.path().extension() == extension)) {
-      files.push_back(entry.path());
-    }
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
 
 size_t Count(std::string_view text, std::string_view find) {
   size_t n = 0;
@@ -59,47 +46,6 @@ size_t Count(std::string_view text, std::string_view find) {
   }
   return n;
 }
-
-// tests/smtp_sink.py, started on a free port and stopped by its process id.
-class Sink {
- public:
-  Sink(const stdfs::path& script, stdfs::path folder) : folder_(std::move(folder)) {
-    stdfs::create_directories(folder_);
-    const stdfs::path ready = folder_ / "ready";
-    std::vector<std::string> args = {
-        "/usr/bin/python3", script.string(), "--port",      "0", "--dir",
-        folder_.string(),   "--ready",       ready.string()};
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-      pid_ = -1;
-      return;
-    }
-    for (int i = 0; i < 300 && !stdfs::exists(ready); ++i) {
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        pid_ = -1;
-        return;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    port_ = std::atoi(ReadAll(ready).c_str());
-  }
-  ~Sink() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    int status = 0;
-    waitpid(pid_, &status, 0);
-  }
-  int port() const { return port_; }
-  std::vector<stdfs::path> Messages() const { return FilesIn(folder_, ".eml"); }
-
- private:
-  stdfs::path folder_;
-  pid_t pid_ = -1;
-  int port_ = 0;
-};
 
 constexpr std::string_view kMeetingRequest =
     "From: Iris Calloway <iris@northwind-lanterns.example>\r\n"
@@ -184,8 +130,8 @@ class AddInSendTest : public ::testing::Test {
 };
 
 TEST_F(AddInSendTest, ANewMessageIsDressedBeforeItGoesOut) {
-  Sink sink(source_ / "tests" / "smtp_sink.py", home_ / "sink");
-  ASSERT_NE(sink.port(), 0) << "the SMTP sink did not start (/usr/bin/python3, aiosmtpd)";
+  SmtpSink sink(source_ / "tests" / "smtp_sink.py", home_ / "sink");
+  ASSERT_NE(sink.Start(), 0) << "the SMTP sink did not start (/usr/bin/python3, aiosmtpd)";
   ASSERT_EQ(Run({"transport", "set", "smtp://127.0.0.1:" + std::to_string(sink.port())}).exit_code,
             0);
   const ProcessResult sent = Send("harbour-lanterns.eml");
@@ -305,8 +251,8 @@ TEST_F(AddInSendTest, AutoModeWithoutATemplateIsCancelledAndSwitchedOn) {
 }
 
 TEST_F(AddInSendTest, AFailureAsksForAReportAndYesMailsTheLogToSupport) {
-  Sink sink(source_ / "tests" / "smtp_sink.py", home_ / "sink");
-  ASSERT_NE(sink.port(), 0) << "the SMTP sink did not start (/usr/bin/python3, aiosmtpd)";
+  SmtpSink sink(source_ / "tests" / "smtp_sink.py", home_ / "sink");
+  ASSERT_NE(sink.Start(), 0) << "the SMTP sink did not start (/usr/bin/python3, aiosmtpd)";
   ASSERT_EQ(Run({"transport", "set", "smtp://127.0.0.1:" + std::to_string(sink.port())}).exit_code,
             0);
   // A template folder with nothing in it: the composition fails and logs it.

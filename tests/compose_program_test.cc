@@ -14,6 +14,7 @@
 #include "common/settings/settings.h"
 #include "common/text/text.h"
 #include "platform/posix/sqlite_registry.h"
+#include "tests/support/test_files.h"
 
 namespace vellumo {
 namespace {
@@ -26,10 +27,7 @@ struct Outcome {
   std::string err;
 };
 
-std::string ReadAll(const stdfs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using test_support::ReadAll;
 
 std::string Quote(const std::string& arg) { return "'" + text::Replace(arg, "'", "'\\''") + "'"; }
 

@@ -18,6 +18,7 @@
 #include "common/text/text.h"
 #include "platform/localmail/mime_message.h"
 #include "platform/posix/sqlite_registry.h"
+#include "tests/support/test_files.h"
 
 namespace vellumo {
 namespace {
@@ -26,10 +27,7 @@ namespace stdfs = std::filesystem;
 
 constexpr std::string_view kMarker = "[#Input your message here#]";
 
-std::string ReadAll(const stdfs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using test_support::ReadAll;
 
 std::string Quote(const std::string& arg) { return "'" + text::Replace(arg, "'", "'\\''") + "'"; }
 

@@ -23,6 +23,7 @@
 #include "platform/localmail/mime_message.h"
 #include "platform/localmail/smtp_transport.h"
 #include "platform/posix/posix_processes.h"
+#include "tests/support/test_files.h"
 
 extern char** environ;
 
@@ -48,33 +49,15 @@ std::string FromEnvironment(const char* name, const char* fallback) {
   return value != nullptr && *value != '\0' ? value : fallback;
 }
 using localmail::MimeMessage;
+using test_support::FilesIn;
+using test_support::ReadAll;
+using test_support::SmtpSink;
+using test_support::WriteAll;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::Not;
 using ::testing::SizeIs;
 using ::testing::StartsWith;
-
-std::string ReadAll(const stdfs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const stdfs::path& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary);
-  out << bytes;
-}
-
-std::vector<stdfs::path> FilesIn(const stdfs::path& folder, std::string_view extension = {}) {
-  std::vector<stdfs::path> files;
-  if (!stdfs::is_directory(folder)) return files;
-  for (const auto& entry : stdfs::directory_iterator(folder)) {
-    if (entry.is_regular_file() && (extension.empty() || entry.path().extension() == extension)) {
-      files.push_back(entry.path());
-    }
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
 
 bool HasPrivateHeader(std::string_view message) {
   const std::string head(message.substr(0, message.find("\r\n\r\n")));
@@ -82,73 +65,6 @@ bool HasPrivateHeader(std::string_view message) {
   for (char c : head) folded += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return folded.find("x-vellumo-") != std::string::npos;
 }
-
-// The SMTP sink, started and stopped by its process id.
-class SmtpSink {
- public:
-  SmtpSink(stdfs::path script, stdfs::path folder)
-      : script_(std::move(script)), folder_(std::move(folder)) {
-    stdfs::create_directories(folder_);
-  }
-  ~SmtpSink() { Stop(); }
-
-  // Listens on port (0: a free one) and returns it, 0 when it cannot run. auth "USER:PASSWORD"
-  // requires a login; tls "CERT:KEY" requires STARTTLS.
-  int Start(int port = 0, const std::string& auth = "", const std::string& tls = "") {
-    const stdfs::path ready = folder_ / "ready";
-    stdfs::remove(ready);
-    std::vector<std::string> args = {
-        "/usr/bin/python3", script_.string(), "--port",      std::to_string(port), "--dir",
-        folder_.string(),   "--ready",        ready.string()};
-    if (!auth.empty()) {
-      args.push_back("--auth");
-      args.push_back(auth);
-    }
-    if (!tls.empty()) {
-      args.push_back("--tls");
-      args.push_back(tls);
-    }
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    if (posix_spawn(&pid_, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
-      pid_ = -1;
-      return 0;
-    }
-    for (int i = 0; i < 300 && !stdfs::exists(ready); ++i) {
-      int status = 0;
-      if (waitpid(pid_, &status, WNOHANG) == pid_) {
-        pid_ = -1;
-        return 0;
-      }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    port_ = std::atoi(ReadAll(ready).c_str());
-    return port_;
-  }
-
-  void Stop() {
-    if (pid_ <= 0) return;
-    kill(pid_, SIGTERM);
-    int status = 0;
-    waitpid(pid_, &status, 0);
-    pid_ = -1;
-  }
-
-  std::vector<stdfs::path> Messages() const { return FilesIn(folder_, ".eml"); }
-  nlohmann::json Envelope(const stdfs::path& message) const {
-    stdfs::path env = message;
-    env.replace_extension(".env");
-    return nlohmann::json::parse(ReadAll(env));
-  }
-  int Connections() const { return std::atoi(ReadAll(folder_ / "connections").c_str()); }
-
- private:
-  stdfs::path script_;
-  stdfs::path folder_;
-  pid_t pid_ = -1;
-  int port_ = 0;
-};
 
 class LocalMailProgramTest : public ::testing::Test {
  protected:

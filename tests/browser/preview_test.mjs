@@ -169,7 +169,7 @@ test('page through templates and signatures, pick a boilerplate, attach the vCar
   fs.rmSync(home, {recursive: true, force: true});
 });
 
-test('Close stops the send and keeps the message unsent', async () => {
+test('the help page and back, then Close stops the send and keeps the message unsent', async () => {
   const {home, vellumo} = makeHome();
   const {address, exited} = await startSend(home);
   const page = await browser.newPage();
@@ -177,6 +177,16 @@ test('Close stops the send and keeps the message unsent', async () => {
     await page.goto(address);
     await page.waitForSelector('[data-form="frmBrowser"]');
     assert.match(await previewHtml(page), /the twelve storm lanterns/);
+
+    // The help page is shipped with the program and shown offline; Return brings the preview back.
+    let html = await pressAndWaitForNewPreview(page, () => page.click('[data-control="cmdHelp"]'));
+    assert.match(html, /<h1>The preview window<\/h1>/);
+    assert.equal(await page.isDisabled('[data-control="Command1"]'), true);
+    await page.screenshot({path: path.join(artifacts, 'preview-help.png'), fullPage: true});
+    html = await pressAndWaitForNewPreview(page, () => page.click('[data-control="cmdHelp"]'));
+    assert.match(html, /the twelve storm lanterns/);
+    assert.equal(await page.isDisabled('[data-control="Command1"]'), false);
+
     await page.screenshot({path: path.join(artifacts, 'preview-close.png'), fullPage: true});
     await page.click('[data-control="cmdClose"]');
     const result = await exited;

@@ -1,0 +1,46 @@
+// Small helpers of the integration tests: whole files, folder listings and the SMTP sink
+// (tests/smtp_sink.py, started with /usr/bin/python3 and stopped by its process id).
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vellumo::test_support {
+
+std::string ReadAll(const std::filesystem::path& path);
+void WriteAll(const std::filesystem::path& path, std::string_view bytes);
+// The plain files of folder (with that extension, when given), sorted; none for a missing folder.
+std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& folder,
+                                           std::string_view extension = {});
+
+class SmtpSink {
+ public:
+  // Messages are written to folder as NAME.eml with their envelope as NAME.env.
+  SmtpSink(std::filesystem::path script, std::filesystem::path folder);
+  ~SmtpSink();
+  SmtpSink(const SmtpSink&) = delete;
+  SmtpSink& operator=(const SmtpSink&) = delete;
+
+  // Listens on port (0: a free one) and returns it, 0 when it cannot run. auth "USER:PASSWORD"
+  // requires a login; tls "CERT:KEY" requires STARTTLS.
+  int Start(int port = 0, const std::string& auth = "", const std::string& tls = "");
+  void Stop();
+  int port() const { return port_; }
+
+  std::vector<std::filesystem::path> Messages() const;
+  nlohmann::json Envelope(const std::filesystem::path& message) const;
+  int Connections() const;
+
+ private:
+  std::filesystem::path script_;
+  std::filesystem::path folder_;
+  pid_t pid_ = -1;
+  int port_ = 0;
+};
+
+}  // namespace vellumo::test_support
