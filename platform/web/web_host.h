@@ -42,10 +42,12 @@
 //
 // A browser that has gone counts as the close box: after the beacon and close_grace without a
 // new request (a reload comes back within it), or after gone_after without any request while a
-// window is shown. Then a form is closed through Form::Close (if QueryUnload refuses, it waits
-// for a browser to come back), a message box answers as Escape would (Cancel when it has one, OK
-// for OK only, else its default button), an input box is cancelled; each is recorded in the
-// transcript as defaulted. Windows shown while the browser is still gone get the same at once.
+// window is shown. Before the first request of any browser nothing counts as gone: the user may
+// take their time to open the address. Then a form is closed through Form::Close (if QueryUnload
+// refuses, it waits for a browser to come back), a message box answers as Escape would (Cancel when
+// it has one, OK for OK only, else its default button), an input box is cancelled; each is recorded
+// in the transcript as defaulted. Windows shown while the browser is still gone get the same at
+// once.
 //
 // Errors thrown by a form's handlers pass through ShowForm; the form stays loaded.
 //

@@ -344,8 +344,10 @@ TEST_F(WebHostTest, FormThatRefusesToCloseWaitsForTheBrowserToComeBack) {
 
 TEST_F(WebHostTest, BoxesLeftByAGoneBrowserAnswerAsEscape) {
   WebHostOptions options = Options();
-  options.gone_after = 200ms;  // and no browser ever comes
+  options.gone_after = 200ms;
   WebHost& host = Host(options);
+  // A browser looks once, then is never heard from again.
+  Browse([](Browser& browser) { browser.Top("msgbox"); });
   EXPECT_EQ(host.MsgBox("Stop?", kYesNoCancel, "t"), kCancel);
   // Still gone: the next ones answer at once.
   const auto start = std::chrono::steady_clock::now();
@@ -360,6 +362,20 @@ TEST_F(WebHostTest, BoxesLeftByAGoneBrowserAnswerAsEscape) {
   }
   EXPECT_EQ(log[0]["answer"], "Cancel");
   EXPECT_EQ(log[3]["cancelled"], true);
+}
+
+TEST_F(WebHostTest, NoBrowserYetIsNotAGoneBrowser) {
+  WebHostOptions options = Options();
+  options.gone_after = 100ms;
+  WebHost& host = Host(options);
+  // The user opens the address only after several gone_after periods; the box waits for them.
+  Browse([](Browser& browser) {
+    std::this_thread::sleep_for(1500ms);  // longer than the server's once-a-second wake-up
+    const Json box = browser.Top("msgbox");
+    ASSERT_TRUE(box.contains("id")) << "the box was no longer shown";
+    EXPECT_EQ(browser.Send({{"window", box["id"]}, {"answer", "Yes"}}).first, 200);
+  });
+  EXPECT_EQ(host.MsgBox("Send it?", kYesNo, "t"), kYes);
 }
 
 TEST_F(WebHostTest, DestroyingTheHostEndsWaitingRequests) {

@@ -189,6 +189,7 @@ void WebServer::Heard(bool beacon) {
       }
     } else {
       last_heard_ = now;
+      heard_ = true;
       gone_since_.reset();
       absent_ = false;
     }
@@ -382,7 +383,9 @@ void WebServer::RefuseQueuedLocked(const std::string& message) {
 }
 
 bool WebServer::AbsentLocked(Clock::time_point now) {
-  if (!absent_ && showing_ &&
+  // Until a browser has come at all, the user may still be opening the address: never decide
+  // for them (an unseen preview would otherwise send the message as its close box does).
+  if (!absent_ && showing_ && heard_ &&
       ((gone_since_ && now - *gone_since_ >= options_.close_grace) ||
        now - last_heard_ >= options_.gone_after)) {
     absent_ = true;
@@ -394,7 +397,7 @@ bool WebServer::AbsentLocked(Clock::time_point now) {
 WebServer::Clock::time_point WebServer::DeadlineLocked(Clock::time_point now) const {
   // Wake at least once a second: a bound on any surprise in the arithmetic above.
   auto deadline = now + std::chrono::seconds(1);
-  if (!absent_) {
+  if (!absent_ && heard_) {
     deadline = std::min(deadline, last_heard_ + options_.gone_after);
     if (gone_since_) {
       deadline = std::min(deadline, *gone_since_ + options_.close_grace);

@@ -137,6 +137,7 @@ class WebServer {
   uint64_t next_event_ = 0;
   std::map<uint64_t, Pending> replies_;
   Clock::time_point last_heard_;
+  bool heard_ = false;  // a browser has asked for anything at all
   std::optional<Clock::time_point> gone_since_;
   bool absent_ = false;
   uint64_t absence_ = 0;
