@@ -109,14 +109,7 @@ int WebHost::MsgBox(std::string_view prompt, int style, std::string_view title) 
   window.prompt = std::string(prompt);
   window.title = std::string(title);
   window.style = style;
-  Push(window);
-  try {
-    Loop(window, nullptr);
-  } catch (...) {
-    Pop();
-    throw;
-  }
-  Pop();
+  Show(window, nullptr);
   if (options_.transcript) {
     options_.transcript->MsgBox(prompt, style, title, window.answer, window.defaulted);
   }
@@ -131,14 +124,7 @@ std::string WebHost::InputBox(std::string_view prompt, std::string_view title,
   window.prompt = std::string(prompt);
   window.title = std::string(title);
   window.default_text = std::string(default_text);
-  Push(window);
-  try {
-    Loop(window, nullptr);
-  } catch (...) {
-    Pop();
-    throw;
-  }
-  Pop();
+  Show(window, nullptr);
   if (options_.transcript) {
     options_.transcript->InputBox(prompt, title, default_text, window.text, window.cancelled,
                                   window.defaulted);
@@ -158,18 +144,22 @@ void WebHost::ShowForm(Form& form) {
   Window window;
   window.kind = WindowKind::kForm;
   window.form = &form;
+  Show(window, &record);
+  record.unload = form.unload_mode();
+  if (options_.transcript) {
+    options_.transcript->FormShown(record);
+  }
+}
+
+void WebHost::Show(Window& window, FormRecord* record) {
   Push(window);
   try {
-    Loop(window, &record);
+    Loop(window, record);
   } catch (...) {
     Pop();
     throw;
   }
   Pop();
-  record.unload = form.unload_mode();
-  if (options_.transcript) {
-    options_.transcript->FormShown(record);
-  }
 }
 
 void WebHost::Loop(Window& window, FormRecord* record) {

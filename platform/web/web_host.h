@@ -126,6 +126,8 @@ class WebHost : public Host {
   void Push(web::Window& window);
   void Pop();
   void Publish();
+  // Pushes window, serves it until it is finished and pops it, also when that throws.
+  void Show(web::Window& window, FormRecord* record);
   // Serves window until it is finished (a box answered, a form unloaded).
   void Loop(web::Window& window, FormRecord* record);
   void Apply(web::Window& window, FormRecord* record, const web::Incoming& event);
