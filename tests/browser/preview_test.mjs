@@ -221,3 +221,28 @@ test('closing the tab is the close box: the message goes dressed, without the vC
   assert.doesNotMatch(sent[0], /Attachment:/);
   fs.rmSync(home, {recursive: true, force: true});
 });
+
+test('the keyboard: Tab moves between the controls, Escape is the close box', async () => {
+  const {home, vellumo} = makeHome();
+  const {address, exited} = await startSend(home);
+  const page = await browser.newPage();
+  try {
+    await page.goto(address);
+    await page.waitForSelector('[data-form="frmBrowser"]');
+    const focused = () => page.evaluate(() => document.activeElement?.dataset?.control ?? '');
+    const seen = new Set();
+    for (let i = 0; i < 6; i++) {
+      await page.keyboard.press('Tab');
+      seen.add(await focused());
+    }
+    assert.ok(seen.has('cmdNext') && seen.has('Command1'), `Tab reached ${[...seen].join(', ')}`);
+    await page.keyboard.press('Escape');
+    const result = await exited;
+    assert.equal(result.code, 0, result.errors);
+    assert.equal(result.output, 'sent\n', 'the close box goes on with the send');
+  } finally {
+    await page.close();
+  }
+  assert.equal(shown(vellumo, 'Sent Items').length, 1);
+  fs.rmSync(home, {recursive: true, force: true});
+});
