@@ -222,13 +222,18 @@ test('closing the tab is the close box: the message goes dressed, without the vC
   fs.rmSync(home, {recursive: true, force: true});
 });
 
-test('the keyboard: Tab moves between the controls, Escape is the close box', async () => {
+test('a narrow window, and the keyboard: Tab moves between the controls, Escape is the close box', async () => {
   const {home, vellumo} = makeHome();
   const {address, exited} = await startSend(home);
   const page = await browser.newPage();
   try {
     await page.goto(address);
     await page.waitForSelector('[data-form="frmBrowser"]');
+    // A narrow window still fits: nothing runs off to the side.
+    await page.setViewportSize({width: 420, height: 640});
+    await page.screenshot({path: path.join(artifacts, 'preview-narrow.png'), fullPage: true});
+    assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= window.innerWidth),
+        'no horizontal scrolling at 420 pixels');
     const focused = () => page.evaluate(() => document.activeElement?.dataset?.control ?? '');
     const seen = new Set();
     for (let i = 0; i < 6; i++) {
