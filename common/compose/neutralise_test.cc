@@ -9,6 +9,7 @@
 #include "common/diagnostics/log.h"
 #include "common/settings/settings.h"
 #include "common/text/text.h"
+#include "common/text/utf8.h"
 #include "platform/faulty_file_system.h"
 #include "platform/mem_file_system.h"
 #include "platform/mem_registry.h"
@@ -283,15 +284,7 @@ TEST(TagRules, NoCharacterBeyondAsciiFoldsOntoATagLetter) {
   for (char32_t cp = 0x80; cp <= 0x10FFFF; ++cp) {
     if (cp >= 0xD800 && cp <= 0xDFFF) continue;
     std::string utf8;
-    if (cp < 0x800) {
-      utf8 = {static_cast<char>(0xC0 | (cp >> 6)), static_cast<char>(0x80 | (cp & 0x3F))};
-    } else if (cp < 0x10000) {
-      utf8 = {static_cast<char>(0xE0 | (cp >> 12)), static_cast<char>(0x80 | ((cp >> 6) & 0x3F)),
-              static_cast<char>(0x80 | (cp & 0x3F))};
-    } else {
-      utf8 = {static_cast<char>(0xF0 | (cp >> 18)), static_cast<char>(0x80 | ((cp >> 12) & 0x3F)),
-              static_cast<char>(0x80 | ((cp >> 6) & 0x3F)), static_cast<char>(0x80 | (cp & 0x3F))};
-    }
+    text::internal::AppendUtf8(utf8, cp);
     const std::string folded = text::FoldCase(utf8);
     if (folded.size() != 1) continue;
     EXPECT_EQ(std::string_view("<xim>g").find(folded[0]), std::string_view::npos)

@@ -207,7 +207,7 @@ class Reader {
 
   std::vector<VcardCard> Read() {
     std::vector<VcardCard> cards;
-    std::optional<int> card_line;  // where the open card began
+    int card_line = 0;  // the line where the open card began; 0: no card is open
     std::vector<RawProperty> properties;
     while (next_ < lines_.size()) {
       const Line& line = lines_[next_];
@@ -226,16 +226,16 @@ class Reader {
         card_line = line.number;
       } else if (is_begin) {
         Fail(line.number, "BEGIN:VCARD inside a card; the card at line " +
-                              std::to_string(*card_line) + " has no END:VCARD");
+                              std::to_string(card_line) + " has no END:VCARD");
       } else if (is_end) {
         cards.push_back(Finish(properties));
         properties.clear();
-        card_line.reset();
+        card_line = 0;
       } else {
         properties.push_back(std::move(raw));
       }
     }
-    if (card_line) Fail(*card_line, "card has no END:VCARD");
+    if (card_line) Fail(card_line, "card has no END:VCARD");
     if (cards.empty()) Fail(1, "no BEGIN:VCARD");
     return cards;
   }
