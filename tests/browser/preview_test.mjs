@@ -93,11 +93,23 @@ function filesIn(folder) {
 }
 const mailFolder = (home, name) => path.join(home, 'mail', 'Personal Folders', name, 'cur');
 
-// The document the preview frame shows now.
+// The document the preview frame shows now. The page redraws the frame when the preview
+// changes, so the element just found may already be gone: look again.
 async function previewHtml(page) {
-  const frame = await (await page.waitForSelector('iframe[data-control="brwWebBrowser"]')).contentFrame();
-  await frame.waitForLoadState();
-  return frame.content();
+  for (let attempt = 0; ; attempt++) {
+    try {
+      const element = await page.waitForSelector('iframe[data-control="brwWebBrowser"]');
+      const frame = await element.contentFrame();
+      if (frame) {
+        await frame.waitForLoadState();
+        return await frame.content();
+      }
+    } catch (error) {
+      if (attempt >= 100) throw error;
+    }
+    if (attempt >= 100) throw new Error('the preview frame never settled');
+    await page.waitForTimeout(50);
+  }
 }
 
 // Presses a control and waits until the preview shows something else; returns it.
@@ -105,7 +117,7 @@ async function pressAndWaitForNewPreview(page, action) {
   const before = await previewHtml(page);
   await action();
   let now = before;
-  for (let i = 0; i < 100 && now === before; i++) {
+  for (let i = 0; i < 300 && now === before; i++) {
     await page.waitForTimeout(50);
     now = await previewHtml(page);
   }
