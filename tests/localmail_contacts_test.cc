@@ -20,23 +20,13 @@
 #include "platform/posix/posix_processes.h"
 #include "platform/posix/posix_system_info.h"
 #include "platform/posix/sqlite_registry.h"
+#include "tests/support/test_files.h"
 
 namespace vellumo {
 namespace {
 
 namespace stdfs = std::filesystem;
 
-// The program: the environment's, else the one of the build.
-#ifdef VELLUMO_DEFAULT_BIN
-constexpr const char* kDefaultBin = VELLUMO_DEFAULT_BIN;
-#else
-constexpr const char* kDefaultBin = "";
-#endif
-
-std::string FromEnvironment(const char* name, const char* fallback) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0' ? value : fallback;
-}
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
@@ -46,7 +36,7 @@ constexpr std::string_view kVipFilter = "[Categories] = 'VIP' AND Not ([Account]
 class LocalContactsProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    bin_ = FromEnvironment("VELLUMO_BIN", kDefaultBin);
+    bin_ = test_support::EnvValue("VELLUMO_BIN");
     if (bin_.empty()) GTEST_SKIP() << "VELLUMO_BIN is not set";
     const char* realworld = std::getenv("VELLUMO_REALWORLD_DIR");
     const stdfs::path root = realworld != nullptr ? realworld : "/work/shared/realworld";

@@ -32,22 +32,6 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-// The program and the source tree: the environment's, else those of the build.
-#ifdef VELLUMO_DEFAULT_BIN
-constexpr const char* kDefaultBin = VELLUMO_DEFAULT_BIN;
-#else
-constexpr const char* kDefaultBin = "";
-#endif
-#ifdef VELLUMO_DEFAULT_SOURCE_DIR
-constexpr const char* kDefaultSourceDir = VELLUMO_DEFAULT_SOURCE_DIR;
-#else
-constexpr const char* kDefaultSourceDir = ".";
-#endif
-
-std::string FromEnvironment(const char* name, const char* fallback) {
-  const char* value = std::getenv(name);
-  return value != nullptr && *value != '\0' ? value : fallback;
-}
 using localmail::MimeMessage;
 using test_support::FilesIn;
 using test_support::ReadAll;
@@ -69,9 +53,9 @@ bool HasPrivateHeader(std::string_view message) {
 class LocalMailProgramTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    bin_ = FromEnvironment("VELLUMO_BIN", kDefaultBin);
+    bin_ = test_support::EnvValue("VELLUMO_BIN");
     if (bin_.empty()) GTEST_SKIP() << "VELLUMO_BIN is not set";
-    source_ = FromEnvironment("VELLUMO_SOURCE_DIR", kDefaultSourceDir);
+    source_ = test_support::EnvValue("VELLUMO_SOURCE_DIR");
     const char* realworld = std::getenv("VELLUMO_REALWORLD_DIR");
     realworld_ = realworld != nullptr ? realworld : "/work/shared/realworld";
     std::string pattern = (stdfs::temp_directory_path() / "vellumo-localmail-XXXXXX").string();

@@ -88,6 +88,15 @@ function shown(vellumo, folder) {
   return lines.map((line) => vellumo('show', folder, line.split('\t')[0]));
 }
 
+// `vellumo send` on home, and its preview window open in a new page.
+async function openPreview(home) {
+  const {address, exited} = await startSend(home);
+  const page = await browser.newPage();
+  await page.goto(address);
+  await page.waitForSelector('[data-form="frmBrowser"]');
+  return {address, exited, page};
+}
+
 function filesIn(folder) {
   return fs.existsSync(folder) ? fs.readdirSync(folder).map((f) => path.join(folder, f)) : [];
 }
@@ -127,11 +136,8 @@ async function pressAndWaitForNewPreview(page, action) {
 
 test('page through templates and signatures, pick a boilerplate, attach the vCard and send', async () => {
   const {home, vellumo} = makeHome();
-  const {address, exited} = await startSend(home);
-  const page = await browser.newPage();
+  const {address, exited, page} = await openPreview(home);
   try {
-    await page.goto(address);
-    await page.waitForSelector('[data-form="frmBrowser"]');
     assert.equal(await page.title(), 'Vellumo Preview');
     assert.match(await previewHtml(page), /<title>Morning Paper<\/title>/);
 
@@ -183,11 +189,8 @@ test('page through templates and signatures, pick a boilerplate, attach the vCar
 
 test('the help page and back, then Close stops the send and keeps the message unsent', async () => {
   const {home, vellumo} = makeHome();
-  const {address, exited} = await startSend(home);
-  const page = await browser.newPage();
+  const {exited, page} = await openPreview(home);
   try {
-    await page.goto(address);
-    await page.waitForSelector('[data-form="frmBrowser"]');
     assert.match(await previewHtml(page), /the twelve storm lanterns/);
 
     // The help page is shipped with the program and shown offline; Return brings the preview back.
@@ -217,10 +220,7 @@ test('the help page and back, then Close stops the send and keeps the message un
 test('closing the tab is the close box: the message goes dressed, without the vCard', async () => {
   const {home, vellumo} = makeHome();
   vellumo('settings', 'set', 'Vellumo', 'Admin Settings', 'SendvCardAlways', 'True');
-  const {address, exited} = await startSend(home);
-  const page = await browser.newPage();
-  await page.goto(address);
-  await page.waitForSelector('[data-form="frmBrowser"]');
+  const {exited, page} = await openPreview(home);
   assert.equal(await page.isChecked('[data-control="chkvCard"]'), true);
   await page.screenshot({path: path.join(artifacts, 'preview-closebox.png'), fullPage: true});
   await page.close({runBeforeUnload: false});
@@ -236,11 +236,8 @@ test('closing the tab is the close box: the message goes dressed, without the vC
 
 test('a narrow window, and the keyboard: Tab moves between the controls, Escape is the close box', async () => {
   const {home, vellumo} = makeHome();
-  const {address, exited} = await startSend(home);
-  const page = await browser.newPage();
+  const {exited, page} = await openPreview(home);
   try {
-    await page.goto(address);
-    await page.waitForSelector('[data-form="frmBrowser"]');
     // A narrow window still fits: nothing runs off to the side.
     await page.setViewportSize({width: 420, height: 640});
     await page.screenshot({path: path.join(artifacts, 'preview-narrow.png'), fullPage: true});

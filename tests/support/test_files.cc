@@ -17,6 +17,11 @@ namespace vellumo::test_support {
 
 namespace stdfs = std::filesystem;
 
+std::string EnvValue(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
 std::string ReadAll(const stdfs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

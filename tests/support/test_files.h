@@ -12,6 +12,10 @@
 
 namespace vellumo::test_support {
 
+// The environment's value, "" when unset. VELLUMO_BIN and VELLUMO_SOURCE_DIR always have one:
+// program_path.cc gives them this build's paths when the runner did not.
+std::string EnvValue(const char* name);
+
 std::string ReadAll(const std::filesystem::path& path);
 void WriteAll(const std::filesystem::path& path, std::string_view bytes);
 // The plain files of folder (with that extension, when given), sorted; none for a missing folder.
