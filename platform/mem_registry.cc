@@ -63,10 +63,16 @@ void MemRegistry::DeleteKeyTree(std::string_view key) {
 std::vector<std::string> MemRegistry::SubKeys(std::string_view key) {
   std::vector<std::string> names;
   const std::string prefix = Fold(NormalizeKeyPath(key)) + "\\";
-  for (auto it = tree_.lower_bound(prefix);
-       it != tree_.end() && it->first.compare(0, prefix.size(), prefix) == 0; ++it) {
-    if (it->first.find('\\', prefix.size()) == std::string::npos) {
+  auto it = tree_.lower_bound(prefix);
+  while (it != tree_.end() && it->first.compare(0, prefix.size(), prefix) == 0) {
+    const size_t below = it->first.find('\\', prefix.size());
+    if (below == std::string::npos) {
       names.push_back(it->second.name);
+      ++it;
+    } else {
+      // Everything below a child sorts between "child\" and "child]" (']' follows '\'): skip it
+      // whole, so listing a key costs its children, not its whole tree.
+      it = tree_.lower_bound(it->first.substr(0, below) + "]");
     }
   }
   return names;
@@ -105,6 +111,7 @@ void MemRegistry::ApplyOne(Tree& tree, const RegOp& op) {
 void MemRegistry::Set(Tree& tree, std::string_view key, std::string_view name,
                       const RegValue& value) {
   RegValue normalized = value.Normalized();
+  CheckValueLimits(name, normalized);
   const std::string path = NormalizeKeyPath(key);
   Create(tree, path);
   auto& values = tree[Fold(path)].values;
@@ -119,6 +126,7 @@ void MemRegistry::Remove(Tree& tree, std::string_view key, std::string_view name
 
 void MemRegistry::Create(Tree& tree, std::string_view key) {
   const std::string path = NormalizeKeyPath(key);
+  CheckKeyLimits(path);
   const std::vector<std::string> names = Components(path);
   const std::vector<std::string> folds = Components(Fold(path));
   std::string prefix = folds[0];

@@ -148,17 +148,37 @@ class Parser {
     }
   }
 
+  // Runs a limit check of the registry; what it refuses fails this line, before anything is
+  // applied.
+  template <class Check>
+  void Within(Check&& check) const {
+    try {
+      check();
+    } catch (const Error& e) {
+      Fail(e.detail().empty() ? e.description() : e.detail());
+    }
+  }
+
+  void Push(RegOp op) {
+    if (op.kind == RegOp::Kind::kCreateKey) {
+      Within([&] { CheckKeyLimits(op.key); });
+    } else if (op.kind == RegOp::Kind::kSetValue) {
+      Within([&] { CheckValueLimits(op.name, op.value); });
+    }
+    ops_.push_back(std::move(op));
+  }
+
   void KeyLine(std::string_view s) {
     if (s.back() != ']') Fail("the key line " + Quote(s) + " does not end with ]");
     std::string_view key = s.substr(1, s.size() - 2);
     if (!key.empty() && key.front() == '-') {
       current_ = Normalize(key.substr(1));
       if (IsRootKey(current_)) Fail("the root " + current_ + " cannot be deleted");
-      ops_.push_back({RegOp::Kind::kDeleteKeyTree, current_, {}, {}});
+      Push({RegOp::Kind::kDeleteKeyTree, current_, {}, {}});
       state_ = State::kDeletedKey;
     } else {
       current_ = Normalize(key);
-      ops_.push_back({RegOp::Kind::kCreateKey, current_, {}, {}});
+      Push({RegOp::Kind::kCreateKey, current_, {}, {}});
       state_ = State::kKey;
     }
   }
@@ -180,10 +200,10 @@ class Parser {
     if (!data.empty() && data.front() == '"') {
       RegValue value = RegValue::String(Quoted(s, pos, "string"));
       ExpectEnd(s, pos);
-      ops_.push_back({RegOp::Kind::kSetValue, current_, std::move(name), std::move(value)});
+      Push({RegOp::Kind::kSetValue, current_, std::move(name), std::move(value)});
     } else if (!data.empty() && data.front() == '-') {
       ExpectEnd(s, ++pos);
-      ops_.push_back({RegOp::Kind::kDeleteValue, current_, std::move(name), {}});
+      Push({RegOp::Kind::kDeleteValue, current_, std::move(name), {}});
     } else if (StartsWithText(data, "dword:")) {
       pos += 6;
       const size_t start = pos;
@@ -194,7 +214,7 @@ class Parser {
       uint32_t n = 0;
       for (size_t i = start; i < pos; ++i) n = n * 16 + HexDigit(s[i]);
       ExpectEnd(s, pos);
-      ops_.push_back({RegOp::Kind::kSetValue, current_, std::move(name), RegValue::Dword(n)});
+      Push({RegOp::Kind::kSetValue, current_, std::move(name), RegValue::Dword(n)});
     } else if (StartsWithText(data, "hex")) {
       pos += 3;
       const uint32_t type = HexType(s, pos);
@@ -204,8 +224,8 @@ class Parser {
                     type == static_cast<uint32_t>(RegType::kMultiString))) {
         bytes = text::Utf8ToUtf16Le(text::Windows1252ToUtf8(bytes));
       }
-      ops_.push_back({RegOp::Kind::kSetValue, current_, std::move(name),
-                      RegValue::Raw(type, std::move(bytes))});
+      Push({RegOp::Kind::kSetValue, current_, std::move(name),
+            RegValue::Raw(type, std::move(bytes))});
     } else {
       Fail("unknown value " + Quote(data) +
            "; expected a quoted string, dword:, hex:, hex(N): or -");

@@ -191,6 +191,12 @@ TEST(ImportRegFile, RefusesMalformedFilesNamingTheLineAndChangingNothing) {
       {"\n\n[HKEY_CURRENT_USER\\A]\n", 3, "not a registry file"},
       {"", 1, "empty file"},
       {std::string("\xFE\xFF\0W", 4), 1, "big-endian"},
+      // The limits of the Windows registry, each named with its line.
+      {v5 + "[HKEY_CURRENT_USER\\" + std::string(300, 'n') + "]\n", 4,
+       "has 300 characters; a registry key name has at most 255"},
+      {v5 + "\"" + std::string(16384, 'n') + "\"=\"x\"\n", 4,
+       "has 16,384 characters; a registry value name has at most 16,383"},
+      {v5 + "\"big\"=\"" + std::string(600000, 'x') + "\"\n", 4, "at most 1 MB"},
   };
   for (const Case& c : cases) {
     MemRegistry reg;
@@ -201,6 +207,32 @@ TEST(ImportRegFile, RefusesMalformedFilesNamingTheLineAndChangingNothing) {
     EXPECT_THAT(error, HasSubstr(c.reason)) << c.file;
     EXPECT_EQ(Dump(reg), before) << c.file;
   }
+}
+
+// A file creating a key n levels below HKEY_CURRENT_USER after a harmless first key.
+std::string DeepFile(int levels) {
+  std::string file =
+      "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\First]\r\n"
+      "\"a\"=\"1\"\r\n\r\n[HKEY_CURRENT_USER";
+  for (int i = 0; i < levels; ++i) file += "\\k";
+  return file + "]\r\n\"leaf\"=dword:00000001\r\n";
+}
+
+TEST(ImportRegFile, ATooDeepKeyRefusesTheWholeFileAndTheDeepestAllowedRoundTrips) {
+  MemRegistry reg;
+  const std::string error = ImportError(reg, DeepFile(600));
+  EXPECT_THAT(error, StartsWith("test.reg:6: "));
+  EXPECT_THAT(error, HasSubstr("600 levels deep; registry keys nest at most 512 levels"));
+  EXPECT_FALSE(reg.KeyExists("HKCU\\First")) << "nothing of the file is kept";
+
+  ImportRegFile(reg, DeepFile(512), "deep.reg");
+  const std::string exported = ExportRegFile(reg, "HKCU\\k");
+  EXPECT_NE(text::Utf16LeToUtf8(exported).find("\"leaf\"=dword:00000001"), std::string::npos);
+  MemRegistry again;
+  ImportRegFile(again, exported, "again.reg");
+  EXPECT_EQ(ExportRegFile(again, "HKCU\\k"), exported);
+  ImportRegFile(reg, "REGEDIT4\n[-HKEY_CURRENT_USER\\k]\n", "delete.reg");
+  EXPECT_FALSE(reg.KeyExists("HKCU\\k"));
 }
 
 TEST(ImportRegFile, AppliesTheFileAsOneBatchAndKeepsNothingWhenTheRegistryFails) {

@@ -243,4 +243,54 @@ bool IsRootKey(std::string_view normalized_key) {
   return false;
 }
 
+namespace {
+
+// A name for an error text, cut short when long.
+std::string Shown(std::string_view name) {
+  constexpr int64_t kMax = 40;
+  return "\"" + (text::Len(name) <= kMax ? std::string(name) : text::Left(name, kMax) + "...") +
+         "\"";
+}
+
+}  // namespace
+
+void CheckKeyLimits(std::string_view normalized_key) {
+  size_t depth = 0;
+  size_t start = normalized_key.find('\\');
+  while (start != std::string_view::npos) {
+    const size_t end = normalized_key.find('\\', start + 1);
+    const std::string_view name = normalized_key.substr(
+        start + 1, end == std::string_view::npos ? std::string_view::npos : end - start - 1);
+    if (text::Len(name) > kMaxKeyNameChars) {
+      throw Error(ErrorCode::kInvalidCall, "the key name " + Shown(name) + " has " +
+                                               text::FormatGrouped(text::Len(name)) +
+                                               " characters; a registry key name has at most " +
+                                               std::to_string(kMaxKeyNameChars));
+    }
+    ++depth;
+    start = end;
+  }
+  if (depth > kMaxKeyDepth) {
+    throw Error(ErrorCode::kInvalidCall,
+                "the key " + Shown(normalized_key) + " is " + std::to_string(depth) +
+                    " levels deep; registry keys nest at most " + std::to_string(kMaxKeyDepth) +
+                    " levels below the root");
+  }
+}
+
+void CheckValueLimits(std::string_view name, const RegValue& value) {
+  if (text::Len(name) > kMaxValueNameChars) {
+    throw Error(ErrorCode::kInvalidCall,
+                "the value name " + Shown(name) + " has " + text::FormatGrouped(text::Len(name)) +
+                    " characters; a registry value name has at most 16,383");
+  }
+  const size_t size = value.StoredBytes().size();
+  if (size > kMaxValueBytes) {
+    throw Error(ErrorCode::kInvalidCall,
+                "the value " + Shown(name) + " holds " +
+                    text::FormatGrouped(static_cast<int64_t>(size)) +
+                    " bytes; a registry value holds at most 1 MB (1,048,576 bytes)");
+  }
+}
+
 }  // namespace vellumo

@@ -104,4 +104,18 @@ std::string NormalizeKeyPath(std::string_view key);
 // True for a normalized path that is a root ("HKEY_CURRENT_USER"), which always exists.
 bool IsRootKey(std::string_view normalized_key);
 
+// The limits of the Windows registry. Every Registry refuses to write past them, so that what is
+// stored here can be stored there, and a hostile file cannot grow the store without bound.
+inline constexpr int64_t kMaxKeyNameChars = 255;
+inline constexpr int64_t kMaxValueNameChars = 16383;
+inline constexpr size_t kMaxKeyDepth = 512;            // levels of keys below the root
+inline constexpr size_t kMaxValueBytes = 1024 * 1024;  // the data as stored (StoredBytes)
+
+// Throw Error(kInvalidCall) whose detail names the limit broken: by a normalized key path (a name
+// over kMaxKeyNameChars characters, more than kMaxKeyDepth levels), by a value name (over
+// kMaxValueNameChars characters) or by a value's data (over kMaxValueBytes). Writers call them
+// before changing anything.
+void CheckKeyLimits(std::string_view normalized_key);
+void CheckValueLimits(std::string_view name, const RegValue& value);
+
 }  // namespace vellumo

@@ -4,6 +4,7 @@
 #include <stdlib.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -307,6 +308,78 @@ TYPED_TEST(RegistryContract, ApplyChangesNothingWhenItsLastOpFails) {
   // The registry is still usable afterwards.
   reg.SetValue("HKCU\\Keep\\Me", "x", RegValue::Dword(3));
   EXPECT_EQ(reg.GetValue("HKCU\\Keep\\Me", "x"), RegValue::Dword(3));
+}
+
+// A key n levels below HKEY_CURRENT_USER, each level named "k".
+std::string DeepKey(int levels) {
+  std::string key = "HKEY_CURRENT_USER";
+  for (int i = 0; i < levels; ++i) key += "\\k";
+  return key;
+}
+
+TYPED_TEST(RegistryContract, TheLimitsOfTheWindowsRegistryHoldForEveryWrite) {
+  Registry& reg = this->reg_;
+  reg.SetValue("HKCU\\Keep", "x", RegValue::Dword(1));
+  const std::string before = Dump(reg);
+  struct Refused {
+    std::function<void()> write;
+    std::string limit;
+  };
+  const std::string long_key = "HKCU\\" + std::string(256, 'a');
+  const std::string deep = DeepKey(513);
+  const std::vector<Refused> refused = {
+      {[&] { reg.CreateKey(long_key); }, "at most 255"},
+      {[&] { reg.SetValue(long_key + "\\b", "v", RegValue::Dword(1)); }, "at most 255"},
+      {[&] { reg.CreateKey(deep); }, "at most 512 levels"},
+      {[&] { reg.SetValue(deep, "v", RegValue::Dword(1)); }, "at most 512 levels"},
+      {[&] { reg.SetValue("HKCU\\Keep", std::string(16384, 'n'), RegValue::Dword(1)); },
+       "at most 16,383"},
+      // 524,288 characters are 1 MB in UTF-16, and the terminator is one more.
+      {[&] { reg.SetValue("HKCU\\Keep", "big", RegValue::String(std::string(524288, 'x'))); },
+       "at most 1 MB"},
+      {[&] { reg.SetValue("HKCU\\Keep", "bin", RegValue::Binary(std::string(1048577, 'x'))); },
+       "at most 1 MB"},
+      {[&] {
+         reg.Apply({{RegOp::Kind::kSetValue, "HKCU\\Keep", "x", RegValue::Dword(2)},
+                    {RegOp::Kind::kCreateKey, deep, {}, {}}});
+       },
+       "513 levels deep"},
+  };
+  for (const Refused& case_ : refused) {
+    try {
+      case_.write();
+      ADD_FAILURE() << "accepted; expected: " << case_.limit;
+    } catch (const Error& e) {
+      EXPECT_EQ(e.code(), ErrorCode::kInvalidCall);
+      EXPECT_THAT(e.what(), HasSubstr(case_.limit));
+    }
+    EXPECT_EQ(Dump(reg), before) << case_.limit;
+  }
+  // Right at each limit is fine.
+  reg.CreateKey("HKCU\\" + std::string(255, 'a'));
+  reg.SetValue(DeepKey(512), std::string(16383, 'n'), RegValue::Binary(std::string(1048576, 'x')));
+  reg.SetValue("HKCU\\Keep", "s", RegValue::String(std::string(524287, 'x')));
+  EXPECT_TRUE(reg.KeyExists(DeepKey(512)));
+  // A name counts characters, not bytes: 255 two-byte letters are a valid name.
+  std::string accented;
+  for (int i = 0; i < 255; ++i) accented += "\xC3\xA9";
+  reg.CreateKey("HKCU\\" + accented);
+  EXPECT_TRUE(reg.KeyExists("HKCU\\" + accented));
+}
+
+TYPED_TEST(RegistryContract, TheDeepestTreeIsListedAndDeletedWhole) {
+  Registry& reg = this->reg_;
+  reg.SetValue(DeepKey(512), "leaf", RegValue::Dword(1));
+  reg.SetValue(DeepKey(3), "mid", RegValue::Dword(2));
+  reg.CreateKey("HKCU\\k\\other");
+  EXPECT_THAT(reg.SubKeys("HKCU\\k"), ElementsAre("k", "other"));
+  EXPECT_THAT(reg.SubKeys(DeepKey(511)), ElementsAre("k"));
+  reg.DeleteKeyTree(DeepKey(2));
+  EXPECT_TRUE(reg.KeyExists(DeepKey(1)));
+  EXPECT_FALSE(reg.KeyExists(DeepKey(2)));
+  reg.SetValue(DeepKey(512), "leaf", RegValue::Dword(1));
+  reg.Apply({{RegOp::Kind::kDeleteKeyTree, DeepKey(1), {}, {}}});
+  EXPECT_TRUE(reg.SubKeys("HKCU").empty());
 }
 
 }  // namespace

@@ -48,6 +48,7 @@ enum Sql {
   kValues,
   kDeleteKeyValues,
   kDeleteTreeValues,
+  kUnlinkTreeKeys,
   kDeleteTreeKeys,
   kDeleteKey,
   kSqlCount,
@@ -67,6 +68,7 @@ constexpr std::array<const char*, kSqlCount> kSqlText{
     "SELECT name, type, data FROM reg_values WHERE key_fold = ?1 ORDER BY name_fold",
     "DELETE FROM reg_values WHERE key_fold = ?1",
     "DELETE FROM reg_values WHERE key_fold >= ?1 AND key_fold < ?2",
+    "UPDATE reg_keys SET parent_fold = NULL WHERE path_fold >= ?1 AND path_fold < ?2",
     "DELETE FROM reg_keys WHERE path_fold >= ?1 AND path_fold < ?2",
     "DELETE FROM reg_keys WHERE path_fold = ?1",
 };
@@ -475,6 +477,7 @@ void SqliteRegistry::Impl::EnsureKey(const std::string& normalized, const std::s
     exists = query.Step();
   }
   if (!exists) {
+    CheckKeyLimits(normalized);
     const std::vector<std::string_view> names = Components(normalized);
     const std::vector<std::string_view> folds = Components(fold);
     size_t end = folds[0].size();
@@ -492,6 +495,7 @@ void SqliteRegistry::Impl::EnsureKey(const std::string& normalized, const std::s
 void SqliteRegistry::Impl::SetIn(std::string_view key, std::string_view name,
                                  const RegValue& value) {
   const RegValue normalized = value.Normalized();
+  CheckValueLimits(name, normalized);
   Fold(key);
   EnsureKey(last_normalized, last_fold);
   const std::string name_fold = text::FoldCase(name);
@@ -522,6 +526,9 @@ void SqliteRegistry::Impl::DeleteTreeIn(std::string_view key) {
   const std::string after = fold + "]";
   Query(*this, kDeleteKeyValues).Text(1, fold).Run();
   Query(*this, kDeleteTreeValues).Text(1, below).Text(2, after).Run();
+  // Unlinked first, the keys below go in one pass: otherwise each deleted key would cascade to
+  // its children, one trigger level per level of the tree, and SQLite stops at 1,000 levels.
+  Query(*this, kUnlinkTreeKeys).Text(1, below).Text(2, after).Run();
   Query(*this, kDeleteTreeKeys).Text(1, below).Text(2, after).Run();
   Query(*this, kDeleteKey).Text(1, fold).Run();
   ensured_fold.clear();

@@ -197,5 +197,28 @@ TEST_F(SqliteRegistryTest, AFailedApplyLeavesTheFileAsItWasForEveryone) {
   EXPECT_EQ(writer.GetValue("HKCU\\A", "x"), RegValue::Dword(3));
 }
 
+TEST_F(SqliteRegistryTest, ATreeDeeperThanTriggersCanNestIsDeletedWhole) {
+  // A store written before the depth limit, or by another tool, may hold any depth: deleting must
+  // not be bounded by how deep SQLite lets cascades nest.
+  { SqliteRegistry make(path_); }
+  std::string sql = "BEGIN;";
+  std::string path = "hkey_current_user";
+  for (int level = 1; level <= 1010; ++level) {
+    const std::string child = path + "\\k";
+    sql += "INSERT INTO reg_keys VALUES ('" + child + "', '" + path + "', 'k');";
+    path = child;
+  }
+  sql += "INSERT INTO reg_values VALUES ('" + path + "', 'v', 'v', 4, 7); COMMIT;";
+  Sql(sql);
+  SqliteRegistry registry(path_);
+  EXPECT_TRUE(registry.KeyExists("HKCU\\k\\k\\k"));
+  registry.DeleteKeyTree("HKCU\\k\\k");
+  EXPECT_TRUE(registry.KeyExists("HKCU\\k"));
+  EXPECT_FALSE(registry.KeyExists("HKCU\\k\\k"));
+  EXPECT_EQ(Pragma("foreign_key_check"), "(none)");
+  registry.Apply({{RegOp::Kind::kDeleteKeyTree, "HKCU\\k", {}, {}}});
+  EXPECT_TRUE(registry.SubKeys("HKCU").empty());
+}
+
 }  // namespace
 }  // namespace vellumo
