@@ -82,6 +82,13 @@ class Form {
   std::string caption;
   std::string tag;
   int left = 0, top = 0, width = 0, height = 0;  // twips
+  // The command button that has the focus when the window opens and that Enter presses (the
+  // classic Default button). "" lets a renderer take the first shown, enabled button that is not
+  // a cancel one. A window that can send data names its safe answer here.
+  std::string default_button;
+  // How the person answered, for the UI log ("Yes", "Send"): set by the form's handlers; ""
+  // when the form has no answer to give.
+  std::string answer;
 
   // Design: adds a control; returns a stable reference. Throws Error(kInvalidCall) when the form
   // already has a control of that name (ignoring case).

@@ -207,6 +207,7 @@ void ScriptHost::ShowForm(Form& form) {
   }
   showing_.pop_back();
   record.unload = form.unload_mode();
+  record.answer = form.answer;
   if (transcript_) {
     transcript_->FormShown(record);
   }

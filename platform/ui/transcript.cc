@@ -105,6 +105,9 @@ void Transcript::FormShown(const FormRecord& record) {
   json["events"] = record.events;
   json["unload"] = record.unload == UnloadMode::kCode ? "code" : "closebox";
   json["defaulted"] = record.defaulted;
+  if (!record.answer.empty()) {
+    json["answer"] = record.answer;
+  }
   if (record.forced) {
     json["forced"] = true;
   }

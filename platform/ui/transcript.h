@@ -8,7 +8,7 @@
 //     plus "defaulted":true when nobody answered;
 //   {"kind":"form","name":…,"caption":…,"controls":[…],"events":["cmdOK.Click",…],
 //    "unload":"code"|"closebox","defaulted":false} plus "forced":true when it had to be unloaded
-//     without its consent.
+//     without its consent, and "answer":… when the form gave one (Form::answer).
 // A form's line is written when it unloads, so it follows the lines of the boxes and forms shown
 // while it was up; its controls are those visible when it was shown, each
 //   {"name","kind","caption","text","enabled"} plus "value" for check boxes, option buttons and
@@ -36,6 +36,7 @@ struct FormRecord {
   std::vector<Control> controls;    // visible at show time, in design order
   std::vector<std::string> events;  // "CONTROL.EVENT [ARG]" as applied, "Close" for the close box
   UnloadMode unload = UnloadMode::kCloseBox;
+  std::string answer;      // Form::answer when it unloaded
   bool defaulted = false;  // closed through the close box because the answers or input ran out
   bool forced = false;     // unloaded with ForceUnload after QueryUnload refused
 

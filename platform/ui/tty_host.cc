@@ -302,6 +302,7 @@ void TtyHost::ShowForm(Form& form) {
   }
   showing_.pop_back();
   record.unload = form.unload_mode();
+  record.answer = form.answer;
   if (transcript_) {
     transcript_->FormShown(record);
   }

@@ -15,6 +15,8 @@ using Json = nlohmann::json;
 using web::Window;
 using web::WindowKind;
 
+constexpr int64_t kTwipsPerPixel = 15;
+
 // An event the model will not apply; the page is told why and nothing changed.
 struct Refusal {
   int status;
@@ -27,6 +29,30 @@ std::string StringField(const Json& body, const char* name) {
     throw Refusal{400, std::string("the event has no text field \"") + name + "\""};
   }
   return field->get<std::string>();
+}
+
+// The page's outer size and position in CSS pixels, as twips (15 to the pixel at 96 dpi).
+struct Geometry {
+  int left, top, width, height;
+};
+
+std::optional<Geometry> GeometryOf(const Json& body) {
+  const auto field = body.find("geometry");
+  if (field == body.end()) {
+    return std::nullopt;
+  }
+  constexpr int64_t kLimit = 100000;  // pixels; far beyond any screen
+  auto pixels = [&](const char* name, int64_t low) {
+    const auto value = field->is_object() ? field->find(name) : field->end();
+    if (value == field->end() || !value->is_number_integer() || value->get<int64_t>() < low ||
+        value->get<int64_t>() > kLimit) {
+      throw Refusal{400, std::string("\"geometry\" needs a whole number of pixels \"") + name +
+                             "\" from " + std::to_string(low) + " to " + std::to_string(kLimit)};
+    }
+    return static_cast<int>(value->get<int64_t>() * kTwipsPerPixel);
+  };
+  return Geometry{pixels("left", -kLimit), pixels("top", -kLimit), pixels("width", 0),
+                  pixels("height", 0)};
 }
 
 bool WantsClose(const Json& body) {
@@ -146,6 +172,7 @@ void WebHost::ShowForm(Form& form) {
   window.form = &form;
   Show(window, &record);
   record.unload = form.unload_mode();
+  record.answer = form.answer;
   if (options_.transcript) {
     options_.transcript->FormShown(record);
   }
@@ -239,7 +266,21 @@ void WebHost::Apply(Window& window, FormRecord* record, const web::Incoming& eve
 
 void WebHost::ApplyToForm(Window& window, FormRecord& record, const web::Incoming& event) {
   Form& form = *window.form;
-  if (WantsClose(event.body)) {
+  const bool close = WantsClose(event.body);
+  if (const std::optional<Geometry> geometry = GeometryOf(event.body)) {
+    // Where the person left the window is what it saves at unload (the preview's BrowserTop...).
+    form.left = geometry->left;
+    form.top = geometry->top;
+    form.width = geometry->width;
+    form.height = geometry->height;
+    if (form.HasHandler("Form", "Resize")) {
+      form.Fire("Form", "Resize");
+    }
+    if (!close && !event.body.contains("control")) {
+      return;
+    }
+  }
+  if (close) {
     record.events.push_back("Close");
     form.Close();
     return;

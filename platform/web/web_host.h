@@ -16,17 +16,20 @@
 //   GET  /TOKEN/state?since=V    the state; waits (up to half of gone_after, at most 25 s) while
 //                                the version is still V. {"version":V,"title":…,"stack":[…]}
 //                                with, innermost last,
-//        {"id":N,"type":"form","name","caption","width","height","controls":[{"name","kind",
-//         "caption","text","value","max","list","list_index","enabled","visible","shown",
-//         "reachable","multiline","tooltip","container","left","top","width","height"} plus, for
-//         browser and image controls, "document" and "doc":{"kind":"file"|"page"|"link"|
-//         "missing"|"none","src" (relative to /TOKEN/) or "href"}]}
+//        {"id":N,"type":"form","name","caption","width","height","default" (Form::default_button),
+//         "controls":[{"name","kind","caption","text","value","max","list","list_index","enabled",
+//         "visible","shown","reachable","multiline","tooltip","container","left","top","width",
+//         "height"} plus, for browser and image controls, "document" and "doc":{"kind":"file"|
+//         "page"|"link"|"missing"|"none","src" (relative to /TOKEN/) or "href"}]}
 //        {"id":N,"type":"msgbox","title","prompt","icon","buttons":[{"answer","caption"}],
 //         "default","closable"}
 //        {"id":N,"type":"inputbox","title","prompt","default_text","buttons","default","closable"}
 //   POST /TOKEN/event            a JSON object naming the window it is meant for ("window":N):
 //        {"window":N,"control":"cmdOK","event":"Click"[,"arg":"2"]}   a form's control
 //        {"window":N,"close":true}       a form's close box; Escape / Cancel of a box
+//        {"window":N,"geometry":{"left","top","width","height"}}   a form's outer position and
+//            size in pixels (the page sends it when drawn, resized and closed; it may ride along
+//            with "close"): the form's left, top, width and height in twips, then Form.Resize
 //        {"window":N,"answer":"Yes"}     a message box button
 //        {"window":N,"answer":"OK","text":"…"} or {"window":N,"answer":"Cancel"}   an input box
 //     Answered once the event is applied: 200 {"done":true,"state":{…}}; or, when its handler
@@ -45,9 +48,9 @@
 // window is shown. Before the first request of any browser nothing counts as gone: the user may
 // take their time to open the address. Then a form is closed through Form::Close (if QueryUnload
 // refuses, it waits for a browser to come back), a message box answers as Escape would (Cancel when
-// it has one, OK for OK only, else its default button), an input box is cancelled; each is recorded
-// in the transcript as defaulted. Windows shown while the browser is still gone get the same at
-// once.
+// it has one, OK for OK only, No for a question, Abort for Abort/Retry/Ignore), an input box is
+// cancelled; each is recorded in the transcript as defaulted. Windows shown while the browser is
+// still gone get the same at once.
 //
 // Errors thrown by a form's handlers pass through ShowForm; the form stays loaded.
 //
@@ -55,8 +58,9 @@
 // row, frames are fieldsets holding their controls, a form's command buttons gather in a bar at
 // the bottom, a browser control takes the remaining height. Tab follows model order. Enter
 // presses a box's default button, and in a form (outside multi-line text, buttons and list
-// boxes) the first shown, enabled command button that is not a cancel one (name containing
-// "cancel" or caption "Cancel"). Escape is a form's close box and a box's Cancel (Yes/No and
+// boxes) its Form::default_button, else the first shown, enabled command button that is not a
+// cancel one (name containing "cancel" or caption "Cancel"); a form opens with the focus on its
+// default button when it has one. Escape is a form's close box and a box's Cancel (Yes/No and
 // Abort/Retry/Ignore boxes have no close action). Menu controls are buttons in a bar at the top.
 // Hooks for browser tests: data-form="FORM" on a form, data-control="NAME" on every drawn control
 // and on the document frame, data-box="msgbox"|"inputbox" on boxes, data-answer="Yes" on their

@@ -342,6 +342,43 @@ TEST_F(WebHostTest, FormThatRefusesToCloseWaitsForTheBrowserToComeBack) {
   EXPECT_EQ(form.unload_mode(), UnloadMode::kCode);
 }
 
+TEST_F(WebHostTest, ThePageReportsTheWindowsPlaceAndSizeAndItsDefaultButton) {
+  Form form("frmPlace");
+  form.default_button = "cmdNo";
+  form.answer = "No";
+  form.Add({.name = "cmdNo", .kind = ControlKind::kCommandButton});
+  int resized = 0;
+  form.On("Form", "Resize", [&](Event&) { ++resized; });
+  WebHost& host = Host();
+  Browse([](Browser& browser) {
+    const Json window = browser.Top("form");
+    EXPECT_EQ(window["default"], "cmdNo");
+    const uint64_t id = window["id"];
+    const Json place = {{"left", 40}, {"top", -10}, {"width", 800}, {"height", 600}};
+    EXPECT_EQ(browser.Send({{"window", id}, {"geometry", place}}).first, 200);
+    EXPECT_EQ(browser.Send({{"window", id}, {"geometry", {{"left", 1}}}}).first, 400);
+    EXPECT_EQ(browser
+                  .Send({{"window", id},
+                         {"geometry", {{"left", 1.5}, {"top", 0}, {"width", 1}, {"height", 1}}}})
+                  .first,
+              400);
+    // Closing brings the last place along.
+    const Json last = {{"left", 50}, {"top", 60}, {"width", 700}, {"height", 500}};
+    EXPECT_EQ(browser.Send({{"window", id}, {"close", true}, {"geometry", last}}).first, 200);
+  });
+  host.ShowForm(form);
+  EXPECT_EQ(form.left, 750);
+  EXPECT_EQ(form.top, 900);
+  EXPECT_EQ(form.width, 10500);
+  EXPECT_EQ(form.height, 7500);
+  EXPECT_EQ(resized, 2);
+  EXPECT_EQ(form.unload_mode(), UnloadMode::kCloseBox);
+  const std::vector<Json> log = Log();
+  ASSERT_EQ(log.size(), 1u);
+  EXPECT_EQ(log[0]["events"], Json({"Close"})) << "a new place is no choice of the person's";
+  EXPECT_EQ(log[0]["answer"], "No");
+}
+
 TEST_F(WebHostTest, BoxesLeftByAGoneBrowserAnswerAsEscape) {
   WebHostOptions options = Options();
   options.gone_after = 200ms;
@@ -353,15 +390,18 @@ TEST_F(WebHostTest, BoxesLeftByAGoneBrowserAnswerAsEscape) {
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(host.MsgBox("Done", kOkOnly, "t"), kOk);
   EXPECT_EQ(host.MsgBox("Go on?", kYesNo + kDefaultButton2, "t"), kNo);
+  // A question nobody answered is not a "Yes", whatever its default button.
+  EXPECT_EQ(host.MsgBox("Mail the log?", kYesNo, "t"), kNo);
+  EXPECT_EQ(host.MsgBox("Stop?", kAbortRetryIgnore, "t"), kAbort);
   EXPECT_EQ(host.InputBox("Name", "t", "x"), "");
   EXPECT_LT(std::chrono::steady_clock::now() - start, 500ms);  // waiting would take 600
   const std::vector<Json> log = Log();
-  ASSERT_EQ(log.size(), 4u);
+  ASSERT_EQ(log.size(), 6u);
   for (const Json& line : log) {
     EXPECT_EQ(line["defaulted"], true) << line.dump();
   }
   EXPECT_EQ(log[0]["answer"], "Cancel");
-  EXPECT_EQ(log[3]["cancelled"], true);
+  EXPECT_EQ(log[5]["cancelled"], true);
 }
 
 TEST_F(WebHostTest, NoBrowserYetIsNotAGoneBrowser) {

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <random>
 
+#include "common/text/text.h"
 #include "platform/error.h"
 #include "platform/web/doc_files.h"
 
@@ -170,9 +171,14 @@ bool WebServer::Admit(const httplib::Request& request) {
   }
   // A page of another site that learned the address still cannot reach us through a name it
   // controls (DNS rebinding): only our own host names are answered.
+  // Host names compare without case; two Host headers are a request no browser sends, and one
+  // that two parties could each read differently.
+  if (request.get_header_value_count("Host") != 1) {
+    return false;
+  }
   const std::string host = request.get_header_value("Host");
   const std::string port = ":" + std::to_string(port_);
-  if (host != "127.0.0.1" + port && host != "localhost" + port) {
+  if (!text::EqualsText(host, "127.0.0.1" + port) && !text::EqualsText(host, "localhost" + port)) {
     return false;
   }
   Heard(path.substr(slash == std::string_view::npos ? path.size() : slash) == "/gone");

@@ -51,6 +51,21 @@ TEST_F(WebServerTest, EveryAddressWithoutTheTokenIsForbidden) {
     auto rebound = browser.client->Get(browser.Path(""), {{"Host", "evil.example:80"}});
     ASSERT_TRUE(rebound);
     EXPECT_EQ(rebound->status, 403);
+    // Our own names in any case are ours; a second Host header is refused whatever it says.
+    const std::string port = ":" + std::to_string(browser.port);
+    for (const std::string& name : {"LOCALHOST" + port, "LocalHost" + port, "127.0.0.1" + port}) {
+      auto ours = browser.client->Get(browser.Path(""), {{"Host", name}});
+      ASSERT_TRUE(ours);
+      EXPECT_EQ(ours->status, 200) << name;
+    }
+    auto doubled = browser.client->Get(browser.Path(""),
+                                       {{"Host", "127.0.0.1" + port}, {"Host", "evil.example:80"}});
+    ASSERT_TRUE(doubled);
+    EXPECT_EQ(doubled->status, 403);
+    auto same_twice = browser.client->Get(
+        browser.Path(""), {{"Host", "127.0.0.1" + port}, {"Host", "127.0.0.1" + port}});
+    ASSERT_TRUE(same_twice);
+    EXPECT_EQ(same_twice->status, 403);
     AnswerBox(browser);
   });
   EXPECT_EQ(host.MsgBox("Hi", kOkOnly, ""), kOk);

@@ -146,8 +146,13 @@ Json WindowJson(const Window& window, FileSystem& fs, std::vector<DocEntry>& doc
       for (const Control& control : form.controls()) {
         controls.push_back(ControlJson(form, control, fs, docs));
       }
-      return Json{{"id", window.id},         {"type", "form"},      {"name", form.name()},
-                  {"caption", form.caption}, {"width", form.width}, {"height", form.height},
+      return Json{{"id", window.id},
+                  {"type", "form"},
+                  {"name", form.name()},
+                  {"caption", form.caption},
+                  {"width", form.width},
+                  {"height", form.height},
+                  {"default", form.default_button},
                   {"controls", controls}};
     }
     case WindowKind::kMsgBox:
@@ -182,7 +187,11 @@ int EscapeAnswer(int style) {
   if (buttons.size() == 1) {
     return buttons.front();
   }
-  return MsgBoxDefault(style);
+  if (std::find(buttons.begin(), buttons.end(), kNo) != buttons.end()) {
+    return kNo;
+  }
+  // Abort/Retry/Ignore: stopping is the answer that does nothing more.
+  return kAbort;
 }
 
 bool HasCloseAction(int style) {

@@ -45,7 +45,7 @@ struct Snapshot {
 Snapshot BuildSnapshot(const std::vector<Window*>& stack, FileSystem& fs);
 
 // The answer a message box gives to Escape and to a browser that went away: Cancel when it has
-// one, OK for OK only, else its default button.
+// one, OK for OK only, No for a Yes/No question (nobody said yes), Abort for Abort/Retry/Ignore.
 int EscapeAnswer(int style);
 // Whether a user may close the box without choosing (Escape, the close button): only with a
 // Cancel button or OK alone, as classic message boxes allow.

@@ -2,9 +2,13 @@
 // user does. The model decides everything; this page only shows it. Protocol: web_host.h.
 //
 // Keyboard: Tab follows the model's control order. Enter presses a box's default button; in a
-// form (outside multi-line text, buttons and lists) it presses the first shown, enabled command
-// button that is not a cancel button (name containing "cancel", or caption "Cancel"). Escape is a
-// form's close box and a box's Cancel (when the box has one, or only OK).
+// form (outside multi-line text, buttons and lists) it presses the form's default button, else
+// the first shown, enabled command button that is not a cancel button (name containing "cancel",
+// or caption "Cancel"). A form opens with the focus on its default button. Escape is a form's
+// close box and a box's Cancel (when the box has one, or only OK).
+//
+// Geometry: the page tells the innermost form where the browser window is and how big it is, when
+// the form is drawn, when the window is resized and when the form is closed (Escape, the tab).
 'use strict';
 
 (() => {
@@ -93,8 +97,43 @@
     document.title = 'Vellumo';
   }
 
-  // A closed tab counts as the close box; a reload comes back within the server's grace.
-  addEventListener('pagehide', () => navigator.sendBeacon(base + 'gone'));
+  // ---- the window's place and size ----
+
+  function geometry() {
+    const whole = (n) => Math.round(Number(n) || 0);
+    return {left: whole(screenX), top: whole(screenY),
+            width: Math.max(0, whole(outerWidth)), height: Math.max(0, whole(outerHeight))};
+  }
+
+  function topForm() {
+    const w = stack[stack.length - 1];
+    return w && w.type === 'form' ? w : null;
+  }
+
+  function sendGeometry() {
+    const w = topForm();
+    if (w) send({window: w.id, geometry: geometry()});
+  }
+
+  let resizeTimer = 0;
+  addEventListener('resize', () => {
+    clearTimeout(resizeTimer);
+    resizeTimer = setTimeout(sendGeometry, 200);
+  });
+
+  // A closed tab counts as the close box; a reload comes back within the server's grace. The
+  // form learns where it was first, so its place is kept.
+  addEventListener('pagehide', () => {
+    const w = topForm();
+    if (w && !over) {
+      fetch(base + 'event', {
+        method: 'POST', keepalive: true, cache: 'no-store',
+        headers: {'Content-Type': 'application/json'},
+        body: JSON.stringify({window: w.id, geometry: geometry()}),
+      }).catch(() => {});
+    }
+    navigator.sendBeacon(base + 'gone');
+  });
 
   // ---- drawing the stack ----
 
@@ -129,7 +168,10 @@
       if (top && !wasTop) newTop = true;
     });
     idle.hidden = stack.length !== 0;
-    if (newTop && stack.length) focusWindow(views.get(stack[stack.length - 1].id));
+    if (newTop && stack.length) {
+      focusWindow(views.get(stack[stack.length - 1].id));
+      sendGeometry();
+    }
   }
 
   function focusWindow(view) {
@@ -220,9 +262,9 @@
     const bar = make('div', 'button-bar');
     el.append(caption, menu, body, bar);
     const view = {el, w, caption, menu, body, bar, shape: '', controls: new Map()};
-    view.initialFocus = () => firstFocusable(view);
+    view.initialFocus = () => defaultButton(view) || firstFocusable(view);
     view.enter = (event) => pressDefault(view, event);
-    view.escape = () => send({window: view.w.id, close: true});
+    view.escape = () => send({window: view.w.id, close: true, geometry: geometry()});
     el.addEventListener('focusin', (event) => { view.lastFocus = event.target; });
     return view;
   }
@@ -329,7 +371,7 @@
       case 'listbox':
       case 'filelist': drawn = drawList(c, fire); break;
       case 'commandbutton':
-      case 'menu': drawn = drawButton(c, fire); break;
+      case 'menu': drawn = drawButton(c, fire, view.w.default === c.name); break;
       case 'frame': drawn = drawFrame(c); break;
       case 'progressbar': drawn = drawProgress(); break;
       case 'image': drawn = drawImage(c); break;
@@ -405,8 +447,8 @@
     return {el, focusables: [el], list: true, update: (m) => { el.selectedIndex = m.list_index; }};
   }
 
-  function drawButton(c, fire) {
-    const el = make('button');
+  function drawButton(c, fire, isDefault) {
+    const el = make('button', isDefault ? 'default' : '');
     el.type = 'button';
     el.addEventListener('click', () => fire('Click'));
     return {el, focusables: [el], button: true, update: (m) => { el.textContent = plain(m.caption); }};
@@ -467,6 +509,14 @@
     return null;
   }
 
+  // The form's default button when it is shown and usable.
+  function defaultButton(view) {
+    const name = view.w.default;
+    const c = name && view.w.controls.find((m) => m.name === name && m.shown && m.reachable);
+    const drawn = c && view.controls.get(c.name);
+    return drawn && drawn.button ? drawn.el : null;
+  }
+
   function isCancel(c) {
     return /cancel/i.test(c.name) || plain(c.caption).trim().toLowerCase() === 'cancel';
   }
@@ -475,7 +525,9 @@
     const t = event.target;
     if (t.tagName === 'TEXTAREA' || t.tagName === 'BUTTON' || t.tagName === 'A' ||
         (t.tagName === 'SELECT' && t.size > 1)) return false;
-    const c = view.w.controls.find((m) => m.kind === 'commandbutton' && m.shown && m.reachable && !isCancel(m));
+    const named = defaultButton(view);
+    const c = named ? view.w.controls.find((m) => m.name === named.dataset.control)
+                    : view.w.controls.find((m) => m.kind === 'commandbutton' && m.shown && m.reachable && !isCancel(m));
     if (!c) return false;
     // What was typed goes first, as leaving the field would send it.
     for (const drawn of view.controls.values()) if (drawn.commit && drawn.el === t) drawn.commit();
