@@ -253,7 +253,8 @@ bool Diagnostics::AskForReport() {
       return;
     }
     const int answer =
-        env_.ui.MsgBox(kReportQuestionText, ui::kYesNo + ui::kQuestion, kReportQuestionTitle);
+        env_.ui.MsgBox(kReportQuestionText, ui::kYesNo + ui::kQuestion + ui::kDefaultButton2,
+                       kReportQuestionTitle);
     message_.answer = std::string(answer == ui::kYes ? kAnswerYes : kAnswerNo);
   });
   return message_.answer == kAnswerYes;
@@ -329,7 +330,8 @@ void Diagnostics::Write_system_check_line(std::string_view a, std::string_view b
     return false;
   };
   std::string path;
-  logged([&] { path = Setting(variant_.location_section, kLocationKey, ""); });
+  // The first trace line of a fresh home makes the default log, as the first error line would.
+  logged([&] { path = LogPath(); });
   const bool written = logged([&] {
     env_.fs.AppendFile(path, CheckLine(Timestamp(), a, b, c) + std::string(text::kCrLf));
   });

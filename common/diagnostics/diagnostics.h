@@ -128,8 +128,8 @@ class Diagnostics final : public Log {
                            std::string_view section) override;
   // Appends a dated note; creates the log when the variant does. Failures are ignored.
   void Write_log_line(std::string_view text) override;
-  // Appends a trace line to the log (never creates it) and counts it; a failure is logged as
-  // ("System Check err ", "SystemCheck").
+  // Appends a trace line to the log and counts it; creates the log when the variant does (as an
+  // error line would). A failure is logged as ("System Check err ", "SystemCheck").
   void Write_system_check_line(std::string_view a, std::string_view b, std::string_view c) override;
 
   // Creates the default log file empty (truncating one that exists), its folder as needed, and

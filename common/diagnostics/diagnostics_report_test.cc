@@ -67,7 +67,8 @@ TEST_F(DiagnosticsReport, AnswerYesMailsTheRecordWithTheLogThroughTheSafeWrapper
   ASSERT_EQ(ui_.boxes.size(), 1u);
   EXPECT_EQ(ui_.boxes[0].prompt, kReportQuestionText);
   EXPECT_EQ(ui_.boxes[0].title, "Vellumo error - notify Corvane support");
-  EXPECT_EQ(ui_.boxes[0].style, ui::kYesNo + ui::kQuestion);
+  EXPECT_EQ(ui_.boxes[0].style, ui::kYesNo + ui::kQuestion + ui::kDefaultButton2)
+      << "the question opens on its safe answer, No";
   EXPECT_EQ(diag_.message().kind, "Support email request");
   EXPECT_EQ(diag_.message().answer, "Yes");
   EXPECT_TRUE(diag_.report_handled());

@@ -167,16 +167,19 @@ TEST_F(DiagnosticsLog, UnreadableLocationDoesNotTruncateAnExistingLog) {
   EXPECT_EQ(Log(), "history\r\n");
 }
 
-TEST_F(DiagnosticsLog, SystemCheckLineNeverCreatesTheLogAndLogsItsFailure) {
-  diag_.Write_system_check_line("ol_ItemSend", "Check ", "Send Event");
-  EXPECT_EQ(diag_.system_check_lines(), 0);
-  // The failure went through Write_to_error_file, which creates the default file for it.
-  EXPECT_EQ(Log(), Line("System Check err , SystemCheck, Bad file name or number"));
-
+TEST_F(DiagnosticsLog, SystemCheckLineCreatesTheDefaultLogAsAnErrorLineDoes) {
+  // A fresh home has no log yet: the first trace line makes it, rather than failing into the
+  // report question.
   diag_.Write_system_check_line("ol_ItemSend", "Check ", "Send Event");
   EXPECT_EQ(diag_.system_check_lines(), 1);
-  EXPECT_EQ(Log(), Line("System Check err , SystemCheck, Bad file name or number") +
-                       "System Check: 12-08-2026 19:55:55, ol_ItemSend, Check , Send Event\r\n");
+  EXPECT_EQ(Get("Admin Settings", "ErrorFileLocation"), kSupportLog);
+  EXPECT_EQ(Log(), "System Check: 12-08-2026 19:55:55, ol_ItemSend, Check , Send Event\r\n");
+}
+
+TEST_F(DiagnosticsLog, SystemCheckLineLogsItsFailure) {
+  Set("Admin Settings", "ErrorFileLocation", "C:\\Gone\\Folder\\log.txt");
+  diag_.Write_system_check_line("ol_ItemSend", "Check ", "Send Event");
+  EXPECT_EQ(diag_.system_check_lines(), 0) << "a line that was not written is not counted";
 }
 
 TEST_F(DiagnosticsLog, SystemCheckCounterCountsPastSixteenBits) {
