@@ -92,6 +92,8 @@ MessageForm::MessageForm(const CaptionTable& table, MessageState& state, TopMost
        .width = 1080,
        .height = 450});
   On("Form", "Load", [this](ui::Event&) { OnLoad(); });
+  // Whatever way it closes, the UI log gets the answer the caller will read.
+  On("Form", "Unload", [this](ui::Event&) { answer = state_.answer; });
   On("cmdYes", "Click", [this](ui::Event&) { Answer(kAnswerYes); });
   On("cmdNo", "Click", [this](ui::Event&) { Answer(kAnswerNo); });
   On("cmdOK", "Click", [this](ui::Event&) { Unload(); });
@@ -104,6 +106,8 @@ void MessageForm::OnLoad() {
   (*this)["cmdYes"].visible = false;
   (*this)["cmdNo"].visible = false;
   (*this)["cmdOK"].visible = true;
+  default_button = "cmdOK";
+  answer.clear();
 
   if (make_topmost_) {
     make_topmost_(*this);
@@ -121,11 +125,13 @@ void MessageForm::OnLoad() {
   if (layout->yes_no) {
     (*this)["cmdYes"].caption = std::string(layout->yes_caption);
     (*this)["cmdNo"].caption = std::string(layout->no_caption);
+    // "Yes" mails the log away: one Enter must not do that.
+    default_button = "cmdNo";
   }
 }
 
-void MessageForm::Answer(std::string_view answer) {
-  state_.answer = std::string(answer);
+void MessageForm::Answer(std::string_view given) {
+  state_.answer = std::string(given);
   Unload();
 }
 

@@ -2,8 +2,10 @@
 //
 // The caller names the situation in MessageState::kind, sets or clears the answer, shows the form
 // modally and reads the answer afterwards: cmdYes gives "Yes", cmdNo "No", cmdOK and the close box
-// leave it as the caller set it. On load the form makes itself top-most, applies the caption
-// table, then lays itself out by kind (exact comparison):
+// leave it as the caller set it. A question opens with the focus on its safe answer (cmdNo is the
+// default button), and the answer the caller reads is the form's answer in the UI log. On load the
+// form makes itself top-most, applies the caption table, then lays itself out by kind (exact
+// comparison):
 //
 //   kind                    text   buttons                  title
 //   "Auto-no Template"      5018   cmdOK                    "Vellumo Template warning"
@@ -39,7 +41,7 @@ class MessageForm final : public ui::Form {
 
  private:
   void OnLoad();
-  void Answer(std::string_view answer);
+  void Answer(std::string_view given);
 
   const CaptionTable& table_;
   MessageState& state_;

@@ -127,6 +127,26 @@ TEST_F(MessageFormTest, ButtonsSetTheAnswerAndCloseBoxLeavesIt) {
             "preset");
 }
 
+TEST_F(MessageFormTest, AQuestionOpensOnItsSafeAnswerAndTellsTheLogWhatWasAnswered) {
+  state_.kind = std::string(kMessageSupportRequest);
+  state_.answer = "No";
+  MessageForm form(AddInCaptions(), state_);
+  form.Load();
+  EXPECT_EQ(form.default_button, "cmdNo") << "one Enter must not mail the log away";
+  form.Close();
+  EXPECT_EQ(form.answer, "No");
+  state_.answer = "No";
+  form.Load();
+  form.Fire("cmdYes", "Click");
+  EXPECT_EQ(form.answer, "Yes");
+  // A notice has only OK; reloaded for one, the form forgets the question's default.
+  state_.kind = std::string(kMessageFormatWarning);
+  state_.answer.clear();
+  form.Load();
+  EXPECT_EQ(form.default_button, "cmdOK");
+  EXPECT_EQ(form.answer, "");
+}
+
 TEST_F(MessageFormTest, MakesItselfTopMostBeforeApplyingCaptions) {
   std::vector<std::string> seen;
   state_.kind = std::string(kMessageFormatWarning);
@@ -213,7 +233,10 @@ TEST_F(ReportQuestionTest, NoOrTheCloseBoxSendsNothing) {
   EXPECT_THAT(app_.sent(), IsEmpty());
   Run("");  // nobody there to answer: the form is closed, as with the close box
   EXPECT_THAT(app_.sent(), IsEmpty());
-  EXPECT_EQ(Transcript().size(), 3u);
+  ASSERT_EQ(Transcript().size(), 3u);
+  for (const Json& line : Transcript()) {
+    EXPECT_EQ(line["answer"], "No") << "every answer reaches the UI log: " << line.dump();
+  }
 }
 
 }  // namespace
