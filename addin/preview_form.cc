@@ -90,7 +90,7 @@ PreviewForm::PreviewForm(PreviewDeps deps, compose::SendState& state)
     : ui::Form("frmBrowser"), deps_(std::move(deps)), state_(state) {
   Design();
   On("Form", "Load", [this](ui::Event&) { OnLoad(); });
-  On("Form", "Unload", [this](ui::Event&) { OnUnload(); });
+  On("Form", "Unload", [this](ui::Event& event) { OnUnload(event.mode); });
   On("Form", "Resize", [this](ui::Event&) { OnResize(); });
   On("cmdNext", "Click", [this](ui::Event&) { NextEntry(TemplateList()); });
   On("cmdSignNext", "Click", [this](ui::Event&) { NextEntry(SignatureList()); });
@@ -179,9 +179,14 @@ void PreviewForm::ShowPreview(const std::string& html) {
   (*this)["brwWebBrowser"].document = deps_.fs.NativePath(file);
 }
 
-void PreviewForm::ComposePreview(const std::string& template_path, std::string_view extra) {
+std::string PreviewForm::ChosenBoilerplate() const {
+  return compose::LoadBoilerplate(deps_.settings, deps_.fs, (*this)["cboBplates"].text);
+}
+
+void PreviewForm::ComposePreview(const std::string& template_path) {
   if (!state_.CurrentItem) throw Error(ErrorCode::kObjectNotSet, "CurrentItem");
-  const std::string message = state_.CurrentItem->HTMLBody() + std::string(extra);
+  // The chosen boilerplate goes with every recomposition: Send includes it, so the preview must.
+  const std::string message = state_.CurrentItem->HTMLBody() + ChosenBoilerplate();
   std::string path = template_path;
   ShowPreview(deps_.composer.CreateHTMLBody(message, path, state_));
 }
@@ -222,7 +227,10 @@ void PreviewForm::OnLoad() {
   for (std::string_view list : {"cboListTemplates", "cboListBplates", "cboPrevSigs"}) {
     (*this)[list].list.clear();
   }
-  (*this)["cboBplates"].list = {"None"};
+  ui::Control& boilerplates = (*this)["cboBplates"];
+  boilerplates.list = {std::string(kNoBoilerplate)};
+  boilerplates.list_index = 0;
+  boilerplates.text = std::string(kNoBoilerplate);
   (*this)["txtSubject"].text = state_.ItemSubject;
   (*this)["txtSubject"].enabled = false;
   step([&] {
@@ -244,6 +252,7 @@ void PreviewForm::OnLoad() {
       ++found;
     }
     (*this)["cboBplates"].visible = found > 0;
+    (*this)["lblBplates"].visible = found > 0;
   });
   step([&] {
     if (Admin("Multiple Signatures", "False") != "True") return;
@@ -270,7 +279,10 @@ void PreviewForm::OnLoad() {
   });
 }
 
-void PreviewForm::OnUnload() {
+void PreviewForm::OnUnload(ui::UnloadMode mode) {
+  // Escape, a closed tab or a browser that went away: the person did not choose to send.
+  if (mode == ui::UnloadMode::kCloseBox) state_.BrowserSend = false;
+  answer = !state_.BrowserSend ? "Close" : state_.SendPlain ? "Send Plain" : "Send";
   deps_.settings.SaveSetting(kVellumo, kUserSection, "BrowserTop", std::to_string(top));
   deps_.settings.SaveSetting(kVellumo, kUserSection, "BrowserLeft", std::to_string(left));
   deps_.settings.SaveSetting(kVellumo, kUserSection, "BrowserHeight", std::to_string(height));
@@ -393,10 +405,7 @@ void PreviewForm::PickProfile() {
 
 void PreviewForm::PickBoilerplate() {
   try {
-    const std::string text =
-        compose::LoadBoilerplate(deps_.settings, deps_.fs, (*this)["cboBplates"].text);
-    ComposePreview(TemplateFolder() + "\\" + text::Trim((*this)["cboTemplates"].text) + ".htm",
-                   text);
+    ComposePreview(TemplateFolder() + "\\" + text::Trim((*this)["cboTemplates"].text) + ".htm");
   } catch (const std::exception& e) {
     deps_.log.Write_log_line(DescriptionOf(e) + "- cboBplates, frmBrowser in Vellumo");
   }

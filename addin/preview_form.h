@@ -10,8 +10,9 @@
 //
 // Leaving: Send (Command1) keeps BrowserSend true and hands over the vCard box and the
 // boilerplate; Send Plain sets SendPlain; Close clears BrowserSend; Send to Many saves the subject
-// as "SendToManySubject", starts the send-to-many program and then acts as Close; the close box
-// leaves BrowserSend true. Every way out saves the window geometry in twips, and with "do not
+// as "SendToManySubject", starts the send-to-many program and then acts as Close. The close box
+// (Escape, the tab closed, the browser gone) acts as Close too: a window dismissed without a
+// button never sends. Every way out saves the window geometry in twips, and with "do not
 // show Preview" ticked turns "AutoPreview" off and says so once.
 //
 // Failures: "> Template", "> Signature", "> Options" and the profile list log through
@@ -50,6 +51,8 @@ inline constexpr std::string_view kPreviewOffText =
     "Previewing your messages has been set off.\r\n"
     "You can set Preview back 'on' in the setup wizard.";
 inline constexpr std::string_view kSendToManyProgram = "\\BulkSender.exe";
+inline constexpr std::string_view kNoBoilerplate = "None";
+inline constexpr std::string_view kBoilerplateLabel = "Boilerplate";
 inline constexpr std::string_view kTemplatePickSuffix = "- cboTemplates, frmBrowser in Vellumo";
 // The caption-table entry of the help page's address.
 inline constexpr int kHelpPageEntry = 5102;
@@ -88,9 +91,11 @@ class PreviewForm final : public ui::Form {
   // folder when missing) and points the browser control at the file. Throws the file system's
   // Error.
   void ShowPreview(const std::string& html);
-  // The item's HTML body (followed by extra) composed with template_path, shown. Throws the
-  // object model's Error when the item cannot be read.
-  void ComposePreview(const std::string& template_path, std::string_view extra = {});
+  // The item's HTML body followed by the chosen boilerplate's text, composed with template_path,
+  // shown. Throws the object model's Error when the item cannot be read.
+  void ComposePreview(const std::string& template_path);
+  // The text of the boilerplate chosen in cboBplates ("" for "None").
+  [[nodiscard]] std::string ChosenBoilerplate() const;
 
   // The window's state while loaded (reset at every load).
   bool TemplatesLoaded = false;
@@ -118,7 +123,7 @@ class PreviewForm final : public ui::Form {
   void PickColour();
   void ToggleOptions();
   void ToggleHelp();
-  void OnUnload();
+  void OnUnload(ui::UnloadMode mode);
   void OnResize();
 
   std::string Admin(std::string_view key, std::string_view default_value = {}) const;

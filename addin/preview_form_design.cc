@@ -106,6 +106,15 @@ void PreviewForm::Design() {
        .top = 810,
        .width = 2400,
        .height = 315});
+  // Our own label: without it the pasted-images note above would read as the list's label.
+  add({.name = "lblBplates",
+       .kind = label,
+       .caption = std::string(kBoilerplateLabel),
+       .visible = false,
+       .left = 7080,
+       .top = 240,
+       .width = 2400,
+       .height = 255});
   add({.name = "cboBplates",
        .kind = combo,
        .visible = false,

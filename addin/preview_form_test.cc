@@ -188,6 +188,27 @@ TEST_F(BrowserFormTest, BoilerplatesAreListedAndPreviewedWithoutTouchingTheItem)
   EXPECT_TRUE(form->unloaded());
 }
 
+TEST_F(BrowserFormTest, TheBoilerplateListHasItsLabelShowsNoneAndStaysInEveryRecomposition) {
+  Admin("Multiple Signatures", "True");
+  User("SignatureList", "Office;Workshop");
+  auto form = Loaded();
+  EXPECT_EQ((*form)["cboBplates"].text, "None");
+  EXPECT_EQ((*form)["cboBplates"].list_index, 0);
+  EXPECT_TRUE((*form)["lblBplates"].visible);
+  EXPECT_EQ((*form)["lblBplates"].caption, "Boilerplate");
+  form->Fire("cboBplates", "Click", "1");
+  // What Send would include must show after every other change of choice.
+  form->Fire("cmdNext", "Click");
+  EXPECT_THAT(form->PreviewHtml, HasSubstr("Thank you for your order.")) << "template";
+  form->Fire("cmdSignNext", "Click");
+  EXPECT_THAT(form->PreviewHtml, HasSubstr("Thank you for your order.")) << "signature";
+  form->Fire("cboSig", "Click", "1");
+  EXPECT_THAT(form->PreviewHtml, HasSubstr("Thank you for your order.")) << "profile";
+  form->Fire("cboBplates", "Click", "0");
+  form->Fire("cmdNext", "Click");
+  EXPECT_THAT(form->PreviewHtml, Not(HasSubstr("Thank you for your order.")));
+}
+
 TEST_F(BrowserFormTest, TheHelpPageTakesTheSendButtonsAwayUntilReturn) {
   auto form = Loaded();
   (*form)["cmdNext"].enabled = false;  // as for a plain-text message
@@ -269,7 +290,7 @@ TEST_F(AutoPreviewTest, SendAfterPagingSendsWithTheTemplateLastShown) {
   EXPECT_EQ(shown[0]["caption"], "Vellumo Preview");
 }
 
-TEST_F(AutoPreviewTest, CloseCancelsTheSendAndTheCloseBoxSendsWithoutTheVCard) {
+TEST_F(AutoPreviewTest, CloseAndTheCloseBoxBothCancelTheSend) {
   User("vCard", "Iris Calloway");
   Admin("SendvCardAlways", "True");
   host_.Answer("frmBrowser.cmdClose.Click\n");
@@ -277,10 +298,29 @@ TEST_F(AutoPreviewTest, CloseCancelsTheSendAndTheCloseBoxSendsWithoutTheVCard) {
   item->Send();
   EXPECT_THAT(app_.sent(), IsEmpty());
 
+  // Escape, a closed tab or a browser gone: nobody chose Send.
   host_.Answer("frmBrowser.Close\n");
   item->Send();
-  ASSERT_EQ(app_.sent().size(), 1u);
-  EXPECT_THAT(app_.sent()[0].attachments, IsEmpty()) << "the close box sends without the vCard";
+  EXPECT_THAT(app_.sent(), IsEmpty()) << "the close box must not send";
+  // Answers run out: the window is closed for the person, who never chose Send either.
+  host_.Answer("");
+  item->Send();
+  EXPECT_THAT(app_.sent(), IsEmpty());
+}
+
+TEST_F(BrowserFormTest, TheCloseBoxKeepsTheGeometryAndTheDoNotShowChoice) {
+  Admin("AutoPreview", "True");
+  state_.BrowserSend = true;
+  auto form = Loaded();
+  form->Fire("cmdOptions", "Click");
+  form->Fire("chkShowPreview", "Click");
+  form->left = 3000;
+  form->width = 9000;
+  EXPECT_TRUE(form->Close());
+  EXPECT_FALSE(state_.BrowserSend);
+  EXPECT_EQ(Get("User Settings", "BrowserLeft"), "3000");
+  EXPECT_EQ(Get("User Settings", "BrowserWidth"), "9000");
+  EXPECT_EQ(Get("Admin Settings", "AutoPreview"), "False");
 }
 
 TEST_F(AutoPreviewTest, APlainTextMessageShowsTheCompactBlockWithTheChoicesOff) {
