@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <unordered_map>
@@ -48,8 +49,7 @@ enum Sql {
   kValues,
   kDeleteKeyValues,
   kDeleteTreeValues,
-  kUnlinkTreeKeys,
-  kDeleteTreeKeys,
+  kTreeKeys,
   kDeleteKey,
   kSqlCount,
 };
@@ -68,8 +68,7 @@ constexpr std::array<const char*, kSqlCount> kSqlText{
     "SELECT name, type, data FROM reg_values WHERE key_fold = ?1 ORDER BY name_fold",
     "DELETE FROM reg_values WHERE key_fold = ?1",
     "DELETE FROM reg_values WHERE key_fold >= ?1 AND key_fold < ?2",
-    "UPDATE reg_keys SET parent_fold = NULL WHERE path_fold >= ?1 AND path_fold < ?2",
-    "DELETE FROM reg_keys WHERE path_fold >= ?1 AND path_fold < ?2",
+    "SELECT path_fold FROM reg_keys WHERE path_fold >= ?1 AND path_fold < ?2",
     "DELETE FROM reg_keys WHERE path_fold = ?1",
 };
 
@@ -526,10 +525,18 @@ void SqliteRegistry::Impl::DeleteTreeIn(std::string_view key) {
   const std::string after = fold + "]";
   Query(*this, kDeleteKeyValues).Text(1, fold).Run();
   Query(*this, kDeleteTreeValues).Text(1, below).Text(2, after).Run();
-  // Unlinked first, the keys below go in one pass: otherwise each deleted key would cascade to
-  // its children, one trigger level per level of the tree, and SQLite stops at 1,000 levels.
-  Query(*this, kUnlinkTreeKeys).Text(1, below).Text(2, after).Run();
-  Query(*this, kDeleteTreeKeys).Text(1, below).Text(2, after).Run();
+  // Deepest first (a child's path is longer than its parent's), so no deletion cascades: a
+  // cascade nests one trigger level per level of the tree, which SQLite stops at 1,000 levels
+  // and which costs the square of the depth before that.
+  std::vector<std::string> keys;
+  {
+    Query below_keys(*this, kTreeKeys);
+    below_keys.Text(1, below).Text(2, after);
+    while (below_keys.Step()) keys.push_back(below_keys.ColumnText(0));
+  }
+  std::stable_sort(keys.begin(), keys.end(),
+                   [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+  for (const std::string& below_key : keys) Query(*this, kDeleteKey).Text(1, below_key).Run();
   Query(*this, kDeleteKey).Text(1, fold).Run();
   ensured_fold.clear();
 }
