@@ -1,5 +1,7 @@
 #include <iostream>
 #include <memory>
+#include <string>
+#include <string_view>
 
 #include "common/settings/settings.h"
 #include "platform/reg_file.h"
@@ -16,10 +18,37 @@ struct SettingsArgs {
   std::string default_value;
 };
 
+// One field of a listed line: a TAB, CR or LF inside would break the line apart, so they are
+// written \t, \r and \n, and a backslash \\ so that the escapes read back unambiguously.
+std::string ListField(std::string_view text) {
+  std::string out;
+  out.reserve(text.size());
+  for (const char c : text) {
+    switch (c) {
+      case '\t':
+        out += "\\t";
+        break;
+      case '\r':
+        out += "\\r";
+        break;
+      case '\n':
+        out += "\\n";
+        break;
+      case '\\':
+        out += "\\\\";
+        break;
+      default:
+        out.push_back(c);
+    }
+  }
+  return out;
+}
+
+// shown_section is written as it is (already escaped).
 void ListSection(Settings& settings, const std::string& application, const std::string& section,
                  const std::string& shown_section) {
   for (const auto& [key, value] : settings.Keys(application, section)) {
-    std::cout << shown_section << '\t' << key << '\t' << value << '\n';
+    std::cout << shown_section << '\t' << ListField(key) << '\t' << ListField(value) << '\n';
   }
 }
 
@@ -27,15 +56,17 @@ void List(Settings& settings, const SettingsArgs& args) {
   if (args.application.empty()) {
     for (const std::string& application : settings.Applications()) {
       for (const std::string& section : settings.Sections(application)) {
-        ListSection(settings, application, section, application + "\\" + section);
+        // The joining backslash stays single: every backslash of a name is doubled.
+        ListSection(settings, application, section,
+                    ListField(application) + "\\" + ListField(section));
       }
     }
   } else if (args.section.empty()) {
     for (const std::string& section : settings.Sections(args.application)) {
-      ListSection(settings, args.application, section, section);
+      ListSection(settings, args.application, section, ListField(section));
     }
   } else {
-    ListSection(settings, args.application, args.section, args.section);
+    ListSection(settings, args.application, args.section, ListField(args.section));
   }
 }
 
@@ -100,7 +131,10 @@ void AddSettingsCommands(CLI::App& app, CommandContext& context) {
   });
 
   CLI::App* list = settings->add_subcommand(
-      "list", "print section<TAB>key<TAB>value lines (all applications when APP is omitted)");
+      "list",
+      "print section<TAB>key<TAB>value lines (all applications when APP is omitted, the section "
+      "then as APP\\SECTION); a TAB, CR, LF or backslash inside a field is written \\t, \\r, "
+      "\\n or \\\\");
   list->add_option("APP", args->application);
   list->add_option("SECTION", args->section);
   list->callback([&context, args] {

@@ -1,7 +1,9 @@
 #include "programs/vellumo/web_window.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <system_error>
 #include <vector>
@@ -43,15 +45,22 @@ std::vector<std::string> ServedRoots(const std::string& home, FileSystem& fs, Re
   return roots;
 }
 
+// The address holds the token that admits to the windows: only the user may read it. The file
+// is made anew with mode 0600 (an old one keeps whatever mode it had) and renamed into place.
 void WriteAddress(const std::string& file, const std::string& address) {
   const std::string partial = file + ".partial";
-  {
-    std::ofstream out(partial, std::ios::trunc);
-    out << address << '\n';
-  }
+  const std::string line = address + "\n";
+  ::unlink(partial.c_str());
+  const int fd = ::open(partial.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  bool written =
+      fd >= 0 && ::write(fd, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+  if (fd >= 0) written = ::close(fd) == 0 && written;
   std::error_code ec;
-  stdfs::rename(partial, file, ec);
-  if (ec) std::cerr << "vellumo: cannot write the window's address to " << file << '\n';
+  if (written) stdfs::rename(partial, file, ec);
+  if (!written || ec) {
+    ::unlink(partial.c_str());
+    std::cerr << "vellumo: cannot write the window's address to " << file << '\n';
+  }
 }
 
 }  // namespace

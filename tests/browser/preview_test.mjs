@@ -1,6 +1,8 @@
 // The preview window in a real browser: `vellumo send` with VELLUMO_UI=web on a home made from
 // examples/ (plus a third template, a second signature, a boilerplate and a vCard), driven in
 // Debian's chromium through playwright-core. Each test keeps a screenshot in test-artifacts/.
+// A window left without a button (Escape, the tab closed) never sends: the message stays in
+// Drafts and `vellumo send` says "cancelled".
 //
 // Run: VELLUMO_BIN=build/asan/programs/vellumo/vellumo VELLUMO_SOURCE_DIR=. node tests/browser/preview_test.mjs
 import assert from 'node:assert/strict';
@@ -155,8 +157,20 @@ test('page through templates and signatures, pick a boilerplate, attach the vCar
     assert.match(html, /Head of Lantern Design/);
     assert.doesNotMatch(html, /short form/);
 
+    // The boilerplate list has a label of its own and says "None" until one is chosen.
+    const listId = await page.getAttribute('[data-control="cboBplates"]', 'id');
+    assert.equal((await page.textContent(`label[for="${listId}"]`)).trim(), 'Boilerplate');
+    assert.equal(await page.$eval('[data-control="cboBplates"]', (el) => el.selectedOptions[0]?.text), 'None');
     html = await pressAndWaitForNewPreview(page,
         () => page.selectOption('[data-control="cboBplates"]', {label: 'Opening hours.txt'}));
+    assert.match(html, /Our workshop is open Monday to Friday/);
+    // Another template keeps the chosen boilerplate in the preview, as Send will.
+    html = await pressAndWaitForNewPreview(page, () => page.click('[data-control="cmdNext"]'));
+    assert.match(html, /<title>Harbour Blue<\/title>/);
+    assert.match(html, /Our workshop is open Monday to Friday/);
+    html = await pressAndWaitForNewPreview(page, () => page.click('[data-control="cmdNext"]'));
+    html = await pressAndWaitForNewPreview(page, () => page.click('[data-control="cmdNext"]'));
+    assert.match(html, /<title>Morning Paper<\/title>/);
     assert.match(html, /Our workshop is open Monday to Friday/);
 
     await page.check('[data-control="chkvCard"]');
@@ -217,24 +231,46 @@ test('the help page and back, then Close stops the send and keeps the message un
   fs.rmSync(home, {recursive: true, force: true});
 });
 
-test('closing the tab is the close box: the message goes dressed, without the vCard', async () => {
+// The Drafts folder holds the message, undressed, and nothing was sent.
+function assertKeptInDrafts(home, vellumo) {
+  assert.equal(filesIn(mailFolder(home, 'Sent Items')).length, 0, 'nothing sent');
+  const drafts = shown(vellumo, 'Drafts');
+  assert.equal(drafts.length, 1, 'the message stays in Drafts');
+  assert.match(drafts[0], /the twelve storm lanterns/);
+  assert.doesNotMatch(drafts[0], /Morning Paper/, 'left undressed');
+}
+
+const setting = (vellumo, section, key) =>
+  vellumo('settings', 'get', 'Vellumo', section, key).trim();
+
+test('closing the tab cancels the send; the place, size and "do not show Preview" are kept', async () => {
   const {home, vellumo} = makeHome();
   vellumo('settings', 'set', 'Vellumo', 'Admin Settings', 'SendvCardAlways', 'True');
+  vellumo('settings', 'set', 'Vellumo', 'Admin Settings', 'ShowPreviewOptionsButton', 'True');
   const {exited, page} = await openPreview(home);
   assert.equal(await page.isChecked('[data-control="chkvCard"]'), true);
+  await page.click('[data-control="cmdOptions"]');
+  await page.waitForSelector('[data-control="chkShowPreview"]');
+  await page.check('[data-control="chkShowPreview"]');
+  await page.setViewportSize({width: 900, height: 700});
+  const outer = await page.evaluate(() => ({width: outerWidth, height: outerHeight}));
   await page.screenshot({path: path.join(artifacts, 'preview-closebox.png'), fullPage: true});
   await page.close({runBeforeUnload: false});
   const result = await exited;
-  assert.equal(result.code, 0, result.errors);
-  assert.equal(result.output, 'sent\n');
-  const sent = shown(vellumo, 'Sent Items');
-  assert.equal(sent.length, 1);
-  assert.match(sent[0], /<title>Morning Paper<\/title>/);
-  assert.doesNotMatch(sent[0], /Attachment:/);
+  assert.equal(result.code, 3, result.errors);
+  assert.equal(result.output, 'cancelled\n');
+  assertKeptInDrafts(home, vellumo);
+  assert.equal(setting(vellumo, 'User Settings', 'BrowserWidth'), String(outer.width * 15));
+  assert.equal(setting(vellumo, 'User Settings', 'BrowserHeight'), String(outer.height * 15));
+  assert.equal(setting(vellumo, 'Admin Settings', 'AutoPreview'), 'False', 'do not show Preview kept');
+  const windows = fs.readFileSync(path.join(home, 'ui.jsonl'), 'utf8').trim().split('\n').map(JSON.parse);
+  const preview = windows.find((w) => w.name === 'frmBrowser');
+  assert.equal(preview.unload, 'closebox');
+  assert.equal(preview.answer, 'Close');
   fs.rmSync(home, {recursive: true, force: true});
 });
 
-test('a narrow window, and the keyboard: Tab moves between the controls, Escape is the close box', async () => {
+test('a narrow window, and the keyboard: Tab moves between the controls, Escape cancels the send', async () => {
   const {home, vellumo} = makeHome();
   const {exited, page} = await openPreview(home);
   try {
@@ -250,13 +286,19 @@ test('a narrow window, and the keyboard: Tab moves between the controls, Escape 
       seen.add(await focused());
     }
     assert.ok(seen.has('cmdNext') && seen.has('Command1'), `Tab reached ${[...seen].join(', ')}`);
+    const outer = await page.evaluate(() => ({width: outerWidth, height: outerHeight}));
     await page.keyboard.press('Escape');
     const result = await exited;
-    assert.equal(result.code, 0, result.errors);
-    assert.equal(result.output, 'sent\n', 'the close box goes on with the send');
+    assert.equal(result.code, 3, result.errors);
+    assert.equal(result.output, 'cancelled\n', 'Escape stops the send');
+    // The window's last size is what the preview opens with next time.
+    assert.equal(setting(vellumo, 'User Settings', 'BrowserWidth'), String(outer.width * 15));
+    assert.equal(setting(vellumo, 'User Settings', 'BrowserHeight'), String(outer.height * 15));
   } finally {
     await page.close();
   }
-  assert.equal(shown(vellumo, 'Sent Items').length, 1);
+  assertKeptInDrafts(home, vellumo);
+  // The address holds the token: only the user may read it.
+  assert.equal(fs.statSync(path.join(home, 'address')).mode & 0o777, 0o600);
   fs.rmSync(home, {recursive: true, force: true});
 });

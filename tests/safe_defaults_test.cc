@@ -1,0 +1,107 @@
+// The program's safe defaults as a user meets them: `settings list` keeps one setting per line
+// whatever the values hold, and the first trace line of a fresh home makes the log instead of
+// failing into the report question.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "platform/posix/posix_processes.h"
+#include "tests/support/test_files.h"
+
+namespace vellumo {
+namespace {
+
+namespace stdfs = std::filesystem;
+using test_support::EnvValue;
+using test_support::ReadAll;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+class SafeDefaultsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    bin_ = EnvValue("VELLUMO_BIN");
+    source_ = EnvValue("VELLUMO_SOURCE_DIR");
+    std::string pattern = (stdfs::temp_directory_path() / "vellumo-safe-XXXXXX").string();
+    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+    home_ = pattern;
+  }
+  void TearDown() override {
+    std::error_code ignored;  // a leftover temp folder is no test failure
+    stdfs::remove_all(home_, ignored);
+  }
+  // The program with every window taking its default (no answers) and logged.
+  ProcessResult Run(std::vector<std::string> args) {
+    args.insert(args.begin(), {"/usr/bin/env", "VELLUMO_UI=script", "VELLUMO_ANSWERS=",
+                               "VELLUMO_UI_LOG=" + (home_ / "ui.jsonl").string(), bin_, "--home",
+                               home_.string()});
+    return processes_.Run(args, {});
+  }
+  void Set(const std::string& section, const std::string& key, const std::string& value) {
+    const ProcessResult set = Run({"settings", "set", "Vellumo", section, key, value});
+    ASSERT_EQ(set.exit_code, 0) << set.errors;
+  }
+  // A home as scripts/demo makes it.
+  void ExampleHome() {
+    const ProcessResult imported =
+        Run({"regedit", "/s", (source_ / "examples" / "settings.reg").string()});
+    ASSERT_EQ(imported.exit_code, 0) << imported.errors;
+    stdfs::create_directories(home_ / "drive_c" / "Vellumo");
+    stdfs::copy(source_ / "examples" / "stationery", home_ / "drive_c" / "Vellumo" / "Stationery");
+    stdfs::copy(source_ / "examples" / "signatures", home_ / "drive_c" / "Vellumo" / "Signatures");
+  }
+  std::vector<nlohmann::json> UiLog() {
+    std::vector<nlohmann::json> lines;
+    std::ifstream in(home_ / "ui.jsonl");
+    for (std::string line; std::getline(in, line);) lines.push_back(nlohmann::json::parse(line));
+    return lines;
+  }
+  stdfs::path SupportLog() const {
+    return home_ / "drive_c" / "Program Files" / "Corvane" / "Vellumo" / "Programs" / "Support" /
+           "SupportLog.txt";
+  }
+
+  std::string bin_;
+  stdfs::path source_;
+  stdfs::path home_;
+  PosixProcesses processes_{"", ""};
+};
+
+TEST_F(SafeDefaultsTest, SettingsListKeepsOneSettingPerLineWhateverTheValuesHold) {
+  Set("User Settings", "Signature", "a\tb\r\nc\\d");
+  Set("User Settings", "Template", "plain.htm");
+  const ProcessResult listed = Run({"settings", "list", "Vellumo"});
+  ASSERT_EQ(listed.exit_code, 0) << listed.errors;
+  EXPECT_EQ(listed.output,
+            "User Settings\tSignature\ta\\tb\\r\\nc\\\\d\n"
+            "User Settings\tTemplate\tplain.htm\n");
+  const ProcessResult all = Run({"settings", "list"});
+  EXPECT_THAT(all.output, HasSubstr("Vellumo\\User Settings\tTemplate\tplain.htm\n"));
+  const ProcessResult help = Run({"settings", "list", "--help"});
+  EXPECT_THAT(help.output, HasSubstr("\\t, \\r, \\n or \\\\"));
+}
+
+TEST_F(SafeDefaultsTest, TheFirstTraceLineOfAFreshHomeMakesTheLog) {
+  ExampleHome();
+  Set("Admin Settings", "ErrorFileLocation", "");
+  ASSERT_EQ(Run({"settings", "set", "Vellumo", "System Settings", "SystemCheck", "True"}).exit_code,
+            0);
+  const ProcessResult sent =
+      Run({"send", (source_ / "examples" / "messages" / "harbour-lanterns.eml").string()});
+  EXPECT_EQ(sent.exit_code, 0) << sent.output << sent.errors;
+  const std::string log = ReadAll(SupportLog());
+  EXPECT_THAT(log, HasSubstr("System Check: "));
+  EXPECT_THAT(log, Not(HasSubstr("Bad file name or number")));
+  for (const nlohmann::json& line : UiLog()) {
+    EXPECT_NE(line.value("name", ""), "frmMessage") << "no report question: " << line.dump();
+  }
+}
+
+}  // namespace
+}  // namespace vellumo
