@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "addin/item_send_run.h"
+#include "addin/patch_mail.h"
 #include "common/compose/short_signature.h"
 #include "common/compose/tips.h"
 #include "common/diagnostics/message_state.h"
@@ -70,6 +71,7 @@ void ItemSendHandler::Run::Go() {
   if (Resends() == Flow::kReturn) return;
   SystemTest();
   if (MessageClass() == Flow::kReturn) return;
+  if (Patch() == Flow::kReturn) return;
   Quote();
   Subject();
   if (PersonalStationery() == Flow::kReturn) return;
@@ -210,6 +212,24 @@ ItemSendHandler::Flow ItemSendHandler::Run::MessageClass() {
   Trace("Message Class - IPM.Note");
   Trace("HTML Body check OK");
   return Flow::kGoOn;
+}
+
+ItemSendHandler::Flow ItemSendHandler::Run::Patch() {
+  if (IsTrue(kAdmin, "DressPatches", "False")) return Flow::kGoOn;
+  // What cannot be read here is read (and its failure logged) by the steps that need it; for
+  // this test an unreadable part only means "not known to be a patch".
+  auto read = [&](std::string_view property) {
+    try {
+      return item_->Property(property);
+    } catch (const Error&) {  // ignore: see above
+      return std::string();
+    }
+  };
+  const std::string reason = PatchReason(read(mail::prop::kBody), read(mail::prop::kHTMLBody),
+                                         read(mail::prop::kInternetHeaders));
+  if (reason.empty()) return Flow::kGoOn;
+  Trace("Patch sent untouched: " + reason);
+  return Flow::kReturn;
 }
 
 void ItemSendHandler::Run::Quote() {

@@ -33,6 +33,8 @@ class ItemSendHandler::Run {
   Flow Resends();
   void SystemTest();
   Flow MessageClass();
+  // Patches go out as git wrote them, unless Admin Settings "DressPatches" is "True".
+  Flow Patch();
   void Quote();
   void Subject();
   Flow PersonalStationery();

@@ -76,8 +76,17 @@ struct RealClient {
   explicit RealClient(const stdfs::path& home)
       : fs(home.string()),
         processes("", ""),
-        client(localmail::LocalMailClient::Open(localmail::LocalMailDeps{
-            fs, registry, processes, clock, system, (home / "mail").string(), {}, {}})) {}
+        client(localmail::LocalMailClient::Open(localmail::LocalMailDeps{fs,
+                                                                         registry,
+                                                                         processes,
+                                                                         clock,
+                                                                         system,
+                                                                         (home / "mail").string(),
+                                                                         {},
+                                                                         {},
+                                                                         {},
+                                                                         {},
+                                                                         {}})) {}
   PosixFileSystem fs;
   MemRegistry registry;
   PosixProcesses processes;

@@ -49,6 +49,10 @@ class FaultyFileSystem final : public FileSystem {
   void RemoveFolder(std::string_view path) override;
   void Rename(std::string_view from, std::string_view to) override;
   std::string NativePath(std::string_view path) override;
+  int RemoveStaleTemporaries(std::string_view folder, int64_t older_than_seconds,
+                             bool all_files) override {
+    return base_.RemoveStaleTemporaries(folder, older_than_seconds, all_files);
+  }
 
  private:
   struct Rule {

@@ -56,6 +56,17 @@ class FileSystem {
   virtual void Rename(std::string_view from, std::string_view to) = 0;
   // Where the path lives, as a native path (for handing to other programs or showing to users).
   virtual std::string NativePath(std::string_view path) = 0;
+  // Removes what writers that never finished left in folder, last changed more than
+  // older_than_seconds ago: this file system's own temporary files (see WriteFile), and every
+  // file when all_files is set (a Maildir's tmp/). Returns how many went. Unreadable entries are
+  // skipped. A file system without temporaries of its own (the in-memory one) keeps this default.
+  virtual int RemoveStaleTemporaries(std::string_view folder, int64_t older_than_seconds,
+                                     bool all_files) {
+    (void)folder;
+    (void)older_than_seconds;
+    (void)all_files;
+    return 0;
+  }
 };
 
 // True when name matches a wildcard pattern ('*' any run of characters, '?' exactly one),

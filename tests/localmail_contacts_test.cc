@@ -65,8 +65,17 @@ class LocalContactsProgramTest : public ::testing::Test {
     if (!client_) {
       registry_ = std::make_unique<SqliteRegistry>((home_ / "registry.db").string());
       fs_ = std::make_unique<PosixFileSystem>(home_.string());
-      client_ = localmail::LocalMailClient::Open(localmail::LocalMailDeps{
-          *fs_, *registry_, processes_, clock_, system_, (home_ / "mail").string(), {}, {}});
+      client_ = localmail::LocalMailClient::Open(localmail::LocalMailDeps{*fs_,
+                                                                          *registry_,
+                                                                          processes_,
+                                                                          clock_,
+                                                                          system_,
+                                                                          (home_ / "mail").string(),
+                                                                          {},
+                                                                          {},
+                                                                          {},
+                                                                          {},
+                                                                          {}});
     }
     return *client_;
   }

@@ -300,6 +300,35 @@ TEST_F(LocalMailProgramTest, TheSendmailEntryDeliversWhatMailProgramsHandIt) {
   EXPECT_THAT(FilesIn(Folder("Outbox")), SizeIs(1));
 }
 
+TEST_F(LocalMailProgramTest, TheArgumentsOfRealMailProgramsReachTheSinkAsMeant) {
+  const int port = StartSink();
+  ASSERT_NE(port, 0);
+  ASSERT_EQ(Run({"transport", "set", "smtp://127.0.0.1:" + std::to_string(port)}).exit_code, 0);
+  const std::vector<std::vector<std::string>> callers = {
+      {"sendmail", "-oem", "-oi", "--", "n1@example.com"},                         // neomutt
+      {"sendmail", "-oem", "-oi", "-f", "b@example.org", "--", "n2@example.com"},  // neomutt -f
+      {"sendmail", "-FCronDaemon", "-i", "-B8BITMIME", "-oem", "n3@example.com"},  // cron
+      {"sendmail", "-i", "n4@example.com"},                                        // git
+      {"sendmail", "-t", "-i", "-fb@example.org"},                                 // PHP mail()
+  };
+  for (const auto& args : callers) {
+    const ProcessResult result = Run(args, kMessage);
+    EXPECT_EQ(result.exit_code, 0) << args[1] << ": " << result.errors;
+    EXPECT_EQ(result.errors, "") << args[1];
+  }
+  ASSERT_THAT(Sink().Messages(), SizeIs(callers.size()));
+  for (int i = 0; i < 4; ++i) {
+    EXPECT_EQ(Sink().Envelope(Sink().Messages()[i])["rcpt_tos"],
+              nlohmann::json({"n" + std::to_string(i + 1) + "@example.com"}));
+  }
+  EXPECT_EQ(Sink().Envelope(Sink().Messages()[1])["mail_from"], "b@example.org");
+  EXPECT_EQ(Sink().Envelope(Sink().Messages()[4])["rcpt_tos"].size(), 3u);  // To, Cc, Bcc
+
+  const ProcessResult unknown = Run({"sendmail", "-Z", "-oi", "n5@example.com"}, kMessage);
+  EXPECT_EQ(unknown.exit_code, 0);
+  EXPECT_EQ(unknown.errors, "sendmail: ignoring unknown option -Z\n");
+}
+
 TEST_F(LocalMailProgramTest, ABadMessageIsRejectedNamingTheFileAndNothingIsStored) {
   const stdfs::path empty = home_ / "empty.eml";
   WriteAll(empty, "");

@@ -3,14 +3,15 @@
 it to a folder, nothing else.
 
   smtp_sink.py --port PORT (0: any free port) [--dir DIR] [--ready FILE] [--auth USER:PASSWORD]
-               [--tls CERT:KEY]
+               [--tls CERT:KEY] [--fill FILE]
 
 Each message is written as DIR/N.eml (the bytes received) with DIR/N.env beside it (JSON: the
 envelope sender and recipients), and DIR/connections holds the number of connections accepted
 so far. Without --dir messages are only counted. When listening, the
 port is written to FILE (--ready). With --auth, clients must log in (AUTH PLAIN or LOGIN, allowed
 without TLS) before sending. With --tls, clients must upgrade with STARTTLS (the certificate and
-key files are PEM). Runs until it is terminated (SIGTERM).
+key files are PEM). With --fill, each accepted message is followed by writing FILE until its
+file system is full (a disk that fills the moment the server has the message). Runs until it is terminated (SIGTERM).
 """
 
 import argparse
@@ -26,8 +27,9 @@ from aiosmtpd.smtp import SMTP, AuthResult
 
 
 class Sink:
-    def __init__(self, folder):
+    def __init__(self, folder, fill=None):
         self.folder = folder
+        self.fill = fill
         self.count = 0
         self.connections = 0
 
@@ -53,6 +55,14 @@ class Sink:
             # The .eml appears last and whole, so a reader that sees it sees the message.
             os.rename(base + ".env.tmp", base + ".env")
             os.rename(base + ".eml.tmp", base + ".eml")
+        if self.fill:
+            try:
+                with open(self.fill, "ab") as f:
+                    while True:
+                        f.write(b"\0" * 4096)
+                        f.flush()
+            except OSError:
+                pass
         return "250 Message accepted"
 
 
@@ -80,6 +90,7 @@ def main():
     parser.add_argument("--ready")
     parser.add_argument("--auth")
     parser.add_argument("--tls")
+    parser.add_argument("--fill")
     args = parser.parse_args()
 
     # The server's own log (refused logins, failed TLS handshakes) goes beside the messages, so
@@ -89,7 +100,7 @@ def main():
     else:
         logging.disable(logging.CRITICAL)
     warnings.simplefilter("ignore")
-    sink = Sink(args.dir)
+    sink = Sink(args.dir, args.fill)
     options = {"decode_data": False, "enable_SMTPUTF8": True}
     if args.auth:
         user, _, password = args.auth.partition(":")

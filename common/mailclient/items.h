@@ -33,6 +33,8 @@ inline constexpr std::string_view kBody = "Body";
 inline constexpr std::string_view kBillingInformation = "BillingInformation";
 inline constexpr std::string_view kCategories = "Categories";
 inline constexpr std::string_view kHTMLBody = "HTMLBody";
+// The message's header block as it came in (read-only where the client keeps real messages).
+inline constexpr std::string_view kInternetHeaders = "InternetHeaders";
 inline constexpr std::string_view kFullName = "FullName";
 inline constexpr std::string_view kFirstName = "FirstName";
 inline constexpr std::string_view kLastName = "LastName";
@@ -53,7 +55,7 @@ inline constexpr std::string_view kUser4 = "User4";
 inline constexpr std::string_view kItemTextProperties[] = {
     prop::kMessageClass, prop::kSubject, prop::kBody, prop::kBillingInformation, prop::kCategories};
 // Those a mail item adds.
-inline constexpr std::string_view kMailTextProperties[] = {prop::kHTMLBody};
+inline constexpr std::string_view kMailTextProperties[] = {prop::kHTMLBody, prop::kInternetHeaders};
 // Those a contact item adds.
 inline constexpr std::string_view kContactTextProperties[] = {prop::kFullName,
                                                               prop::kFirstName,

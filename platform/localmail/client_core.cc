@@ -46,6 +46,17 @@ void ClientCore::Transmit(const Envelope& envelope, std::string_view message) {
   transport_->Transmit(envelope, message);
 }
 
+int64_t ClientCore::QueueTime() {
+  constexpr int64_t kMicros = 1000000;
+  return deps_.queue_time ? deps_.queue_time() : deps_.clock.UnixTime() * kMicros;
+}
+
+std::string ClientCore::ClaimTag() { return deps_.claim_tag ? deps_.claim_tag() : "0"; }
+
+bool ClientCore::ClaimAlive(std::string_view claim) {
+  return !deps_.claim_alive || deps_.claim_alive(claim);
+}
+
 std::string ClientCore::RandomHex() {
   if (deps_.random_hex) return deps_.random_hex();
   if (!random_) {

@@ -57,6 +57,11 @@ class ClientCore {
   // while the settings stay the same, so its connection is reused.
   void Transmit(const Envelope& envelope, std::string_view message);
 
+  // See LocalMailDeps.
+  int64_t QueueTime();
+  std::string ClaimTag();
+  bool ClaimAlive(std::string_view claim);
+
   // A new Maildir unique name ("<seconds>.<random>.<host>") and a new contact id (a UUID).
   std::string NewUnique();
   std::string NewUid();

@@ -1,6 +1,8 @@
 #include "platform/localmail/local_client.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <optional>
 #include <utility>
 
 #include "common/mailclient/safe_items.h"
@@ -10,6 +12,7 @@
 #include "platform/localmail/client_core.h"
 #include "platform/localmail/local_folders.h"
 #include "platform/localmail/local_mail_item.h"
+#include "platform/localmail/maildir.h"
 
 namespace vellumo::localmail {
 namespace {
@@ -23,6 +26,56 @@ void OpenExplorer(const std::shared_ptr<ClientCore>& core) {
         }
       });
   core->explorers.push_back(std::move(explorer));
+}
+
+struct QueuedMessage {
+  Maildir::Message message;
+  int64_t queued = 0;
+};
+
+// The X-Vellumo-Queued value of a stored message, read from its header block without parsing
+// the whole message; 0 when absent (queued by an older version).
+int64_t QueuedTime(std::string_view bytes) {
+  const size_t head_end = std::min(bytes.find("\n\r\n"), bytes.find("\n\n"));
+  const std::string_view head = bytes.substr(0, head_end);
+  const std::string field = "\nX-Vellumo-" + std::string(header::kQueued) + ":";
+  const size_t at = head.find(field);
+  if (at == std::string_view::npos) return 0;
+  int64_t value = 0;
+  for (size_t i = at + field.size(); i < head.size(); ++i) {
+    const char c = head[i];
+    if (c == ' ' || c == '\t') continue;
+    if (c < '0' || c > '9') break;
+    value = value * 10 + (c - '0');
+  }
+  return value;
+}
+
+// Oldest first: by the time each entered the Outbox, then by name. A file that cannot be read
+// is left to the flush itself to report.
+std::vector<QueuedMessage> QueueOrder(ClientCore& core, std::vector<Maildir::Message> messages) {
+  std::vector<QueuedMessage> queue;
+  for (Maildir::Message& message : messages) {
+    int64_t queued = 0;
+    try {
+      queued = QueuedTime(core.fs().ReadFile(message.path));
+    } catch (const Error&) {  // ignore: gone or unreadable; the claim or the load says so
+    }
+    queue.push_back({std::move(message), queued});
+  }
+  std::stable_sort(queue.begin(), queue.end(), [](const QueuedMessage& a, const QueuedMessage& b) {
+    return a.queued != b.queued ? a.queued < b.queued : a.message.unique < b.message.unique;
+  });
+  return queue;
+}
+
+// A message this flush claimed but could not even read: others may try it later.
+void ReleaseAfterFailure(ClientCore& core, Maildir& box, const std::string& path) {
+  try {
+    (void)box.Release(path);
+  } catch (const Error& e) {
+    core.NoteProblem(path + ": could not release the claim on the message: " + e.what());
+  }
 }
 
 }  // namespace
@@ -96,18 +149,37 @@ std::shared_ptr<LocalMailItem> LocalMailClient::ImportMessage(std::string_view b
 
 std::vector<LocalMailClient::OutboxResult> LocalMailClient::FlushOutbox() {
   std::vector<OutboxResult> results;
-  for (const auto& item : MakeStandardFolder(core_, mail::DefaultFolder::kOutbox)->LoadItems()) {
-    auto message = std::static_pointer_cast<LocalMailItem>(item);
+  std::shared_ptr<LocalFolder> outbox = MakeStandardFolder(core_, mail::DefaultFolder::kOutbox);
+  Maildir box(core_->fs(), outbox->Path());
+  box.RemoveStaleTemporaries();
+  for (const QueuedMessage& queued : QueueOrder(*core_, box.List())) {
     OutboxResult result;
-    result.entry_id = message->EntryID();
-    result.subject = message->Subject();
+    result.entry_id = queued.message.unique;
+    std::optional<std::string> path = queued.message.path;
     try {
+      if (!queued.message.claim.empty() && queued.message.claim != core_->ClaimTag()) {
+        if (core_->ClaimAlive(queued.message.claim)) continue;  // that process sends it
+        path = box.Release(*path);                              // its sender died
+      }
+      // Gone meanwhile, or claimed by another flush first: that one sends it.
+      if (path) path = box.Claim(*path, core_->ClaimTag());
+    } catch (const Error& e) {
+      result.reason = e.what();
+      results.push_back(std::move(result));
+      continue;
+    }
+    if (!path) continue;
+    try {
+      auto message = LocalMailItem::Load(core_, outbox, queued.message.unique, *path,
+                                         core_->fs().ReadFile(*path));
+      result.subject = message->Subject();
       message->Retransmit();
       result.sent = true;
     } catch (const QueuedError& e) {
       result.reason = e.reason();
     } catch (const Error& e) {
       result.reason = e.what();
+      ReleaseAfterFailure(*core_, box, *path);
     }
     results.push_back(std::move(result));
   }

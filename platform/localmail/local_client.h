@@ -26,6 +26,7 @@
 // Objects handed out fail with Error(kObjectNotSet) once the client is gone. Not thread-safe.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -64,6 +65,13 @@ struct LocalMailDeps {
   std::function<std::string()> random_hex;
   // Makes the transport for the settings; empty: MakeTransport (transport.h).
   std::function<std::unique_ptr<Transport>(const TransportConfig&)> make_transport;
+  // Microseconds since 1970, for the order of the Outbox; empty: the clock's seconds.
+  std::function<int64_t()> queue_time;
+  // This process as named in the claims it makes on queued messages ("<pid>.<start time>", no
+  // ':', ',' or '/'); empty: "0".
+  std::function<std::string()> claim_tag;
+  // Whether the process a claim names still runs; empty: every claim is held.
+  std::function<bool(std::string_view claim)> claim_alive;
 };
 
 // Send failed in the transport: the message is kept in the Outbox. reason() is the transport's
@@ -113,8 +121,11 @@ class LocalMailClient final : public mail::Application {
     bool sent = false;
     std::string reason;  // why it is still queued
   };
-  // Tries every message in the Outbox again (ItemSend is not raised again: they were submitted
-  // already). Sent ones are filed as Send files them.
+  // Tries every message in the Outbox again, oldest first (by queue time, then name); ItemSend
+  // is not raised again: they were submitted already. Each is claimed by a rename first, so two
+  // flushes at once send each message once: one another process holds (or has already sent)
+  // is skipped, and a claim of a process that died is released and the message sent. A message
+  // marked transmitted is only filed. Sent ones are filed as Send files them.
   std::vector<OutboxResult> FlushOutbox();
 
   // A folder by path: its names separated by '/' or '\'. The first name may be a store's

@@ -7,6 +7,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <set>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -45,14 +46,24 @@ struct LocalClientTesting {
   MemTransport transport;
   int serial = 0;
   int transports_made = 0;
+  // Each Reopen is another run of the program: the claims of earlier runs are of dead processes,
+  // except those a test keeps in live_claims.
+  int run = 0;
+  std::set<std::string> live_claims;
   std::shared_ptr<LocalMailClient> client;
 
   LocalClientTesting() { Reopen(); }
 
   // A new client object over the same platform (what a second run of the program sees).
   void Reopen() {
+    ++run;
     client = LocalMailClient::Open(
-        LocalMailDeps{faulty, registry, processes, clock, system, std::string(kRoot),
+        LocalMailDeps{faulty,
+                      registry,
+                      processes,
+                      clock,
+                      system,
+                      std::string(kRoot),
                       [this] {
                         char hex[33];
                         std::snprintf(hex, sizeof hex, "%032x", ++serial);
@@ -61,8 +72,15 @@ struct LocalClientTesting {
                       [this](const TransportConfig&) -> std::unique_ptr<Transport> {
                         ++transports_made;
                         return std::make_unique<ForwardingTransport>(transport);
+                      },
+                      {},
+                      [this] { return ClaimTag(); },
+                      [this](std::string_view claim) {
+                        return claim == ClaimTag() || live_claims.contains(std::string(claim));
                       }});
   }
+
+  std::string ClaimTag() const { return std::to_string(run) + ".100"; }
 
   // A path below the store: Path("Drafts/cur").
   static std::string Path(std::string_view below) {

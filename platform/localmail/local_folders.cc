@@ -131,7 +131,9 @@ std::vector<std::shared_ptr<mail::Item>> LocalFolder::LoadItems() {
     }
     return items;
   }
-  for (const Maildir::Message& message : Maildir(fs, path).List()) {
+  Maildir box(fs, path);
+  box.RemoveStaleTemporaries();
+  for (const Maildir::Message& message : box.List()) {
     try {
       items.push_back(LocalMailItem::Load(core_, shared_from_this(), message.unique, message.path,
                                           fs.ReadFile(message.path)));

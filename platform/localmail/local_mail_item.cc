@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <chrono>
+#include <optional>
 #include <utility>
 
 #include "common/mailclient/application.h"
@@ -216,6 +217,10 @@ std::string LocalMailItem::Property(std::string_view name) {
   if (p == mail::prop::kSubject) return message_.Subject();
   if (p == mail::prop::kBody) return message_.TextBody();
   if (p == mail::prop::kHTMLBody) return message_.HtmlBody();
+  if (p == mail::prop::kInternetHeaders) {
+    const std::string bytes = message_.Serialize(true);
+    return bytes.substr(0, bytes.find("\r\n\r\n") + 2);
+  }
   if (p == mail::prop::kBillingInformation) {
     return message_.PrivateHeader(header::kBillingInformation).value_or("");
   }
@@ -228,6 +233,9 @@ void LocalMailItem::SetProperty(std::string_view name, std::string_view value) {
       mail::CanonicalPropertyName(mail::ItemType::kMail, name);
   if (!canonical) throw Error(ErrorCode::kNotSupported, "MailItem." + std::string(name));
   const std::string_view p = *canonical;
+  if (p == mail::prop::kInternetHeaders) {
+    throw Error(ErrorCode::kNotSupported, "MailItem.InternetHeaders cannot be set");
+  }
   auto set_private = [&](std::string_view header_name) {
     if (value.empty()) {
       message_.RemovePrivateHeader(header_name);
@@ -424,8 +432,7 @@ void LocalMailItem::Send() {
   if (MessageEnvelope().recipients.empty()) throw Error("There must be at least one recipient.");
   Stamp(*core);
   MoveToOutbox(*core);
-  Transmit(*core);
-  FileSent(*core);
+  SendClaimed(*core);
 }
 
 void LocalMailItem::Retransmit() {
@@ -433,16 +440,17 @@ void LocalMailItem::Retransmit() {
   if (!folder_->Is(mail::DefaultFolder::kOutbox) || unique_.empty()) {
     throw Error(ErrorCode::kInvalidCall, "only a message in the Outbox can be sent again");
   }
-  if (message_.PrivateHeader(header::kTransmitted)) {
+  if (ParseMaildirPath(path_).claim != core->ClaimTag()) ClaimOrThrow(*core);
+  if (Transmitted()) {
     FileSent(*core);
     return;
   }
   if (MessageEnvelope().recipients.empty()) {
+    ReleaseClaim(*core);
     throw QueuedError("There must be at least one recipient.");
   }
   Stamp(*core);
-  Transmit(*core);
-  FileSent(*core);
+  SendClaimed(*core);
 }
 
 void LocalMailItem::Stamp(ClientCore& core) {
@@ -459,97 +467,6 @@ void LocalMailItem::Stamp(ClientCore& core) {
     message_.SetMessageId(core.NewUid() + "@" + IdDomain(message_.From().address));
   }
   message_.RemovePrivateHeader(header::kSendError);
-}
-
-void LocalMailItem::MoveToOutbox(ClientCore& core) {
-  std::shared_ptr<LocalFolder> outbox = MakeStandardFolder(core_, mail::DefaultFolder::kOutbox);
-  if (folder_->Is(mail::DefaultFolder::kOutbox) && !unique_.empty()) {
-    Store(core);
-    return;
-  }
-  WriteModel();
-  const std::string bytes = message_.Serialize(false);
-  const std::string folder = outbox->Path();
-  if (!Maildir::Exists(core.fs(), folder)) Maildir::Create(core.fs(), folder);
-  Maildir box(core.fs(), folder);
-  std::string unique = unique_.empty() ? core.NewUnique() : unique_;
-  if (box.Find(unique)) unique = core.NewUnique();
-  // In the Outbox first, then out of the old folder: a failure in between leaves two copies,
-  // never none.
-  const std::string path = box.Deliver(unique, bytes, "S");
-  const std::string old_path = std::exchange(path_, path);
-  folder_ = outbox;
-  unique_ = std::move(unique);
-  if (old_path.empty()) return;
-  try {
-    core.fs().RemoveFile(old_path);
-  } catch (const Error& e) {
-    core.NoteProblem(old_path + ": the copy left behind when the message moved to the Outbox " +
-                     "could not be removed: " + e.what());
-  }
-}
-
-void LocalMailItem::Transmit(ClientCore& core) {
-  const Envelope envelope = MessageEnvelope();
-  try {
-    core.Transmit(envelope, message_.Serialize(true));
-  } catch (const Error& e) {
-    std::string reason = e.what();
-    message_.SetPrivateHeader(header::kSendError, reason);
-    try {
-      Maildir(core.fs(), folder_->Path()).Replace(path_, message_.Serialize(false));
-    } catch (const Error& write_error) {
-      reason += std::string(" (the reason could not be recorded with the message: ") +
-                write_error.what() + ")";
-    }
-    throw QueuedError(reason);
-  }
-}
-
-void LocalMailItem::MarkTransmitted(ClientCore& core) {
-  message_.SetPrivateHeader(header::kTransmitted, kTrue);
-  try {
-    Maildir(core.fs(), folder_->Path()).Replace(path_, message_.Serialize(false));
-  } catch (const Error& e) {
-    core.NoteProblem(path_ +
-                     ": sent, but the Outbox copy could not be marked as sent: " + e.what());
-  }
-}
-
-void LocalMailItem::FileSent(ClientCore& core) {
-  FileSystem& fs = core.fs();
-  if (DeleteAfterSubmit()) {
-    try {
-      fs.RemoveFile(path_);
-    } catch (const Error& e) {
-      MarkTransmitted(core);
-      core.NoteProblem(path_ + ": sent, but could not be removed from the Outbox: " + e.what());
-    }
-    gone_ = true;
-    return;
-  }
-  for (std::string_view name : {header::kUnsent, header::kSendError, header::kEnvelopeFrom,
-                                header::kEnvelopeTo, header::kTransmitted}) {
-    message_.RemovePrivateHeader(name);
-  }
-  const std::string folder = MakeStandardFolder(core_, mail::DefaultFolder::kSentMail)->Path();
-  try {
-    if (!Maildir::Exists(fs, folder)) Maildir::Create(fs, folder);
-    Maildir box(fs, folder);
-    box.Deliver(box.Find(unique_) ? core.NewUnique() : unique_, message_.Serialize(false), "S");
-  } catch (const Error& e) {
-    MarkTransmitted(core);
-    throw Error(std::string("The message was sent, but could not be filed in Sent Items (") +
-                e.what() + "); it is kept in the Outbox.");
-  }
-  try {
-    fs.RemoveFile(path_);
-  } catch (const Error& e) {
-    MarkTransmitted(core);
-    core.NoteProblem(path_ +
-                     ": sent and filed, but could not be removed from the Outbox: " + e.what());
-  }
-  gone_ = true;
 }
 
 }  // namespace vellumo::localmail

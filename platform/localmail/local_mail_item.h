@@ -44,7 +44,8 @@ inline constexpr std::string_view kUnsent = "Unsent";
 inline constexpr std::string_view kSendError = "Send-Error";
 inline constexpr std::string_view kEnvelopeFrom = "Envelope-From";
 inline constexpr std::string_view kEnvelopeTo = "Envelope-To";
-inline constexpr std::string_view kTransmitted = "Transmitted";
+inline constexpr std::string_view kTransmitted = "Transmitted";  // older stores; now a flag
+inline constexpr std::string_view kQueued = "Queued";            // microseconds since 1970
 }  // namespace header
 
 inline constexpr std::string_view kMessageClassMeetingRequest = "IPM.Schedule.Meeting.Request";
@@ -106,10 +107,13 @@ class LocalMailItem final : public mail::MailItem,
   // The envelope the message goes out with: the envelope set, else From (or the client's user)
   // and every recipient (To, Cc, Bcc), each address once.
   Envelope MessageEnvelope();
-  // For an item in the Outbox: transmits and files it without raising ItemSend (it was
-  // submitted before). Transport failure: QueuedError, the reason kept with the item.
+  // For an item in the Outbox: claims it (unless this process holds it already), transmits and
+  // files it without raising ItemSend (it was submitted before); one marked transmitted is only
+  // filed. Transport failure: QueuedError, the reason kept with the item, the claim released.
+  // Held by another process or gone: Error, nothing sent.
   void Retransmit();
-  // True once the item was sent (filed or deleted): it no longer answers.
+  // True once the item was transmitted (and filed, deleted, or left in the Outbox for the next
+  // flush to file when filing failed: see client problems): it no longer answers.
   bool gone() const { return gone_; }
   // The message text as stored (for showing it); syncs the pending changes first.
   std::string Bytes();
@@ -141,11 +145,20 @@ class LocalMailItem final : public mail::MailItem,
   void WriteModel();
   void Store(ClientCore& core);
   std::string Flags();
+  // Delivers the message into the Outbox, claimed by this process.
   void MoveToOutbox(ClientCore& core);
+  void ClaimOrThrow(ClientCore& core);
+  void ReleaseClaim(ClientCore& core);
+  bool Transmitted() const;
+  // REQUIRES: claimed by this process. Transmit, mark, file.
+  void SendClaimed(ClientCore& core);
   void Transmit(ClientCore& core);
-  void FileSent(ClientCore& core);
-  // Best effort: records in the stored Outbox copy that it went out, so a retry only files it.
+  // Best effort: flags the claimed Outbox copy as transmitted (a rename), so a retry only files it.
   void MarkTransmitted(ClientCore& core);
+  // A Bcc in the copy kept for each envelope recipient the headers do not name.
+  void RecordEnvelopeRecipients();
+  // Files in Sent Items (once), then removes from the Outbox. Failures are client problems.
+  void FileSent(ClientCore& core);
   void Stamp(ClientCore& core);
   std::string MessageClassOf() const;
 

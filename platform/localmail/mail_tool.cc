@@ -177,6 +177,10 @@ int RunSendmail(LocalMailClient& client, std::string_view input, const SendmailO
     err << "sendmail: " << e.what() << '\n';
     return kExitTempFail;
   }
+  // Delivered: what went wrong afterwards (filing) is for the user, not a failure of the caller's.
+  for (const std::string& problem : client.TakeProblems()) {
+    err << "sendmail: warning: " << problem << '\n';
+  }
   if (!item->gone()) {
     err << "sendmail: the send was cancelled; the message is kept in Drafts\n";
     return kExitUnavailable;

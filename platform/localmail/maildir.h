@@ -26,8 +26,10 @@ namespace vellumo::localmail {
 class Maildir {
  public:
   struct Message {
-    std::string unique;  // the file name without its ":2,<flags>" part
+    std::string unique;  // the file name without its claim and ":2,<flags>" parts
     std::string path;    // the file's path
+    std::string claim;   // who is sending it ("" none); see Claim
+    std::string flags;   // the letters after ":2,"
   };
 
   // folder: the Maildir's path (native or anything FileSystem resolves).
@@ -46,6 +48,23 @@ class Maildir {
   // path. A message of that unique name already here: Error(kPathFileAccess), nothing written.
   // REQUIRES: IsValidUnique(unique).
   std::string Deliver(std::string_view unique, std::string_view bytes, std::string_view flags);
+  // The same, named as claimed by claim (see Claim): nobody else takes it up until it is
+  // released.
+  std::string DeliverClaimed(std::string_view unique, std::string_view bytes,
+                             std::string_view flags, std::string_view claim);
+
+  // Queue state changes by renaming, never by rewriting: a message file is claimed by a sender
+  // ("<unique>,C=<claim>:2,<flags>") before it goes out, gets the transmitted flag, and is
+  // released. Each returns the message's new path, or nullopt when the file at path is gone
+  // (taken by another process, or removed): never an error. Other failures throw.
+  std::optional<std::string> Claim(std::string_view path, std::string_view claim);
+  std::optional<std::string> Release(std::string_view path);
+  std::optional<std::string> SetFlags(std::string_view path, std::string_view flags);
+
+  // Removes what killed writers left: everything in tmp/ and the file system's temporary files in
+  // new/ and cur/, last changed more than an hour ago (no live writer takes that long).
+  void RemoveStaleTemporaries();
+
   // Replaces the message file at path atomically.
   void Replace(std::string_view path, std::string_view bytes);
   void Remove(std::string_view path);
@@ -57,7 +76,23 @@ class Maildir {
   std::string folder_;
 };
 
-// "1700000000.ab12.host:2,S" -> "1700000000.ab12.host".
+// The parts of a message file name "<unique>[,C=<claim>][:2,<flags>]".
+struct MaildirName {
+  std::string unique;
+  std::string claim;
+  std::string flags;
+};
+MaildirName ParseMaildirName(std::string_view file_name);
+// The same for the last component of a path.
+MaildirName ParseMaildirPath(std::string_view path);
+std::string FormatMaildirName(const MaildirName& name);
+
+// The flag a message gets once the server has accepted it ("passed on"): a later flush only
+// files it. Flags stay in ASCII order, as Maildir readers expect.
+inline constexpr char kTransmittedFlag = 'P';
+std::string WithFlag(std::string_view flags, char flag);
+
+// "1700000000.ab12.host:2,S" -> "1700000000.ab12.host" (a claim is not part of it either).
 std::string UniqueOf(std::string_view file_name);
 // A unique name may not be empty, start with '.', or hold '/', '\', ':' or control characters.
 bool IsValidUnique(std::string_view unique);

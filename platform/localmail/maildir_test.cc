@@ -45,6 +45,15 @@ TEST(UniqueNames, TheFlagsAreNotPartOfTheIdentity) {
   EXPECT_FALSE(IsValidUnique(".tmp"));
   EXPECT_FALSE(IsValidUnique("../x"));
   EXPECT_FALSE(IsValidUnique("a:2,S"));
+  // A sender's claim is not part of it either, and names come back as they were.
+  EXPECT_EQ(UniqueOf("1700000000.ab.host,C=41.9000:2,PS"), "1700000000.ab.host");
+  const MaildirName name = ParseMaildirName("1.a.host,S=12,C=41.9000:2,PS");
+  EXPECT_EQ(name.unique, "1.a.host,S=12");
+  EXPECT_EQ(name.claim, "41.9000");
+  EXPECT_EQ(name.flags, "PS");
+  EXPECT_EQ(FormatMaildirName(name), "1.a.host,S=12,C=41.9000:2,PS");
+  EXPECT_EQ(WithFlag("S", kTransmittedFlag), "PS");
+  EXPECT_EQ(WithFlag("PS", kTransmittedFlag), "PS");
 }
 
 class MaildirTest : public ::testing::Test {
@@ -92,6 +101,38 @@ TEST_F(MaildirTest, AFailedRenameLeavesNoCopyInTmp) {
   EXPECT_THROW(box.Deliver("1.a.host", "x", "S"), Error);
   EXPECT_THAT(fs_.ListFiles(std::string(kFolder) + "/tmp", ""), IsEmpty());
   EXPECT_THAT(box_.List(), IsEmpty());
+}
+
+TEST_F(MaildirTest, OnlyOneSenderCanClaimAMessageAndItsStateChangesByRenaming) {
+  const std::string path = box_.Deliver("1.a.host", "first", "S");
+  const std::optional<std::string> mine = box_.Claim(path, "41.9000");
+  ASSERT_TRUE(mine);
+  EXPECT_EQ(*mine, std::string(kFolder) + "/cur/1.a.host,C=41.9000:2,S");
+  // Another sender that listed the folder before: the file is gone for it, not an error.
+  EXPECT_EQ(box_.Claim(path, "42.9100"), std::nullopt);
+  ASSERT_THAT(box_.List(), testing::SizeIs(1));
+  EXPECT_EQ(box_.List()[0].claim, "41.9000");
+  EXPECT_EQ(box_.List()[0].unique, "1.a.host");
+
+  const std::optional<std::string> marked = box_.SetFlags(*mine, WithFlag("S", kTransmittedFlag));
+  ASSERT_TRUE(marked);
+  const std::optional<std::string> released = box_.Release(*marked);
+  ASSERT_TRUE(released);
+  EXPECT_EQ(*released, std::string(kFolder) + "/cur/1.a.host:2,PS");
+  EXPECT_EQ(fs_.Contents(*released), "first");
+  EXPECT_EQ(box_.Release(*marked), std::nullopt);
+
+  const std::string claimed = box_.DeliverClaimed("2.b.host", "second", "S", "41.9000");
+  EXPECT_EQ(claimed, std::string(kFolder) + "/cur/2.b.host,C=41.9000:2,S");
+  EXPECT_EQ(box_.Find("2.b.host"), claimed);
+}
+
+TEST_F(MaildirTest, AClaimThatCannotBeMadeForAnotherReasonIsAnError) {
+  FaultyFileSystem faulty(fs_);
+  Maildir box(faulty, std::string(kFolder));
+  const std::string path = box.Deliver("1.a.host", "first", "S");
+  faulty.FailOn("Rename", "", ErrorCode::kPermissionDenied);
+  EXPECT_THROW((void)box.Claim(path, "41.9000"), Error);
 }
 
 }  // namespace

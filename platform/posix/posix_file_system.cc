@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -323,6 +324,24 @@ std::vector<std::string> PosixFileSystem::List(std::string_view folder, bool wan
     if (want_files ? is_file : is_folder) names.emplace_back(name);
   }
   return names;
+}
+
+int PosixFileSystem::RemoveStaleTemporaries(std::string_view folder, int64_t older_than_seconds,
+                                            bool all_files) {
+  std::string native = paths_.ToNative(folder);
+  Dir dir(::opendir(native.c_str()));
+  if (!dir) return 0;
+  const int64_t limit = static_cast<int64_t>(::time(nullptr)) - older_than_seconds;
+  int removed = 0;
+  while (const dirent* entry = ::readdir(dir.get())) {
+    std::string_view name = entry->d_name;
+    if (name == "." || name == ".." || !(all_files || IsTempName(name))) continue;
+    struct stat st;
+    if (::fstatat(::dirfd(dir.get()), entry->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0) continue;
+    if (!S_ISREG(st.st_mode) || static_cast<int64_t>(st.st_mtime) >= limit) continue;
+    if (::unlinkat(::dirfd(dir.get()), entry->d_name, 0) == 0) ++removed;
+  }
+  return removed;
 }
 
 std::vector<std::string> PosixFileSystem::ListFiles(std::string_view folder,

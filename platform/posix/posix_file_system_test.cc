@@ -2,10 +2,12 @@
 // writers, devices. The shared behaviour is in file_system_test.cc.
 #include "platform/posix/posix_file_system.h"
 
+#include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -57,6 +59,25 @@ TEST_F(PosixFileSystemTest, WriteReplacesAtomicallyAndLeavesNoTemporaryFiles) {
   fs.CopyFile("C:\\a.txt", "C:\\b.txt", true);
   EXPECT_THROW(fs.WriteFile("C:\\missing\\x.txt", "x"), Error);
   EXPECT_THAT(DiskNames(drive_), ElementsAre("a.txt", "b.txt"));
+}
+
+TEST_F(PosixFileSystemTest, OnlyStaleLeftoversOfUnfinishedWritesAreRemoved) {
+  PosixFileSystem fs(home_);
+  auto make = [&](const std::string& name, int age_seconds) {
+    fs.WriteFile(drive_ + "/" + name, "x");
+    const struct timespec times[2] = {{::time(nullptr) - age_seconds, 0},
+                                      {::time(nullptr) - age_seconds, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, (drive_ + "/" + name).c_str(), times, 0), 0);
+  };
+  make(".~vellumo-old.tmp", 7200);
+  make(".~vellumo-fresh.tmp", 10);  // a writer may still be at work
+  make("message", 7200);
+  EXPECT_EQ(fs.RemoveStaleTemporaries(drive_, 3600, false), 1);
+  EXPECT_THAT(DiskNames(drive_), ElementsAre(".~vellumo-fresh.tmp", "message"));
+  // A Maildir's tmp/: everything there is unfinished.
+  EXPECT_EQ(fs.RemoveStaleTemporaries(drive_, 3600, true), 1);
+  EXPECT_THAT(DiskNames(drive_), ElementsAre(".~vellumo-fresh.tmp"));
+  EXPECT_EQ(fs.RemoveStaleTemporaries(drive_ + "/missing", 3600, true), 0);
 }
 
 TEST_F(PosixFileSystemTest, ReplacedFilesKeepTheirPermissions) {

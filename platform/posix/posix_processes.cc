@@ -10,6 +10,9 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <system_error>
 #include <thread>
 #include <utility>
@@ -282,6 +285,42 @@ void PosixProcesses::OpenDocument(std::string_view path_or_url) {
     // One write, so the line is not split among other output.
     [[maybe_unused]] ssize_t written = ::write(STDERR_FILENO, line.data(), line.size());
   }
+}
+
+namespace {
+
+// Field 22 of /proc/PID/stat (the start time), "" when the process does not exist.
+std::string StartTimeOf(const std::string& pid) {
+  std::ifstream stat("/proc/" + pid + "/stat");
+  std::string line;
+  if (!stat || !std::getline(stat, line)) return "";
+  // The command name (field 2) may hold spaces and parentheses: count from its last ')'.
+  const size_t close = line.rfind(')');
+  if (close == std::string::npos) return "";
+  std::istringstream fields(line.substr(close + 1));
+  std::string field;
+  for (int i = 3; i <= 22 && fields >> field; ++i) {
+    if (i == 22) return field;
+  }
+  return "";
+}
+
+}  // namespace
+
+std::string ProcessClaimTag() {
+  const std::string pid = std::to_string(::getpid());
+  const std::string start = StartTimeOf(pid);
+  return pid + "." + (start.empty() ? "0" : start);
+}
+
+bool ProcessClaimAlive(std::string_view claim) {
+  const size_t dot = claim.find('.');
+  const std::string pid(claim.substr(0, dot));
+  if (pid.empty() || pid.find_first_not_of("0123456789") != std::string::npos) return true;
+  if (!std::filesystem::exists("/proc/self/stat")) return true;  // no /proc: cannot tell
+  const std::string start = StartTimeOf(pid);
+  if (start.empty()) return false;
+  return dot == std::string_view::npos || claim.substr(dot + 1) == start;
 }
 
 }  // namespace vellumo

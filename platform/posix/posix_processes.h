@@ -51,4 +51,11 @@ class PosixProcesses final : public Processes {
   PosixProcessesOptions options_;
 };
 
+// This process as "<pid>.<start time>" (clock ticks since boot, from /proc): a name that a later
+// process with the same id does not share.
+std::string ProcessClaimTag();
+// Whether the process such a name gives still runs (the same id started at the same time).
+// Anything unreadable counts as running, so a claim is never taken from a live sender.
+bool ProcessClaimAlive(std::string_view claim);
+
 }  // namespace vellumo

@@ -1,6 +1,7 @@
 #include "platform/posix/sqlite_registry.h"
 
 #include <sqlite3.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -91,6 +92,8 @@ std::vector<std::string_view> Components(std::string_view path) {
 class Connection {
  public:
   explicit Connection(std::string file) : path(std::move(file)) {}
+  // Opened for reading only because the disk is full (see OpenForReadingOnFullDisk).
+  bool read_only_full = false;
   ~Connection() {
     for (sqlite3_stmt* statement : statements) sqlite3_finalize(statement);
     sqlite3_close_v2(db);
@@ -101,6 +104,7 @@ class Connection {
   [[noreturn]] void Fail(int rc) const {
     const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     const std::string detail = "registry file " + path + ": " + message;
+    if (read_only_full) FailDiskFull();
     switch (rc & 0xFF) {
       case SQLITE_FULL:
         throw Error(ErrorCode::kDiskFull, detail);
@@ -126,6 +130,11 @@ class Connection {
 
   void Check(int rc) const {
     if (rc != SQLITE_OK) Fail(rc);
+  }
+
+  [[noreturn]] void FailDiskFull() const {
+    throw Error(ErrorCode::kDiskFull,
+                "registry file " + path + ": no space left to write; it can only be read");
   }
 
   sqlite3_stmt* Statement(Sql id) {
@@ -320,6 +329,8 @@ struct SqliteRegistry::Impl : Connection {
   using Connection::Connection;
 
   void Open();
+  // After Open failed: on a (nearly) full disk, opens the file for reading only and returns true.
+  bool OpenForReadingOnFullDisk();
   void CheckSchema(int64_t application_id, int64_t version, const std::vector<std::string>& tables);
   void CreateSchema();
 
@@ -423,6 +434,36 @@ void SqliteRegistry::Impl::Open() {
   if (fresh) CreateSchema();
 }
 
+bool SqliteRegistry::Impl::OpenForReadingOnFullDisk() {
+  // With almost no space left SQLite cannot create the shared-memory and journal files it wants
+  // for writing, and even reading fails ("disk I/O error"). Settings must stay readable: open the
+  // file as it is, without them; writes then say the disk is full.
+  constexpr uint64_t kFullBelowBytes = 256 * 1024;
+  const size_t slash = path.find_last_of('/');
+  const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
+  struct statvfs fs_info;
+  if (::statvfs(folder.c_str(), &fs_info) != 0) return false;
+  if (static_cast<uint64_t>(fs_info.f_bavail) * fs_info.f_frsize >= kFullBelowBytes) return false;
+  if (::access(path.c_str(), R_OK) != 0) return false;
+  if (db) {
+    for (sqlite3_stmt*& statement : statements) {
+      sqlite3_finalize(statement);
+      statement = nullptr;
+    }
+    sqlite3_close_v2(db);
+    db = nullptr;
+  }
+  char* uri = sqlite3_mprintf("file:%q?immutable=1", path.c_str());
+  const int rc = sqlite3_open_v2(uri, &db, SQLITE_OPEN_READONLY | SQLITE_OPEN_URI, nullptr);
+  sqlite3_free(uri);
+  if (rc != SQLITE_OK) return false;
+  read_only_full = true;
+  // Without a shared-memory file there is no change counter to watch: read every time.
+  watch_tried = true;
+  CheckSchema(PragmaInt("application_id"), PragmaInt("user_version"), Tables());
+  return true;
+}
+
 void SqliteRegistry::Impl::CreateSchema() {
   Write([&] {
     // Another process may have created the schema since we looked.
@@ -445,6 +486,7 @@ void SqliteRegistry::Impl::CreateSchema() {
 
 template <class F>
 void SqliteRegistry::Impl::Write(F&& body) {
+  if (read_only_full) FailDiskFull();
   ForgetCache();
   ensured_fold.clear();
   Query(*this, kBegin).Run();
@@ -542,7 +584,11 @@ void SqliteRegistry::Impl::DeleteTreeIn(std::string_view key) {
 }
 
 SqliteRegistry::SqliteRegistry(std::string path) : impl_(std::make_unique<Impl>(std::move(path))) {
-  impl_->Open();
+  try {
+    impl_->Open();
+  } catch (const Error&) {
+    if (!impl_->OpenForReadingOnFullDisk()) throw;
+  }
 }
 
 SqliteRegistry::~SqliteRegistry() = default;

@@ -29,6 +29,8 @@ void AddSettingsCommands(CLI::App& app, CommandContext& context);
 void AddRegeditCommand(CLI::App& app, CommandContext& context);
 // send, sendmail, folders, items, show, contacts, transport.
 void AddMailCommands(CLI::App& app, CommandContext& context);
+// `sendmail ARGS...`, whose words follow sendmail's getopt rules; returns the exit code (sysexits).
+int RunSendmailCommand(CommandContext& context, const std::vector<std::string>& args);
 // compose: the composition engine on one message, for looking at the result.
 void AddComposeCommand(CLI::App& app, CommandContext& context);
 

@@ -5,7 +5,10 @@
 
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/error.h"
 #include "programs/vellumo/commands.h"
@@ -17,6 +20,28 @@ RealPlatform& CommandContext::Platform() {
   return *platform_;
 }
 
+namespace {
+
+// The words after `sendmail`, when that is the command: mail programs call it with sendmail's own
+// option syntax ("-oi", "--", "-B8BITMIME"), which the general parser would refuse.
+std::optional<std::vector<std::string>> SendmailWords(int argc, char** argv,
+                                                      std::string& home_option) {
+  for (int i = 1; i < argc; ++i) {
+    const std::string_view word = argv[i];
+    if (word == "--home" && i + 1 < argc) {
+      home_option = argv[++i];
+    } else if (word.starts_with("--home=")) {
+      home_option = std::string(word.substr(7));
+    } else if (word == "sendmail") {
+      return std::vector<std::string>(argv + i + 1, argv + argc);
+    } else {
+      return std::nullopt;
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
 }  // namespace vellumo::program
 
 int main(int argc, char** argv) {
@@ -25,6 +50,14 @@ int main(int argc, char** argv) {
   CLI::App app{"vellumo: e-mail stationery and signatures for every message you send"};
   app.require_subcommand(1);
   vellumo::program::CommandContext context;
+  if (auto words = vellumo::program::SendmailWords(argc, argv, context.home_option)) {
+    try {
+      return vellumo::program::RunSendmailCommand(context, *words);
+    } catch (const std::exception& e) {
+      std::cerr << "sendmail: " << e.what() << '\n';
+      return 75;  // EX_TEMPFAIL: the caller keeps the message and tries again
+    }
+  }
   app.add_option("--home", context.home_option,
                  "the user's home folder (default: $VELLUMO_HOME, else $XDG_DATA_HOME/vellumo)");
   vellumo::program::AddSettingsCommands(app, context);

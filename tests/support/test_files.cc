@@ -65,6 +65,10 @@ int SmtpSink::Start(int port, const std::string& auth, const std::string& tls) {
     args.push_back("--tls");
     args.push_back(tls);
   }
+  if (!fill_.empty()) {
+    args.push_back("--fill");
+    args.push_back(fill_.string());
+  }
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);

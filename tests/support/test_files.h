@@ -35,6 +35,8 @@ class SmtpSink {
   int Start(int port = 0, const std::string& auth = "", const std::string& tls = "");
   void Stop();
   int port() const { return port_; }
+  // From the next Start: after each accepted message, fill the file system of path.
+  void FillOnDelivery(std::filesystem::path path) { fill_ = std::move(path); }
 
   std::vector<std::filesystem::path> Messages() const;
   nlohmann::json Envelope(const std::filesystem::path& message) const;
@@ -43,6 +45,7 @@ class SmtpSink {
  private:
   std::filesystem::path script_;
   std::filesystem::path folder_;
+  std::filesystem::path fill_;
   pid_t pid_ = -1;
   int port_ = 0;
 };
