@@ -30,6 +30,12 @@ bool Contains(std::string_view s, std::string_view find) {
   return !find.empty() && text::InStr(s, find) > 0;
 }
 
+// The file lists and the preview show and save names as the folder has them ("Birch.HTM"), so
+// the extension check must not depend on their case.
+bool HasHtmName(std::string_view name) {
+  return text::InStr(name, ".htm", text::Compare::kText) > 0;
+}
+
 }  // namespace
 
 ItemSendHandler::ItemSendHandler(ItemSendDeps deps) : deps_(std::move(deps)) {}
@@ -499,13 +505,13 @@ ItemSendHandler::Flow ItemSendHandler::Run::PreviewMarks() {
 
 ItemSendHandler::Flow ItemSendHandler::Run::AutoMode() {
   template_ = Setting(kUser, "Template", "");
-  if (!Contains(template_, ".htm")) {
+  if (!HasHtmName(template_)) {
     RefuseAutoMode(kMessageAutoNoTemplate);
     return Flow::kReturn;
   }
   Trace("Auto mode check OK");
   const std::string signature = Setting(kUser, "Signature", "");
-  if (!Contains(signature, ".htm") && !Contains(signature, "none")) {
+  if (!HasHtmName(signature) && !Contains(signature, "none")) {
     RefuseAutoMode(kMessageAutoNoSignature);
     return Flow::kReturn;
   }

@@ -248,7 +248,8 @@ TEST_F(SendTest, TemplateAndSignatureNamesDecideTheAutoModeChecks) {
     const char* kind;
   };
   for (const Case& c :
-       {Case{"letter.HTM", "lantern.htm", true, "Auto-no Template"},
+       {Case{"letter.txt", "lantern.htm", true, "Auto-no Template"},
+        Case{"Birch.HTM", "Lantern.Htm", false, ""},
         Case{"letter.htm", "", true, "Auto-no signature"},
         Case{"letter.htm", "lantern.txt", true, "Auto-no signature"},
         Case{"letter.htm", "none", false, ""}, Case{"letter.html", "lantern.html", false, ""}}) {

@@ -146,12 +146,12 @@ class ComposeRealWorldTest : public ::testing::Test {
 };
 
 // What the composition puts at the marker with no setting stored: the HTML part with the one
-// rule that is on by default, or the text part made HTML.
+// rule that is on by default, or the text part made HTML (its "&", "<" and ">" escaped).
 std::string ExpectedAtMarker(const stdfs::path& eml) {
   const localmail::MimeMessage message = localmail::MimeMessage::Parse(ReadAll(eml), eml.string());
   const std::string html = message.HtmlBody();
   if (!html.empty()) return text::Replace(html, "BLOCKQUOTE", "xBLOCKQUOTE");
-  return compose::PlainTextToHtml(message.TextBody());
+  return compose::PlainTextToHtml(text::EscapeHtml(message.TextBody()));
 }
 
 // A comment opened and not closed would hide the rest of the template from every reader.

@@ -9,8 +9,11 @@ void FileListWindows::ShowFormatWarning() {
 }
 
 std::string FileListWindows::First(std::string_view folder) {
-  const std::vector<std::string> names = fs_.ListFiles(folder, pattern_);
-  return names.empty() ? std::string() : names.front();
+  // Hidden files are left out, as in the add-in's file lists.
+  for (std::string& name : fs_.ListFiles(folder, pattern_)) {
+    if (!name.starts_with('.')) return std::move(name);
+  }
+  return {};
 }
 
 }  // namespace vellumo::compose

@@ -1,5 +1,6 @@
 #include "common/compose/create_html_body.h"
 
+#include <cctype>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -69,8 +70,11 @@ class Composition {
     if (!General([&] { FormatWarning(); })) return Incoming();
     if (!Guard(deps_.log, kWhere, kSignatureLabel, [&] { AddSignature(); })) return Incoming();
     state_.ScriptCancelled = false;
-    if (!Guard(deps_.log, kTemplateWhere, kTemplateLabel,
-               [&] { template_ = ReadFileLines(deps_.fs, template_path_, text::kCrLf); })) {
+    if (!Guard(deps_.log, kTemplateWhere, kTemplateLabel, [&] {
+          template_ = ReadFileLines(deps_.fs, template_path_, text::kCrLf);
+          // An empty file has no line to read: the user's text would go out inside nothing.
+          if (template_.empty()) throw Error(ErrorCode::kInputPastEnd, template_path_);
+        })) {
       return Incoming();
     }
     bool refused = false;
@@ -114,9 +118,27 @@ class Composition {
   }
 
   void InsertDateLine() {
-    const std::string prefix =
-        DateLinePrefix(ReadDateLineSettings(deps_.settings), deps_.clock.Now());
-    if (!prefix.empty()) text_.insert(0, prefix);
+    date_line_ = DateLinePrefix(ReadDateLineSettings(deps_.settings), deps_.clock.Now());
+    if (!date_line_.empty()) text_.insert(0, date_line_);
+  }
+
+  // Plain text made HTML: the user's "&", "<" and ">" are text, while the date line in front of
+  // it is markup already. The date line ends at its last "<p>", a tag the user-text rules leave
+  // alone; should it not be found, everything is escaped (the date shows as text, nothing is
+  // lost).
+  std::string PlainTextAsHtml() const {
+    size_t user_start = 0;
+    for (size_t from = 0, found; (found = date_line_.find("<p>", from)) != std::string::npos;
+         from = found + 3) {
+      const size_t in_text = text_.find("<p>", user_start);
+      if (in_text == std::string::npos) {
+        user_start = 0;
+        break;
+      }
+      user_start = in_text + 3;
+    }
+    return PlainTextToHtml(text_.substr(0, user_start) +
+                           text::EscapeHtml(std::string_view(text_).substr(user_start)));
   }
 
   void ProbeFormat() {
@@ -141,7 +163,7 @@ class Composition {
     if (*html_length_ == 0) {
       if (is_word_mail_) return WordPath();
       format_warn_ = false;
-      if (!General([&] { text_ = PlainTextToHtml(text_); })) return false;
+      if (!General([&] { text_ = PlainTextAsHtml(); })) return false;
     }
     return !state_.IsReply || SplitReply(/*fallback=*/true);
   }
@@ -150,7 +172,7 @@ class Composition {
     if (!html_length_ && !General([&] { html_length_ = Item().HTMLBody().size(); })) return false;
     if (*html_length_ == 0) {
       format_warn_ = true;
-      if (!General([&] { text_ = PlainTextToHtml(text_); })) return false;
+      if (!General([&] { text_ = PlainTextAsHtml(); })) return false;
     } else if (state_.IsReply && !SplitReply(/*fallback=*/false)) {
       return false;
     }
@@ -263,16 +285,39 @@ class Composition {
     return true;
   }
 
+  // Where a mail program puts the cursor in stationery: right after the opening body tag, or at
+  // the start when there is none.
+  size_t Cursor() const {
+    std::string lower = template_;  // ASCII only, so positions stay those of the template
+    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (size_t at = lower.find("<body"); at != std::string::npos;
+         at = lower.find("<body", at + 1)) {
+      const size_t next = at + 5;
+      if (next < lower.size() && lower[next] != '>' && lower[next] != '/' &&
+          !std::isspace(static_cast<unsigned char>(lower[next]))) {
+        continue;  // "<bodyx>" is another tag
+      }
+      const size_t close = lower.find('>', next);
+      return close == std::string::npos ? 0 : close + 1;
+    }
+    return 0;
+  }
+
   std::string Merge() {
-    const size_t marker = template_.find(kMessageMarker);
-    if (marker == std::string::npos) {
+    const std::string_view whole = template_;
+    std::string_view before;
+    std::string_view after;
+    if (const size_t marker = template_.find(kMessageMarker); marker != std::string::npos) {
+      before = whole.substr(0, marker);
+      after = whole.substr(marker + kMessageMarker.size());
+    } else {
       (void)deps_.ui.MsgBox(kMarkerMissingText, ui::kOkOnly + ui::kInformation,
                             kMarkerMissingTitle);
-      return std::move(template_);
+      // The template was not made for this, but the user's text must still go out.
+      const size_t cursor = Cursor();
+      before = whole.substr(0, cursor);
+      after = whole.substr(cursor);
     }
-    const std::string_view whole = template_;
-    const std::string_view before = whole.substr(0, marker);
-    const std::string_view after = whole.substr(marker + kMessageMarker.size());
     std::string result;
     if (!state_.IsReply) {
       result.reserve(before.size() + text_.size() + after.size());
@@ -324,6 +369,7 @@ class Composition {
   ReplyParts parts_;  // NewText and QuotedText
   bool split_done_ = false;
   std::string template_;
+  std::string date_line_;  // as put in front of the text, "" for none
 };
 
 std::string Composer::CreateHTMLBody(std::string_view message, std::string& template_path,

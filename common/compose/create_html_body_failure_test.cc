@@ -1,5 +1,6 @@
 // The failure table of CreateHTMLBody, the contact and marketing step, and bad template and
 // signature files.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
@@ -202,10 +203,13 @@ TEST_F(CreateHTMLBodyFailureTest, EmptySignatureAndNulBytesComposeAsTheyAre) {
   EXPECT_TRUE(log_.entries.empty());
 }
 
-TEST_F(CreateHTMLBodyFailureTest, EmptyTemplateIsATemplateWithoutMarker) {
+TEST_F(CreateHTMLBodyFailureTest, EmptyTemplateIsATemplateReadFailure) {
   fs_.AddFile(kTemplate, "");
-  EXPECT_EQ(Compose("x"), "");
-  EXPECT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Compose("<p>mine</p>"), "<p>mine</p>");
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_THAT(Logged("error"),
+              ::testing::ElementsAre(ErrorEntry(
+                  "Input past end of file", "CreateHTMLBody- error in htm file", "NoFile_Err")));
 }
 
 TEST_F(CreateHTMLBodyFailureTest, HugeTemplateComposes) {

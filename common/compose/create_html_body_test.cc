@@ -91,10 +91,13 @@ TEST_F(CreateHTMLBodyTest, UnsetTemplateFolderFallsBackWithinTheFolderItListed) 
   EXPECT_EQ(template_path_, "C:\\temp\\t.htm");
 }
 
-TEST_F(CreateHTMLBodyTest, TemplateWithoutMarkerIsUsedAsItIsAfterTellingTheUser) {
-  fs_.AddFile(kTemplate, "<body bgcolor=[#SigBGColor#]>no marker</body>");
+TEST_F(CreateHTMLBodyTest, TemplateWithoutMarkerTakesTheTextAfterItsBodyTagAfterTellingTheUser) {
+  fs_.AddFile(kTemplate, "<html><BODY bgcolor=[#SigBGColor#]\n  text=navy>no marker</body></html>");
+  Signature("sig.htm", "Iris");
   answers_ = "OK";
-  EXPECT_EQ(Compose("lost text"), "<body bgcolor=#FFFFFF>no marker</body>\r\n");
+  EXPECT_EQ(Compose("kept text"),
+            "<html><BODY bgcolor=#FFFFFF\r\n  text=navy>kept text\r\n<P>Iris\r\n"
+            "no marker</body></html>\r\n");
   const auto boxes = Boxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0]["title"], kMarkerMissingTitle);
@@ -102,6 +105,26 @@ TEST_F(CreateHTMLBodyTest, TemplateWithoutMarkerIsUsedAsItIsAfterTellingTheUser)
   EXPECT_EQ(boxes[0]["buttons"], "OK");
   EXPECT_EQ(boxes[0]["icon"], "information");
   EXPECT_TRUE(log_.entries.empty());
+
+  // No body tag ("<bodyguard>" is none): the text goes first.
+  fs_.AddFile(kTemplate, "<bodyguard>no marker</bodyguard>");
+  User("Signature", "none");
+  EXPECT_EQ(Compose("kept"), "kept<bodyguard>no marker</bodyguard>\r\n");
+}
+
+TEST_F(CreateHTMLBodyTest, ReplyToATemplateWithoutMarkerKeepsItsHistoryBelowTheTemplate) {
+  fs_.AddFile(kTemplate, "<body>T</body>");
+  Reply("-----Original");
+  EXPECT_EQ(Compose("new-----Original old"), "<body>newT</body>\r\n<p><hr>----Original old");
+}
+
+TEST_F(CreateHTMLBodyTest, HiddenFilesAreNeverTheFallbackTemplateOrSignature) {
+  fs_.AddFile("C:\\Templates\\.DS_Store", std::string("\0\0\0\1Bud1", 8));
+  fs_.AddFile("C:\\Sigs\\._sig.htm", "resource fork");
+  fs_.AddFile("C:\\Sigs\\real.htm", "Real");
+  User("Signature", "gone.htm");
+  EXPECT_EQ(Compose("x", "C:\\Templates\\gone.htm"), Merged("x\r\n<P>Real\r\n"));
+  EXPECT_EQ(template_path_, "C:\\Templates\\plain.htm");
 }
 
 TEST_F(CreateHTMLBodyTest, ScriptQuestionOnlyForTheTwoExactClosingTags) {
@@ -154,6 +177,18 @@ TEST_F(CreateHTMLBodyTest, PlainTextBecomesDivLines) {
             Merged("<div><span>one</span></div><div><span></span></div>&nbsp"
                    "<div><span>two</span></div>&nbsp;&nbsp;&nbsp;"));
   EXPECT_TRUE(Boxes().empty());  // a known plain-text format warns nobody
+}
+
+TEST_F(CreateHTMLBodyTest, PlainTextIsEscapedWhileTheDateLineStaysMarkup) {
+  NewItem("");
+  EXPECT_EQ(Compose("Ann <ann@x.example> said a<b & c"),
+            Merged("<div><span>Ann &lt;ann@x.example&gt; said a&lt;b &amp; c</span></div>"
+                   "&nbsp;&nbsp;&nbsp;"));
+  User("InsertDate", "True");
+  User("InsertFontControl", "<font color=red>");
+  EXPECT_EQ(Compose("a<b"), Merged("<div><span><font color=red>January 5, 2004</font><br>"
+                                   "<font color=red></font><p>a&lt;b</span></div>"
+                                   "&nbsp;&nbsp;&nbsp;"));
 }
 
 TEST_F(CreateHTMLBodyTest, WordEditorHtmlIsReadBackWithPicturesSwitchedOff) {

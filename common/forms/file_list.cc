@@ -61,6 +61,8 @@ void FileListForm::Refresh(std::string_view list) {
   }
   try {
     control.list = fs_.ListFiles(control.folder, control.pattern);
+    // A file list box leaves hidden files out; ".DS_Store" must never become a template.
+    std::erase_if(control.list, [](const std::string& name) { return name.starts_with('.'); });
   } catch (const Error&) {
     // Ignored by rule: a folder that cannot be listed is an empty list to its readers.
   }

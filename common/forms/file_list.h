@@ -9,7 +9,8 @@
 //   filSignatures         "*.*"     Admin Settings "Signatures Path" (default "c:\")
 //   filTemplates          "*.*"     Admin Settings "HTM Files Path" (default "C:\temp")
 //
-// A list holds the names (not paths) of the files in its folder that match its pattern, sorted by
+// A list holds the names (not paths) of the files in its folder that match its pattern, hidden
+// files (names starting with ".") left out as a file list box does, sorted by
 // name ignoring case (FileSystem::ListFiles), so the order never depends on the file system. A
 // missing folder, or none, leaves the list empty; so does a folder the file system cannot list
 // (a path that cannot live here), which is the same thing to a reader of the list.

@@ -49,6 +49,18 @@ TEST_F(FileListTest, LoadPointsEachListAtItsFolderWithItsPattern) {
   EXPECT_EQ(lists_.Path(kFilTemplates), "C:\\temp");
 }
 
+TEST_F(FileListTest, HiddenFilesAreLeftOutOfEveryList) {
+  for (const char* name : {".DS_Store", "._a.htm", ".hidden.txt"}) {
+    mem_fs_.AddFile(std::string("C:\\temp\\") + name, "\x00\x05\x16\x07binary");
+    mem_fs_.AddFile(std::string("C:\\sigs\\") + name, "\x00\x05\x16\x07binary");
+  }
+  settings_.SaveSetting(kVellumo, "Admin Settings", "Signatures Path", "C:\\sigs");
+  lists_.EnsureLoaded();
+  EXPECT_THAT(lists_.List(kFilTemplates), ElementsAre("amber.htm", "Blue.htm"));
+  EXPECT_EQ(lists_.List(kFilSignatures).front(), "A.htm");
+  EXPECT_THAT(lists_.List(kFilListTXTTemplates), ElementsAre("notes.txt", "Z.TXT"));
+}
+
 TEST_F(FileListTest, DefaultsWhenNoFolderIsSet) {
   mem_fs_.AddFile("C:\\root.htm", "");
   lists_.EnsureLoaded();

@@ -142,6 +142,8 @@ std::string PartContent(GMimeObject* object) {
   if (GMIME_IS_MESSAGE_PART(object)) {
     GMimeMessage* inner = g_mime_message_part_get_message(GMIME_MESSAGE_PART(object));
     if (inner != nullptr) g_mime_object_write_to_stream(GMIME_OBJECT(inner), nullptr, stream.get());
+  } else if (GMIME_IS_MULTIPART(object)) {
+    g_mime_object_write_to_stream(object, nullptr, stream.get());
   } else if (GMIME_IS_PART(object)) {
     GMimeDataWrapper* content = g_mime_part_get_content(GMIME_PART(object));
     if (content != nullptr) g_mime_data_wrapper_write_to_stream(content, stream.get());

@@ -56,7 +56,7 @@ GObjectPtr<GMimeStream> MemoryStream(std::string_view bytes);
 std::string MemoryStreamBytes(GMimeStream* stream);
 
 // The decoded bytes of a leaf part (transfer encoding undone); an attached message
-// (message/rfc822) as its bytes.
+// (message/rfc822) as its bytes; a multipart as its bytes with its own headers.
 std::string PartContent(GMimeObject* object);
 // Replaces a part's content with bytes, transfer encoding left to the caller.
 void SetContent(GMimePart* part, std::string_view bytes);

@@ -12,6 +12,7 @@
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
+#include "platform/localmail/html_text.h"
 #include "platform/localmail/local_folders.h"
 #include "platform/localmail/maildir.h"
 
@@ -215,7 +216,7 @@ std::string LocalMailItem::Property(std::string_view name) {
   const std::string_view p = *canonical;
   if (p == mail::prop::kMessageClass) return MessageClassOf();
   if (p == mail::prop::kSubject) return message_.Subject();
-  if (p == mail::prop::kBody) return message_.TextBody();
+  if (p == mail::prop::kBody) return BodyText();
   if (p == mail::prop::kHTMLBody) return message_.HtmlBody();
   if (p == mail::prop::kInternetHeaders) {
     const std::string bytes = message_.Serialize(true);
@@ -248,14 +249,27 @@ void LocalMailItem::SetProperty(std::string_view name, std::string_view value) {
   } else if (p == mail::prop::kSubject) {
     message_.SetSubject(value);
   } else if (p == mail::prop::kBody) {
-    message_.SetTextBody(value);
+    // The two alternatives must never disagree: the HTML, when there is one, follows the text.
+    const bool has_html = !message_.HtmlBody().empty();
+    message_.SetBodies(value, has_html ? TextAsHtml(value) : std::string());
   } else if (p == mail::prop::kHTMLBody) {
-    message_.SetHtmlBody(value);
+    if (value.empty()) {
+      message_.SetHtmlBody(value);
+    } else {
+      message_.SetBodies(HtmlToText(value), value);
+    }
   } else if (p == mail::prop::kBillingInformation) {
     set_private(header::kBillingInformation);
   } else {
     set_private(header::kCategories);
   }
+}
+
+std::string LocalMailItem::BodyText() const {
+  std::string text = message_.TextBody();
+  if (!text.empty()) return text;
+  const std::string html = message_.HtmlBody();
+  return html.empty() ? text : HtmlToText(html);
 }
 
 std::shared_ptr<mail::UserProperties> LocalMailItem::UserProperties() {

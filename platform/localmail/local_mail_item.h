@@ -1,13 +1,17 @@
 // LocalMailItem: a mail item of the local client, kept as a MIME message file in a Maildir.
 //
 // Properties map onto the message (mime_message.h):
-//   Subject, Body (the text part, CR LF line ends), HTMLBody (the HTML part); both parts:
-//   multipart/alternative. Recipients: To, Cc and Bcc. Attachments: the attached parts, names
-//   made safe. MessageClass: X-Vellumo-Message-Class when present, else
-//   "IPM.Schedule.Meeting.Request" for a calendar request (text/calendar with METHOD:REQUEST),
-//   else "IPM.Note". BillingInformation, Categories, UserProperties, Links, the editor type,
-//   DeleteAfterSubmit and the unsent mark travel in X-Vellumo-* headers, which never leave the
-//   machine. EntryID is the Maildir unique name, the same in every folder the message passes.
+//   Subject, Body (the text part, CR LF line ends; for a message with only an HTML part, that
+//   part rendered to text by HtmlToText), HTMLBody (the HTML part); both parts:
+//   multipart/alternative. The two never disagree: writing HTMLBody also writes the text part
+//   (HtmlToText of the new HTML), and writing Body on a message with an HTML part also writes
+//   the HTML (TextAsHtml of the new text). Attachments, inline parts and headers stay. Recipients:
+//   To, Cc and Bcc. Attachments: the attached parts, names made safe. MessageClass:
+//   X-Vellumo-Message-Class when present, else "IPM.Schedule.Meeting.Request" for a calendar
+//   request (text/calendar with METHOD:REQUEST), else "IPM.Note". BillingInformation, Categories,
+//   UserProperties, Links, the editor type, DeleteAfterSubmit and the unsent mark travel in
+//   X-Vellumo-* headers, which never leave the machine. EntryID is the Maildir unique name, the
+//   same in every folder the message passes.
 // Changes stay in memory until Save, which writes the whole message atomically (new items go
 // through tmp/). Close(kDiscard) reads the stored message back.
 //
@@ -161,6 +165,7 @@ class LocalMailItem final : public mail::MailItem,
   void FileSent(ClientCore& core);
   void Stamp(ClientCore& core);
   std::string MessageClassOf() const;
+  std::string BodyText() const;
 
   std::weak_ptr<ClientCore> core_;
   std::shared_ptr<LocalFolder> folder_;

@@ -58,27 +58,94 @@ TEST_F(LocalMailItemTest, NewMailIsUnsavedInDraftsUntilSaved) {
   EXPECT_EQ(Reload("Drafts", id)->Subject(), "Hello again");
 }
 
-TEST_F(LocalMailItemTest, BodyAndHtmlBodyAreIndependentPartsOfOneMessage) {
+TEST_F(LocalMailItemTest, BodyAndHtmlBodyAreTwoAlternativesThatNeverDisagree) {
   auto mail = NewMail();
   mail->SetBody("line one\nline two");
   EXPECT_EQ(mail->Body(), "line one\r\nline two");  // CR LF whatever was given
   EXPECT_EQ(mail->HTMLBody(), "");
   EXPECT_EQ(mail->GetInspector()->EditorType(), mail::EditorType::kText);
 
-  mail->SetHTMLBody("<p>Grüße</p>");
-  EXPECT_EQ(mail->Body(), "line one\r\nline two");
+  // Writing the HTML writes the text alternative from it.
+  mail->SetHTMLBody("<p>Grüße &amp; more</p><p>signed <b>Iris</b></p>");
+  EXPECT_EQ(mail->Body(), "Grüße & more\r\n\r\nsigned Iris");
   mail->Save();
   const MimeMessage stored = StoredMessage("Drafts");
   EXPECT_THAT(*stored.Header("Content-Type"), HasSubstr("multipart/alternative"));
+  EXPECT_EQ(stored.TextBody(), "Grüße & more\r\n\r\nsigned Iris");
 
   auto reloaded = Reload("Drafts", mail->EntryID());
-  EXPECT_EQ(reloaded->Body(), "line one\r\nline two");
-  EXPECT_EQ(reloaded->HTMLBody(), "<p>Grüße</p>");
+  EXPECT_EQ(reloaded->HTMLBody(), "<p>Grüße &amp; more</p><p>signed <b>Iris</b></p>");
   EXPECT_EQ(reloaded->GetInspector()->EditorType(), mail::EditorType::kHtml);
+
+  // Writing the text of a message that has HTML writes the HTML from it, escaped.
+  reloaded->SetBody("a<b & c\r\nnext");
+  EXPECT_EQ(reloaded->HTMLBody(), "a&lt;b &amp; c<br>\r\nnext");
+  EXPECT_EQ(reloaded->Body(), "a<b & c\r\nnext");
 
   reloaded->SetBody("");
   reloaded->Save();
-  EXPECT_THAT(*StoredMessage("Drafts").Header("Content-Type"), HasSubstr("text/html"));
+  EXPECT_EQ(reloaded->HTMLBody(), "");
+  EXPECT_EQ(reloaded->Body(), "");
+}
+
+TEST_F(LocalMailItemTest, BodyOfAnHtmlOnlyMessageIsItsRenderedText) {
+  auto item = env_.client->ImportMessage(
+      "From: a@example.com\r\nSubject: Lanterns\r\nMIME-Version: 1.0\r\n"
+      "Content-Type: text/html; charset=utf-8\r\n\r\n"
+      "<p>Dear Tomas,</p>\r\n<p>the twelve storm lanterns\r\nare finished.</p>\r\n"
+      "<p>Warm wishes,<br>Iris</p>\r\n",
+      "lanterns.eml");
+  EXPECT_EQ(item->Body(),
+            "Dear Tomas,\r\n\r\nthe twelve storm lanterns are finished.\r\n\r\n"
+            "Warm wishes,\r\nIris");
+  EXPECT_EQ(item->GetInspector()->EditorType(), mail::EditorType::kHtml);
+}
+
+TEST_F(LocalMailItemTest, AMessageWhoseStructureCannotBeReadKeepsItsRawBodyAsText) {
+  auto item = env_.client->ImportMessage(
+      "From: Mailer-Daemon@example.com\nSubject: Failure\nTo: user@example.com\n"
+      "Content-Type: multipart/report;\n\nI'm  multipart message without boundary\n",
+      "no-boundary.eml");
+  EXPECT_EQ(item->Body(), "I'm  multipart message without boundary\r\n");
+  item->SetHTMLBody("<p>dressed</p><p>I'm multipart message without boundary</p>");
+  item->Save();
+  const MimeMessage stored = StoredMessage("Drafts");
+  EXPECT_THAT(stored.TextBody(), HasSubstr("I'm multipart message without boundary"));
+  EXPECT_EQ(stored.Subject(), "Failure");
+}
+
+TEST_F(LocalMailItemTest, WritingABodyKeepsAttachmentsInlinePartsAndOtherHeaders) {
+  auto item = env_.client->ImportMessage(
+      "From: a@example.com\r\nTo: b@example.com\r\nSubject: Plan\r\n"
+      "Thread-Index: AQHZ1234\r\nList-Id: <harbour.example>\r\nAutocrypt: addr=a@example.com; "
+      "keydata=AAAA\r\nMIME-Version: 1.0\r\nContent-Language: de-DE\r\n"
+      "Content-Class: urn:content-classes:message\r\n"
+      "Content-Type: multipart/mixed; boundary=\"M\"\r\n\r\n"
+      "--M\r\nContent-Type: multipart/related; boundary=\"R\"\r\n\r\n"
+      "--R\r\nContent-Type: text/html\r\n\r\n<p>see <img src=\"cid:logo\"></p>\r\n"
+      "--R\r\nContent-Type: image/png\r\nContent-ID: <logo>\r\n"
+      "Content-Transfer-Encoding: base64\r\n\r\niVBORw0KGgo=\r\n--R--\r\n"
+      "--M\r\nContent-Type: application/pdf; name=plan.pdf\r\n"
+      "Content-Disposition: attachment; filename=plan.pdf\r\n"
+      "Content-Transfer-Encoding: base64\r\n\r\nJVBERi0xLjQK\r\n--M--\r\n",
+      "plan.eml");
+  item->SetHTMLBody("<p>dressed</p>" + item->HTMLBody());
+  item->SetBody(item->Body() + "\r\n-- \r\nIris");
+  item->Save();
+  const MimeMessage stored = StoredMessage("Drafts");
+  EXPECT_EQ(stored.TextBody(), "dressed\r\n\r\nsee\r\n-- \r\nIris");
+  EXPECT_THAT(stored.HtmlBody(), HasSubstr("Iris"));
+  ASSERT_EQ(stored.Attachments().size(), 1u);
+  EXPECT_EQ(stored.Attachments()[0].content, "%PDF-1.4\n");
+  ASSERT_EQ(stored.InlineParts().size(), 1u);
+  EXPECT_EQ(stored.InlineParts()[0].content_id, "logo");
+  for (auto [name, value] : {std::pair{"Thread-Index", "AQHZ1234"},
+                             {"List-Id", "<harbour.example>"},
+                             {"Autocrypt", "addr=a@example.com; keydata=AAAA"},
+                             {"Content-Language", "de-DE"},
+                             {"Content-Class", "urn:content-classes:message"}}) {
+    EXPECT_EQ(stored.Header(name).value_or("(none)"), value) << name;
+  }
 }
 
 TEST_F(LocalMailItemTest, PropertiesWithoutMimeHeadersTravelInPrivateHeaders) {

@@ -79,6 +79,54 @@ GMimeObject* RelatedRoot(GMimeMultipart* related) {
   return g_mime_multipart_get_part(related, 0);
 }
 
+bool IsSealed(GMimeObject* object) {
+  return GMIME_IS_MULTIPART(object) &&
+         (IsType(object, "multipart", "report") || IsType(object, "multipart", "signed"));
+}
+
+// Headers of a body part that describe its bytes; the rest (Content-Language, Content-Class and
+// the like) describe the message and move to whatever part becomes the message's body.
+constexpr std::string_view kStructureHeaders[] = {
+    "Content-Type",        "Content-Transfer-Encoding",
+    "Content-Disposition", "Content-ID",
+    "Content-Description", "Content-MD5",
+    "Content-Length",      "MIME-Version"};
+
+bool IsStructureHeader(std::string_view name) {
+  return std::any_of(std::begin(kStructureHeaders), std::end(kStructureHeaders),
+                     [&](std::string_view h) { return text::EqualsText(h, name); });
+}
+
+void CarryMessageHeaders(GMimeObject* from, GMimeObject* to) {
+  GMimeHeaderList* list = g_mime_object_get_header_list(from);
+  for (int i = 0; list != nullptr && i < g_mime_header_list_get_count(list); ++i) {
+    GMimeHeader* header = g_mime_header_list_get_header_at(list, i);
+    const char* name = g_mime_header_get_name(header);
+    if (name == nullptr || IsStructureHeader(name) ||
+        g_mime_object_get_header(to, name) != nullptr) {
+      continue;
+    }
+    g_mime_object_append_header(to, name, "", nullptr);
+    GMimeHeaderList* target = g_mime_object_get_header_list(to);
+    GMimeHeader* copy =
+        g_mime_header_list_get_header_at(target, g_mime_header_list_get_count(target) - 1);
+    g_mime_header_set_raw_value(copy, g_mime_header_get_raw_value(header));
+  }
+}
+
+// The bytes after the header block; "" when there is no empty line.
+std::string_view RawBody(std::string_view bytes) {
+  size_t line = 0;
+  while (line < bytes.size()) {
+    size_t end = bytes.find('\n', line);
+    if (end == std::string_view::npos) return {};
+    std::string_view text = bytes.substr(line, end - line);
+    if (text.empty() || text == "\r") return bytes.substr(end + 1);
+    line = end + 1;
+  }
+  return {};
+}
+
 GMimeAddressType AddressType(RecipientType type) {
   switch (type) {
     case RecipientType::kCc:
@@ -162,6 +210,12 @@ struct MimeMessage::Impl {
 
   // Sorts the parts of a parsed message into bodies, inline parts and attachments.
   void Walk(GMimeObject* object) {
+    // A report or a signed part beside the body is a whole: its parts mean something only
+    // together (and a signature only over the exact bytes), so it is kept as one attachment.
+    if ((text || html) && IsSealed(object)) {
+      attachments.push_back(RefObject(object));
+      return;
+    }
     if (GMIME_IS_MULTIPART(object)) {
       GMimeMultipart* multipart = GMIME_MULTIPART(object);
       const int count = g_mime_multipart_get_count(multipart);
@@ -237,6 +291,8 @@ struct MimeMessage::Impl {
       }
       body = std::move(mixed);
     }
+    GMimeObject* old_body = g_mime_message_get_mime_part(message.get());
+    if (old_body != nullptr && old_body != body.get()) CarryMessageHeaders(old_body, body.get());
     g_mime_message_set_mime_part(message.get(), body.get());
   }
 
@@ -302,6 +358,15 @@ MimeMessage MimeMessage::Parse(std::string_view bytes, std::string_view name_for
   impl->message.reset(message);
   EndHeaderLines(GMIME_OBJECT(message));
   if (GMimeObject* body = g_mime_message_get_mime_part(message)) impl->Walk(body);
+  // A structure that cannot be read (a multipart without its boundary) gives no part at all:
+  // its bytes are still what the sender wrote, so they become the text.
+  if (!impl->text && !impl->html && impl->attachments.empty() && impl->related.empty()) {
+    const std::string_view raw = RawBody(bytes);
+    if (raw.find_first_not_of(" \t\r\n") != std::string_view::npos) {
+      impl->text = NewTextPart("plain", ToCrLf(ToUtf8(raw, "")));
+      impl->Rebuild();
+    }
+  }
   return MimeMessage(std::move(impl));
 }
 
@@ -471,6 +536,12 @@ void MimeMessage::SetTextBody(std::string_view body) {
 }
 
 void MimeMessage::SetHtmlBody(std::string_view html) {
+  impl_->html = html.empty() ? nullptr : NewTextPart("html", html);
+  impl_->Rebuild();
+}
+
+void MimeMessage::SetBodies(std::string_view text, std::string_view html) {
+  impl_->text = text.empty() ? nullptr : NewTextPart("plain", text);
   impl_->html = html.empty() ? nullptr : NewTextPart("html", html);
   impl_->Rebuild();
 }

@@ -11,7 +11,10 @@
 //   with attachments    multipart/mixed (the body above, then the attachments)
 // New text parts are labelled charset=utf-8 and use 7bit, quoted-printable or base64 as GMime
 // finds best under a 7-bit constraint; attachments are always base64. Headers the code does not
-// touch are written back byte for byte (only line ends become CR LF).
+// touch are written back byte for byte (only line ends become CR LF), those of the old top-level
+// part (Content-Language, Content-Class) included. A multipart/report or multipart/signed part
+// after the body is one attachment, written back as it came. A message whose structure gives no
+// part at all (a multipart without its boundary) is read as text/plain holding its raw body.
 //
 // Failures throw vellumo::Error. Not thread-safe; a MimeMessage is movable, not copyable (Parse
 // its Serialize(false) for a copy).
@@ -124,9 +127,12 @@ class MimeMessage {
   // nor HTML the body is an empty text/plain part. Without HTML, inline related parts go too.
   void SetTextBody(std::string_view text);
   void SetHtmlBody(std::string_view html);
+  // Both parts at once (one rebuild), as the two calls above.
+  void SetBodies(std::string_view text, std::string_view html);
 
   // Every part that is neither a body nor an inline part of the HTML, in message order;
-  // an attached message counts as one attachment (message/rfc822, its bytes).
+  // an attached message counts as one attachment (message/rfc822, its bytes), and so does a
+  // report or signed part after the body (its bytes with its headers).
   std::vector<MimeAttachment> Attachments() const;
   // The parts shown inside the HTML (multipart/related: cid: images and the like).
   std::vector<MimeAttachment> InlineParts() const;

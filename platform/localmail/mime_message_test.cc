@@ -434,5 +434,34 @@ TEST_F(RealWorldMessages, FindsAttachmentsAndInlineImages) {
   EXPECT_EQ(Load("outlook2002_bad_date.eml").Date(), std::nullopt);
 }
 
+TEST(MimeMessageSealedParts, AReportOrSignedPartBesideTheBodyIsKeptByteForByte) {
+  const std::string report =
+      "Content-Type: multipart/report; report-type=delivery-status; boundary=\"R\"\r\n"
+      "\r\n--R\r\nContent-Type: text/plain\r\n\r\nDelivery failed.\r\n"
+      "--R\r\nContent-Type: message/delivery-status\r\n\r\nReporting-MTA: dns; mx.example\r\n"
+      "\r\nFinal-Recipient: rfc822; x@example.com\r\nAction: failed\r\n--R--\r\n";
+  const std::string signed_part =
+      "Content-Type: multipart/signed; protocol=\"application/pgp-signature\"; "
+      "micalg=pgp-sha256; boundary=\"S\"\r\n"
+      "\r\n--S\r\nContent-Type: text/plain\r\n\r\nsigned  text \r\n"
+      "--S\r\nContent-Type: application/pgp-signature\r\n\r\n-----BEGIN PGP SIGNATURE-----\r\n"
+      "AAAA\r\n-----END PGP SIGNATURE-----\r\n--S--\r\n";
+  MimeMessage m = MimeMessage::Parse(
+      "From: a@example.com\r\nSubject: fwd\r\nMIME-Version: 1.0\r\n"
+      "Content-Type: multipart/mixed; boundary=\"M\"\r\n\r\n"
+      "--M\r\nContent-Type: text/plain\r\n\r\nSee below.\r\n--M\r\n" +
+          report + "\r\n--M\r\n" + signed_part + "\r\n--M--\r\n",
+      "sealed.eml");
+  ASSERT_EQ(m.Attachments().size(), 2u);
+  m.SetBodies("See below, dressed.", "<p>See below, dressed.</p>");
+  const std::string bytes = m.Serialize(true);
+  EXPECT_NE(bytes.find(report), std::string::npos) << bytes;
+  EXPECT_NE(bytes.find(signed_part), std::string::npos) << bytes;
+  const MimeMessage again = MimeMessage::Parse(bytes, "again.eml");
+  EXPECT_EQ(again.TextBody(), "See below, dressed.");
+  ASSERT_EQ(again.Attachments().size(), 2u);
+  EXPECT_EQ(again.Attachments()[0].mime_type, "multipart/report");
+}
+
 }  // namespace
 }  // namespace vellumo::localmail
