@@ -246,7 +246,7 @@ void PreviewForm::OnLoad() {
     if (Admin("Show Boilerplates", "True") != "True") return;
     int found = 0;
     for (const std::string& name : deps_.fs.ListFiles(TemplateFolder(), "*")) {
-      if (!EndsWith(text::LCase(name), ".txt")) continue;
+      if (name.starts_with('.') || !EndsWith(text::LCase(name), ".txt")) continue;
       (*this)["cboListBplates"].list.push_back(name);
       (*this)["cboBplates"].list.push_back(name);
       ++found;
@@ -309,7 +309,10 @@ void PreviewForm::FillList(const FileListSpec& files) {
     for (const std::string& name :
          deps_.fs.ListFiles(Admin(files.folder_key, kDefaultFolder), "*")) {
       const std::string lower = text::LCase(name);
-      if (!EndsWith(lower, ".htm") || EndsWith(lower, "_merge.htm")) continue;
+      // Hidden files (".~lock", "._x.htm" left by other systems) are never stationery.
+      if (name.starts_with('.') || !EndsWith(lower, ".htm") || EndsWith(lower, "_merge.htm")) {
+        continue;
+      }
       hidden.list.push_back(name);
       visible.list.push_back(GetFileName(name));
     }

@@ -23,13 +23,16 @@ const std::string kPreviewFile = std::string(WinPath::kProgramFolder) + "\\myTes
 class BrowserFormTest : public SendTest {
  protected:
   BrowserFormTest() {
-    // Three usable templates, one that is never listed, and a signature folder of two.
+    // Three usable templates, three that are never listed, and a signature folder of two.
     fs_.AddFile(std::string(kStationery) + "\\azure.htm",
                 "<p>AZURE [#Input your message here#]</p>");
     fs_.AddFile(std::string(kStationery) + "\\Birch.HTM",
                 "<p>BIRCH [#Input your message here#]</p>");
     fs_.AddFile(std::string(kStationery) + "\\letter_MERGE.htm", "<p>MERGE</p>");
     fs_.AddFile(std::string(kStationery) + "\\thanks.txt", "Thank you for your order.");
+    // Hidden files other systems leave beside stationery are never listed.
+    fs_.AddFile(std::string(kStationery) + "\\._azure.htm", "resource fork");
+    fs_.AddFile(std::string(kStationery) + "\\.notes.txt", "hidden");
     fs_.AddFile(std::string(kSignatures) + "\\plain.htm", "<i>plain signature</i>");
     state_.ItemSubject = "Lanterns for the harbour";
   }
