@@ -7,7 +7,7 @@
 #include <string>
 
 #include "common/text/text.h"
-#include "platform/localmail/html_text.h"
+#include "platform/html/html_text.h"
 #include "platform/localmail/mime_message.h"
 #include "tests/support/send_home.h"
 #include "tests/support/test_files.h"
@@ -45,7 +45,7 @@ class DressingKeepsTextTest : public ::testing::Test {
     }
     return std::move(filed.front());
   }
-  static std::string Rendered(const MimeMessage& m) { return localmail::HtmlToText(m.HtmlBody()); }
+  static std::string Rendered(const MimeMessage& m) { return html::HtmlToText(m.HtmlBody()); }
   static std::string Collapsed(std::string_view s) {
     std::string out;
     for (const std::string& word : text::Split(text::Replace(s, "\xC2\xA0", " "), " ")) {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/localmail/html_text.h"
+#include "platform/html/html_text.h"
 #include "platform/localmail/mime_message.h"
 #include "tests/support/send_home.h"
 #include "tests/support/test_files.h"
@@ -66,7 +66,7 @@ void ExpectTextKept(const std::set<std::string>& words, const MimeMessage& sent,
                     const std::vector<MimeAttachment>& attachments, const std::string& where) {
   SCOPED_TRACE(where);
   EXPECT_EQ(MissingWords(words, sent.TextBody()), "") << "missing from the text part";
-  EXPECT_EQ(MissingWords(words, localmail::HtmlToText(sent.HtmlBody())), "")
+  EXPECT_EQ(MissingWords(words, html::HtmlToText(sent.HtmlBody())), "")
       << "missing from the HTML part";
   const std::vector<MimeAttachment> arrived = sent.Attachments();
   ASSERT_EQ(arrived.size(), attachments.size());

@@ -12,7 +12,7 @@
 #include "platform/clock.h"
 #include "platform/error.h"
 #include "platform/file_system.h"
-#include "platform/localmail/html_text.h"
+#include "platform/html/html_text.h"
 #include "platform/localmail/local_folders.h"
 #include "platform/localmail/maildir.h"
 
@@ -251,12 +251,12 @@ void LocalMailItem::SetProperty(std::string_view name, std::string_view value) {
   } else if (p == mail::prop::kBody) {
     // The two alternatives must never disagree: the HTML, when there is one, follows the text.
     const bool has_html = !message_.HtmlBody().empty();
-    message_.SetBodies(value, has_html ? TextAsHtml(value) : std::string());
+    message_.SetBodies(value, has_html ? html::TextAsHtml(value) : std::string());
   } else if (p == mail::prop::kHTMLBody) {
     if (value.empty()) {
       message_.SetHtmlBody(value);
     } else {
-      message_.SetBodies(HtmlToText(value), value);
+      message_.SetBodies(html::HtmlToText(value), value);
     }
   } else if (p == mail::prop::kBillingInformation) {
     set_private(header::kBillingInformation);
@@ -269,7 +269,7 @@ std::string LocalMailItem::BodyText() const {
   std::string text = message_.TextBody();
   if (!text.empty()) return text;
   const std::string html = message_.HtmlBody();
-  return html.empty() ? text : HtmlToText(html);
+  return html.empty() ? text : html::HtmlToText(html);
 }
 
 std::shared_ptr<mail::UserProperties> LocalMailItem::UserProperties() {

@@ -58,7 +58,9 @@ std::unique_ptr<Host> MakeHost(const HostOptions& options, FileSystem& fs) {
     host = std::make_unique<ScriptHost>(ScriptAnswers::Load(fs, options.answers_file),
                                         transcript.get());
   } else {
-    host = std::make_unique<TtyHost>(std::cin, std::cout, transcript.get());
+    TtyOptions tty = options.tty;
+    tty.fs = &fs;
+    host = std::make_unique<TtyHost>(std::cin, std::cout, transcript.get(), std::move(tty));
   }
   if (!transcript) {
     return host;

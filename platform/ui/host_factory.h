@@ -8,6 +8,7 @@
 
 #include "platform/file_system.h"
 #include "platform/ui/host.h"
+#include "platform/ui/tty_host.h"
 
 namespace vellumo::ui {
 
@@ -16,6 +17,7 @@ struct HostOptions {
   std::string answers_file{};  // script answers; "" for none (every box takes its default)
   std::string log_file{};      // UI transcript; "" for none
   bool stdin_is_tty = false;
+  TtyOptions tty{};  // the terminal's width, colour, pager and opener; fs is set by MakeHost
 };
 
 // "" means tty when standard input is a terminal, else script. The script host reads the answers

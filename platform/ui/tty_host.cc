@@ -1,18 +1,32 @@
 #include "platform/ui/tty_host.h"
 
+#include <algorithm>
+#include <cctype>
 #include <charconv>
+#include <cstdlib>
 #include <exception>
 #include <utility>
 
 #include "common/text/text.h"
 #include "platform/error.h"
+#include "platform/html/html_text.h"
 
 namespace vellumo::ui {
 namespace {
 
 constexpr std::string_view kHelp =
-    "Commands: click C [ARG] | set C TEXT | select C N | fire C EVENT [ARG] | close | help\n"
-    "  C is a control name or its number.\n";
+    "Type a button's number or the start of its caption to press it; Enter presses the default\n"
+    "button, Esc (or \"escape\") or Ctrl-D closes the window without choosing.\n"
+    "  N                   press button N, toggle check box N, list the entries of list N\n"
+    "  list C              every entry of list C\n"
+    "  open                see the page in a browser\n"
+    "  click C [ARG] | set C TEXT | select C N | fire C EVENT [ARG] | close | help\n"
+    "  C is a control's number or name.\n";
+
+constexpr std::string_view kBold = "\x1b[1m";
+constexpr std::string_view kReverse = "\x1b[7m";
+constexpr std::string_view kDim = "\x1b[2m";
+constexpr std::string_view kPlain = "\x1b[0m";
 
 std::string_view IconMark(int style) {
   switch (style & 0x70) {
@@ -40,6 +54,12 @@ bool Picks(std::string_view typed, int answer) {
   return text::EqualsText(typed, label) || text::EqualsText(typed, label.substr(0, 1));
 }
 
+// A typed Escape: the word, or the key itself (a terminal passes ESC through to the line).
+bool IsEscape(std::string_view typed) {
+  return text::EqualsText(typed, "escape") || text::EqualsText(typed, "esc") ||
+         (!typed.empty() && typed.find_first_not_of('\x1b') == std::string_view::npos);
+}
+
 // Splits off the first blank-separated word of rest; rest keeps what follows the blank.
 std::string TakeWord(std::string& rest) {
   const size_t start = rest.find_first_not_of(' ');
@@ -59,54 +79,120 @@ std::string Indented(std::string_view s, size_t indent) {
   return text::Replace(one, "\n", "\n" + std::string(indent, ' '));
 }
 
-std::string Shown(const Control& control) {
-  switch (control.kind) {
+bool IsField(ControlKind kind) {
+  switch (kind) {
     case ControlKind::kTextBox:
-      return "[" + control.text + "]";
-    case ControlKind::kCheckBox:
-      return std::string(control.value ? "[x] " : "[ ] ") + control.caption;
-    case ControlKind::kOptionButton:
-      return std::string(control.value ? "(*) " : "( ) ") + control.caption;
     case ControlKind::kComboBox:
     case ControlKind::kListBox:
-    case ControlKind::kFileList: {
-      std::string shown = "[" + control.text + "]";
-      for (size_t i = 0; i < control.list.size(); ++i) {
-        const bool selected = static_cast<int>(i) == control.list_index;
-        shown +=
-            (i == 0 ? "  " : " | ") + std::to_string(i) + (selected ? "*" : ":") + control.list[i];
-      }
-      return shown;
-    }
-    case ControlKind::kCommandButton:
-      return "<" + control.caption + ">";
+    case ControlKind::kFileList:
     case ControlKind::kProgressBar:
-      return std::to_string(control.value) + "/" + std::to_string(control.max);
-    case ControlKind::kImage:
-    case ControlKind::kBrowser:
-      return control.document;
-    case ControlKind::kLabel:
-    case ControlKind::kFrame:
-    case ControlKind::kMenu:
-      break;
+      return true;
+    default:
+      return false;
   }
-  return control.caption;
 }
 
-std::vector<const Control*> ShownControls(const Form& form) {
-  std::vector<const Control*> shown;
-  for (const auto& control : form.controls()) {
-    if (form.IsShown(control)) {
-      shown.push_back(&control);
-    }
-  }
-  return shown;
+bool IsList(ControlKind kind) {
+  return kind == ControlKind::kComboBox || kind == ControlKind::kListBox ||
+         kind == ControlKind::kFileList;
 }
+
+// What a person can change by its number: fields and boxes, not labels, pages or pictures.
+bool IsNumberedField(ControlKind kind) {
+  return kind == ControlKind::kTextBox || kind == ControlKind::kCheckBox ||
+         kind == ControlKind::kOptionButton || IsList(kind);
+}
+
+std::string FieldValue(const Control& control) {
+  switch (control.kind) {
+    case ControlKind::kCheckBox:
+      return std::string(control.value ? "[x] " : "[ ] ") + WithoutMnemonic(control.caption);
+    case ControlKind::kOptionButton:
+      return std::string(control.value ? "(*) " : "( ) ") + WithoutMnemonic(control.caption);
+    case ControlKind::kProgressBar:
+      return std::to_string(control.value) + "/" + std::to_string(control.max);
+    default:
+      break;
+  }
+  if (IsList(control.kind) && control.text.empty()) return "(none)";
+  return control.text;
+}
+
+// A label shares its field's line when the field follows it in the model and stands beside it.
+bool Beside(const Control& label, const Control& field) {
+  constexpr int kRowTwips = 300;
+  return IsField(field.kind) && std::abs(label.top - field.top) <= kRowTwips;
+}
+
+std::string LabelText(const Control& label) {
+  std::string caption = text::Trim(WithoutMnemonic(label.caption));
+  if (!caption.empty() && caption.back() != ':') caption += ":";
+  return caption;
+}
+
+bool IsAddress(std::string_view document) {
+  return document.starts_with("http://") || document.starts_with("https://") ||
+         document.starts_with("file:") || document.starts_with("about:");
+}
+
+std::string AddressOf(const Control& browser) {
+  return IsAddress(browser.document) ? browser.document : FileAddress(browser.document);
+}
+
+// The caption a typed word is matched against: "> Template" answers to "template" too.
+std::string Matchable(const Control& button) {
+  std::string caption = text::Trim(WithoutMnemonic(button.caption));
+  const auto first = std::find_if(caption.begin(), caption.end(),
+                                  [](unsigned char c) { return std::isalnum(c) != 0; });
+  return std::string(first, caption.end());
+}
+
+bool StartsWithText(std::string_view s, std::string_view prefix) {
+  return s.size() >= prefix.size() && text::EqualsText(s.substr(0, prefix.size()), prefix);
+}
+
+int LineCount(std::string_view s) { return static_cast<int>(std::count(s.begin(), s.end(), '\n')); }
 
 }  // namespace
 
-TtyHost::TtyHost(std::istream& in, std::ostream& out, Transcript* transcript)
-    : in_(in), out_(out), transcript_(transcript) {}
+// The numbers a drawing gives: the shown buttons first, in the order of the row, then the fields
+// a person can change.
+struct TtyHost::Numbered {
+  explicit Numbered(const Form& form) {
+    for (const auto& control : form.controls()) {
+      if (form.IsReachable(control) && control.kind == ControlKind::kCommandButton) {
+        items.push_back(&control);
+        buttons.push_back(&control);
+      }
+    }
+    for (const auto& control : form.controls()) {
+      if (form.IsReachable(control) && IsNumberedField(control.kind)) items.push_back(&control);
+    }
+  }
+  int NumberOf(const Control& control) const {
+    const auto at = std::find(items.begin(), items.end(), &control);
+    return at == items.end() ? 0 : static_cast<int>(at - items.begin()) + 1;
+  }
+  std::vector<const Control*> items;
+  std::vector<const Control*> buttons;  // the first items, which a caption may press
+};
+
+const Control* DefaultButton(const Form& form) {
+  if (!form.default_button.empty()) {
+    const Control* named = form.Find(form.default_button);
+    if (named != nullptr && form.IsReachable(*named)) return named;
+  }
+  for (const auto& control : form.controls()) {
+    if (control.kind != ControlKind::kCommandButton || !form.IsReachable(control)) continue;
+    if (text::LCase(control.name).find("cancel") != std::string::npos) continue;
+    if (text::EqualsText(WithoutMnemonic(control.caption), "Cancel")) continue;
+    return &control;
+  }
+  return nullptr;
+}
+
+TtyHost::TtyHost(std::istream& in, std::ostream& out, Transcript* transcript, TtyOptions options)
+    : in_(in), out_(out), transcript_(transcript), options_(std::move(options)) {}
 
 bool TtyHost::ReadLine(std::string& line) {
   if (!std::getline(in_, line)) {
@@ -121,12 +207,18 @@ bool TtyHost::ReadLine(std::string& line) {
 int TtyHost::MsgBox(std::string_view prompt, int style, std::string_view title) {
   const std::vector<int> buttons = MsgBoxButtons(style);
   const int fallback = MsgBoxDefault(style);
-  out_ << "\n-- " << title << " --\n" << IconMark(style) << Indented(prompt, 0) << "\n";
+  const bool colour = options_.colour;
+  out_ << "\n"
+       << (colour ? kBold : "") << "-- " << title << " --" << (colour ? kPlain : "") << "\n"
+       << IconMark(style) << Wrapped(Indented(prompt, 0), options_.columns) << "\n";
   std::string choices;
   for (int button : buttons) {
-    choices += Choice(button) + "  ";
+    const bool marked = colour && button == fallback;
+    choices += std::string(marked ? kReverse : "") + Choice(button) +
+               std::string(marked ? kPlain : "") + "  ";
   }
   choices += "(Enter: " + std::string(AnswerText(fallback)) + ")";
+  const bool has_cancel = std::find(buttons.begin(), buttons.end(), kCancel) != buttons.end();
   int answer = 0;
   bool defaulted = false;
   while (answer == 0) {
@@ -141,6 +233,8 @@ int TtyHost::MsgBox(std::string_view prompt, int style, std::string_view title) 
     const std::string typed = text::Trim(line);
     if (typed.empty()) {
       answer = fallback;
+    } else if (has_cancel && IsEscape(typed)) {
+      answer = kCancel;
     }
     for (int button : buttons) {
       if (Picks(typed, button)) {
@@ -174,17 +268,117 @@ std::string TtyHost::InputBox(std::string_view prompt, std::string_view title,
   return answer;
 }
 
-void TtyHost::Draw(const Form& form) {
-  out_ << "\n== " << form.name() << ": " << form.caption << " ==\n";
-  const std::vector<const Control*> shown = ShownControls(form);
+std::string TtyHost::PageText(const Control& browser) {
+  if (browser.document.empty()) return "(empty page)";
+  if (IsAddress(browser.document) || options_.fs == nullptr) {
+    return "(a web page: type \"open\" to see it)";
+  }
+  std::string html;
+  try {
+    html = options_.fs->ReadFile(browser.document);
+  } catch (const std::exception& error) {
+    return std::string("(the page cannot be read: ") + error.what() + ")";
+  }
+  std::string shown;
+  if (const std::string title = html::HtmlTitle(html); !title.empty()) {
+    shown += (options_.colour ? std::string(kBold) : "") + "[ " + title + " ]" +
+             (options_.colour ? std::string(kPlain) : "") + "\n\n";
+  }
+  return shown + Wrapped(html::HtmlToText(html), options_.columns);
+}
+
+std::string TtyHost::ButtonRow(const Form& form, const Numbered& numbers) {
+  const Control* fallback = DefaultButton(form);
+  std::string row;
+  size_t row_width = 0;
+  for (const auto& button : form.controls()) {
+    const Control* control = &button;
+    if (control->kind != ControlKind::kCommandButton || !form.IsShown(button)) continue;
+    const bool reachable = form.IsReachable(*control);
+    std::string item = reachable ? "[" + std::to_string(numbers.NumberOf(*control)) + "] " : "";
+    item += WithoutMnemonic(control->caption);
+    if (!reachable) item = "(" + item + ": off)";
+    const size_t width = static_cast<size_t>(text::Len(item));
+    if (row_width > 0 && row_width + 2 + width > static_cast<size_t>(options_.columns)) {
+      row += "\n";
+      row_width = 0;
+    } else if (row_width > 0) {
+      row += "  ";
+      row_width += 2;
+    }
+    if (control == fallback && options_.colour) {
+      item = std::string(kReverse) + item + std::string(kPlain);
+    } else if (!reachable && options_.colour) {
+      item = std::string(kDim) + item + std::string(kPlain);
+    }
+    row += item;
+    row_width += width;
+  }
+  std::string hint =
+      fallback != nullptr ? "Enter: " + WithoutMnemonic(fallback->caption) + ".  " : std::string();
+  hint += "Esc or Ctrl-D: close.  help: commands.";
+  return (row.empty() ? std::string() : row + "\n") + hint + "\n";
+}
+
+std::string TtyHost::Drawing(const Form& form, const Numbered& numbers) {
+  const bool colour = options_.colour;
+  std::string out = "\n" + std::string(colour ? kBold : "") +
+                    "== " + WithoutMnemonic(form.caption) +
+                    " ==" + std::string(colour ? kPlain : "") + "\n";
+  std::vector<const Control*> shown;
+  for (const auto& control : form.controls()) {
+    if (form.IsShown(control)) shown.push_back(&control);
+  }
+  auto numbered = [&](const Control& control, const std::string& line) {
+    const int number = numbers.NumberOf(control);
+    return (number > 0 ? "[" + std::to_string(number) + "] " : std::string()) + line;
+  };
   for (size_t i = 0; i < shown.size(); ++i) {
     const Control& control = *shown[i];
-    std::string head = text::PadLeft(std::to_string(i + 1), 3) + "  " +
-                       text::PadRight(control.name, 16) + " " +
-                       text::PadRight(ControlKindName(control.kind), 13) + " ";
-    out_ << head << Indented(Shown(control), static_cast<size_t>(text::Len(head)))
-         << (control.enabled ? "" : "  (disabled)") << "\n";
+    switch (control.kind) {
+      case ControlKind::kCommandButton:
+      case ControlKind::kFrame:
+      case ControlKind::kMenu:
+      case ControlKind::kImage:
+        break;
+      case ControlKind::kLabel: {
+        if (i + 1 < shown.size() && Beside(control, *shown[i + 1])) {
+          const Control& field = *shown[++i];
+          const std::string head = numbered(field, LabelText(control) + " ");
+          out += head + Indented(FieldValue(field), static_cast<size_t>(text::Len(head))) + "\n";
+        } else if (!text::Trim(control.caption).empty()) {
+          out += Wrapped(WithoutMnemonic(control.caption), options_.columns) + "\n";
+        }
+        break;
+      }
+      case ControlKind::kBrowser: {
+        const std::string rule(static_cast<size_t>(std::min(options_.columns, 72)), '-');
+        out += rule + "\n" + PageText(control) + "\n" + rule + "\n";
+        out += (colour ? std::string(kDim) : "") +
+               "(\"open\" shows it in a browser: " + AddressOf(control) + ")" +
+               (colour ? std::string(kPlain) : "") + "\n";
+        break;
+      }
+      default: {
+        const std::string head = numbered(control, "");
+        out += head + Indented(FieldValue(control), static_cast<size_t>(text::Len(head))) + "\n";
+        break;
+      }
+    }
   }
+  return out + ButtonRow(form, numbers);
+}
+
+void TtyHost::Draw(const Form& form) {
+  const Numbered numbers(form);
+  const std::string drawing = Drawing(form, numbers);
+  if (options_.page && options_.rows > 0 && LineCount(drawing) + 1 > options_.rows &&
+      options_.pager && options_.pager(drawing)) {
+    // The pager showed it all and is gone: keep the choices in sight for the answer.
+    out_ << ButtonRow(form, numbers);
+    return;
+  }
+  out_ << drawing;
 }
 
 const Control* TtyHost::Resolve(const Form& form, const std::string& ref) {
@@ -195,9 +389,9 @@ const Control* TtyHost::Resolve(const Form& form, const std::string& ref) {
   int number = 0;
   auto [end, ec] = std::from_chars(ref.data(), ref.data() + ref.size(), number);
   if (ec == std::errc() && end == ref.data() + ref.size()) {
-    const std::vector<const Control*> shown = ShownControls(form);
-    if (number >= 1 && static_cast<size_t>(number) <= shown.size()) {
-      return shown[number - 1];
+    const Numbered numbers(form);
+    if (number >= 1 && static_cast<size_t>(number) <= numbers.items.size()) {
+      return numbers.items[static_cast<size_t>(number) - 1];
     }
     out_ << "! there is no control number " << ref << "\n";
     return nullptr;
@@ -209,20 +403,90 @@ const Control* TtyHost::Resolve(const Form& form, const std::string& ref) {
   return control;
 }
 
-void TtyHost::RunCommand(Form& form, const std::string& line, FormRecord& record) {
-  std::string rest = line;
-  const std::string command = TakeWord(rest);
-  if (command.empty()) {
-    return;
+bool TtyHost::Click(Form& form, const Control& control, const std::string& arg,
+                    FormRecord& record) {
+  const std::string name = control.name;
+  try {
+    form.CheckUserEvent(name, "Click", arg);
+  } catch (const Error& error) {
+    out_ << "! " << error.what() << "\n";
+    return false;
   }
+  record.events.push_back(name + ".Click" + (arg.empty() ? "" : " " + arg));
+  try {
+    form.Fire(name, "Click", arg);
+  } catch (const std::exception& error) {
+    out_ << "! error: " << error.what() << "\n";
+  }
+  return true;
+}
+
+void TtyHost::Dismiss(Form& form, FormRecord& record) {
+  record.events.push_back("Close");
+  form.Close();
+}
+
+bool TtyHost::RunCommand(Form& form, const std::string& line, FormRecord& record) {
+  const std::string typed = text::Trim(line);
+  if (typed.empty()) {
+    const Control* fallback = DefaultButton(form);
+    if (fallback == nullptr) {
+      out_ << "! this window has no default button; type help\n";
+      return false;
+    }
+    return Click(form, *fallback, "", record);
+  }
+  if (IsEscape(typed)) {
+    Dismiss(form, record);
+    return true;
+  }
+  std::string rest = typed;
+  const std::string command = TakeWord(rest);
   if (text::EqualsText(command, "help")) {
     out_ << kHelp;
-    return;
+    return false;
   }
-  if (text::EqualsText(command, "close")) {
-    record.events.push_back("Close");
-    form.Close();
-    return;
+  if (text::EqualsText(command, "close") && rest.empty()) {
+    Dismiss(form, record);
+    return true;
+  }
+  if (text::EqualsText(command, "open") && rest.empty()) {
+    for (const auto& control : form.controls()) {
+      if (control.kind != ControlKind::kBrowser || !form.IsShown(control)) continue;
+      const std::string address = AddressOf(control);
+      if (!options_.opener || !options_.opener(address)) {
+        out_ << "Open this address in a browser: " << address << "\n";
+      }
+      return false;
+    }
+    out_ << "! this window shows no page\n";
+    return false;
+  }
+  if (text::EqualsText(command, "list") && !rest.empty()) {
+    const Control* control = Resolve(form, text::Trim(rest));
+    if (control == nullptr) return false;
+    if (!IsList(control->kind)) {
+      out_ << "! " << control->name << " is no list\n";
+      return false;
+    }
+    for (size_t i = 0; i < control->list.size(); ++i) {
+      const bool selected = static_cast<int>(i) == control->list_index;
+      out_ << (selected ? " * " : "   ") << i << "  " << control->list[i] << "\n";
+    }
+    out_ << "(select " << control->name << " N picks entry N)\n";
+    return false;
+  }
+  int number = 0;
+  auto [end, ec] = std::from_chars(typed.data(), typed.data() + typed.size(), number);
+  if (ec == std::errc() && end == typed.data() + typed.size()) {
+    const Control* control = Resolve(form, typed);
+    if (control == nullptr) return false;
+    if (IsList(control->kind)) return RunCommand(form, "list " + typed, record);
+    if (control->kind == ControlKind::kTextBox) {
+      out_ << "(set " << typed << " TEXT changes it)\n";
+      return false;
+    }
+    return Click(form, *control, "", record);
   }
   std::string event;
   if (text::EqualsText(command, "click") || text::EqualsText(command, "select")) {
@@ -230,19 +494,39 @@ void TtyHost::RunCommand(Form& form, const std::string& line, FormRecord& record
   } else if (text::EqualsText(command, "set")) {
     event = "Change";
   } else if (!text::EqualsText(command, "fire")) {
+    // A button's caption, or the start of one.
+    std::vector<const Control*> matches;
+    for (const Control* button : Numbered(form).buttons) {
+      const std::string caption = Matchable(*button);
+      if (text::EqualsText(caption, typed) ||
+          text::EqualsText(WithoutMnemonic(button->caption), typed)) {
+        return Click(form, *button, "", record);
+      }
+      if (StartsWithText(caption, typed) || StartsWithText(button->caption, typed)) {
+        matches.push_back(button);
+      }
+    }
+    if (matches.size() == 1) return Click(form, *matches.front(), "", record);
+    if (matches.size() > 1) {
+      out_ << "! \"" << typed << "\" could be";
+      for (const Control* button : matches)
+        out_ << " \"" << WithoutMnemonic(button->caption) << "\"";
+      out_ << "\n";
+      return false;
+    }
     out_ << "! unknown command " << command << "\n" << kHelp;
-    return;
+    return false;
   }
   const Control* control = Resolve(form, TakeWord(rest));
   if (control == nullptr) {
-    return;
+    return false;
   }
   if (event.empty()) {
     event = TakeWord(rest);
   }
   if (event.empty()) {
     out_ << "! name the event\n";
-    return;
+    return false;
   }
   // For "set" the rest is the new text as typed; the others take one word.
   const std::string arg = text::EqualsText(command, "set") ? rest : text::Trim(rest);
@@ -251,7 +535,7 @@ void TtyHost::RunCommand(Form& form, const std::string& line, FormRecord& record
     form.CheckUserEvent(name, event, arg);
   } catch (const Error& error) {
     out_ << "! " << error.what() << "\n";
-    return;
+    return false;
   }
   record.events.push_back(name + "." + event + (arg.empty() ? "" : " " + arg));
   try {
@@ -260,6 +544,7 @@ void TtyHost::RunCommand(Form& form, const std::string& line, FormRecord& record
     // The user's click is the entry point: report and keep the window up.
     out_ << "! error: " << error.what() << "\n";
   }
+  return true;
 }
 
 void TtyHost::ShowForm(Form& form) {
@@ -271,11 +556,10 @@ void TtyHost::ShowForm(Form& form) {
   form.Load();
   FormRecord record = FormRecord::Snapshot(form);
   showing_.push_back(&form);
-  bool first = true;
+  bool redraw = true;
   while (form.loaded()) {
-    Draw(form);
-    if (std::exchange(first, false)) {
-      out_ << kHelp;
+    if (std::exchange(redraw, false)) {
+      Draw(form);
     }
     out_ << form.name() << "> " << std::flush;
     std::string line;
@@ -295,7 +579,7 @@ void TtyHost::ShowForm(Form& form) {
       break;
     }
     try {
-      RunCommand(form, line, record);
+      redraw = RunCommand(form, line, record);
     } catch (const std::exception& error) {
       out_ << "! error: " << error.what() << "\n";
     }

@@ -5,7 +5,7 @@
 #include <cctype>
 
 #include "common/text/text.h"
-#include "platform/localmail/html_text.h"
+#include "platform/html/html_text.h"
 #include "tests/support/test_files.h"
 
 namespace vellumo::test_support {
@@ -70,7 +70,7 @@ std::set<std::string> Words(std::string_view text) {
 
 std::set<std::string> VisibleWords(const localmail::MimeMessage& message) {
   const std::string html = message.HtmlBody();
-  return Words(html.empty() ? message.TextBody() : localmail::HtmlToText(html));
+  return Words(html.empty() ? message.TextBody() : vellumo::html::HtmlToText(html));
 }
 
 std::string MissingWords(const std::set<std::string>& expected, std::string_view text) {

@@ -1,10 +1,10 @@
-#include "platform/localmail/html_text.h"
+#include "platform/html/html_text.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-namespace vellumo::localmail {
+namespace vellumo::html {
 namespace {
 
 TEST(HtmlToText, BlocksParagraphsAndBreaksGiveLines) {
@@ -63,5 +63,13 @@ TEST(HtmlToText, BrokenAndDeepMarkupStillGivesItsText) {
   EXPECT_TRUE(long_text.ends_with("line\r\nend")) << "no style text, no lost break";
 }
 
+TEST(HtmlTitle, IsTheHeadTitleCollapsedAndDecoded) {
+  EXPECT_EQ(HtmlTitle("<html><head><title>\n Morning  &amp; Paper </title></head><p>x</p>"),
+            "Morning & Paper");
+  EXPECT_EQ(HtmlTitle("<p>no title</p>"), "");
+  // A title written in the body moves to the head as a browser reads it; a second one is ignored.
+  EXPECT_EQ(HtmlTitle("<title>One</title><title>Two</title>"), "One");
+}
+
 }  // namespace
-}  // namespace vellumo::localmail
+}  // namespace vellumo::html

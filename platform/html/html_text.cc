@@ -1,4 +1,4 @@
-#include "platform/localmail/html_text.h"
+#include "platform/html/html_text.h"
 
 #include <gumbo.h>
 
@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace vellumo::localmail {
+namespace vellumo::html {
 namespace {
 
 constexpr std::string_view kCrLf = "\r\n";
@@ -348,6 +348,41 @@ std::string HtmlToText(std::string_view given) {
   return Renderer().Render(output->document);
 }
 
+std::string HtmlTitle(std::string_view given) {
+  const std::string html = FlattenDeepTags(given);
+  std::unique_ptr<GumboOutput, void (*)(GumboOutput*)> output(
+      gumbo_parse_with_options(&kGumboDefaultOptions, html.c_str(), html.size()),
+      [](GumboOutput* o) { gumbo_destroy_output(&kGumboDefaultOptions, o); });
+  if (!output) return {};
+  // The parser always gives the document an html element holding a head.
+  const GumboNode* root = output->root;
+  for (unsigned i = 0; i < root->v.element.children.length; ++i) {
+    const auto* head = static_cast<const GumboNode*>(root->v.element.children.data[i]);
+    if (head->type != GUMBO_NODE_ELEMENT || head->v.element.tag != GUMBO_TAG_HEAD) continue;
+    for (unsigned j = 0; j < head->v.element.children.length; ++j) {
+      const auto* node = static_cast<const GumboNode*>(head->v.element.children.data[j]);
+      if (node->type != GUMBO_NODE_ELEMENT || node->v.element.tag != GUMBO_TAG_TITLE) continue;
+      std::string title;
+      for (unsigned k = 0; k < node->v.element.children.length; ++k) {
+        const auto* t = static_cast<const GumboNode*>(node->v.element.children.data[k]);
+        if (t->type == GUMBO_NODE_TEXT) title += t->v.text.text;
+      }
+      std::string collapsed;
+      for (char c : title) {
+        const bool blank = c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+        if (!blank) {
+          collapsed += c;
+        } else if (!collapsed.empty() && collapsed.back() != ' ') {
+          collapsed += ' ';
+        }
+      }
+      if (!collapsed.empty() && collapsed.back() == ' ') collapsed.pop_back();
+      return collapsed;
+    }
+  }
+  return {};
+}
+
 std::string TextAsHtml(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 8);
@@ -376,4 +411,4 @@ std::string TextAsHtml(std::string_view text) {
   return out;
 }
 
-}  // namespace vellumo::localmail
+}  // namespace vellumo::html

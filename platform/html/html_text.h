@@ -19,12 +19,16 @@
 #include <string>
 #include <string_view>
 
-namespace vellumo::localmail {
+namespace vellumo::html {
 
 [[nodiscard]] std::string HtmlToText(std::string_view html);
+
+// The document's title as a browser's tab shows it (white space collapsed, entities decoded); ""
+// when it has none. Never throws except std::bad_alloc.
+[[nodiscard]] std::string HtmlTitle(std::string_view html);
 
 // Plain text as HTML that shows the same: "&", "<" and ">" written as entities, every line end
 // (CR LF, CR or LF) as "<br>" followed by CR LF.
 [[nodiscard]] std::string TextAsHtml(std::string_view text);
 
-}  // namespace vellumo::localmail
+}  // namespace vellumo::html
