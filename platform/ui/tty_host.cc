@@ -354,9 +354,9 @@ std::string TtyHost::Drawing(const Form& form, const Numbered& numbers) {
       case ControlKind::kBrowser: {
         const std::string rule(static_cast<size_t>(std::min(options_.columns, 72)), '-');
         out += rule + "\n" + PageText(control) + "\n" + rule + "\n";
-        out += (colour ? std::string(kDim) : "") +
-               "(\"open\" shows it in a browser: " + AddressOf(control) + ")" +
-               (colour ? std::string(kPlain) : "") + "\n";
+        // The address on a line of its own, so a terminal can offer it as a link.
+        out += (colour ? std::string(kDim) : "") + "(type \"open\" to see it in a browser)\n" +
+               AddressOf(control) + (colour ? std::string(kPlain) : "") + "\n";
         break;
       }
       default: {
