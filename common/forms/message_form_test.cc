@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "platform/mem_registry.h"
 #include "platform/ui/script_host.h"
 #include "platform/ui/transcript.h"
+#include "platform/ui/tty_host.h"
 #include "platform/win_path.h"
 
 namespace vellumo {
@@ -145,6 +147,35 @@ TEST_F(MessageFormTest, AQuestionOpensOnItsSafeAnswerAndTellsTheLogWhatWasAnswer
   form.Load();
   EXPECT_EQ(form.default_button, "cmdOK");
   EXPECT_EQ(form.answer, "");
+}
+
+// The report question on a terminal: its title, text and both buttons, the safe one named as
+// what Enter does; Enter and Ctrl-D both leave the log unsent.
+TEST_F(MessageFormTest, OnTheTerminalTheQuestionShowsItsSafeAnswerAsTheDefault) {
+  state_.kind = std::string(kMessageSupportRequest);
+  MessageForm form(AddInCaptions(), state_);
+  for (const std::string typed : {"\n", ""}) {
+    state_.answer = "No";
+    std::istringstream in(typed);
+    std::ostringstream out;
+    ui::TtyHost(in, out).ShowForm(form);
+    EXPECT_EQ(state_.answer, "No") << "typed: " << typed;
+    form.Load();
+    const Shown shown = Look(form);
+    form.Close();
+    const std::string drawn = out.str();
+    EXPECT_NE(drawn.find("== " + shown.title + " =="), std::string::npos) << drawn;
+    EXPECT_NE(drawn.find(shown.text.substr(0, 30)), std::string::npos) << drawn;
+    ASSERT_EQ(shown.buttons.size(), 2u);
+    EXPECT_NE(drawn.find("[1] " + shown.buttons[0] + "  [2] " + shown.buttons[1]),
+              std::string::npos)
+        << drawn;
+    EXPECT_NE(drawn.find("Enter: " + shown.buttons[1] + "."), std::string::npos) << drawn;
+  }
+  std::istringstream in("1\n");
+  std::ostringstream out;
+  ui::TtyHost(in, out).ShowForm(form);
+  EXPECT_EQ(state_.answer, "Yes");
 }
 
 TEST_F(MessageFormTest, MakesItselfTopMostBeforeApplyingCaptions) {

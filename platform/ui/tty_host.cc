@@ -20,6 +20,7 @@ constexpr std::string_view kHelp =
     "  N                   press button N, toggle check box N, list the entries of list N\n"
     "  list C              every entry of list C\n"
     "  open                see the page in a browser\n"
+    "  page                draw the window again\n"
     "  click C [ARG] | set C TEXT | select C N | fire C EVENT [ARG] | close | help\n"
     "  C is a control's number or name.\n";
 
@@ -375,7 +376,7 @@ void TtyHost::Draw(const Form& form) {
   if (options_.page && options_.rows > 0 && LineCount(drawing) + 1 > options_.rows &&
       options_.pager && options_.pager(drawing)) {
     // The pager showed it all and is gone: keep the choices in sight for the answer.
-    out_ << ButtonRow(form, numbers);
+    out_ << "(\"page\" shows the window again)\n" << ButtonRow(form, numbers);
     return;
   }
   out_ << drawing;
@@ -445,6 +446,9 @@ bool TtyHost::RunCommand(Form& form, const std::string& line, FormRecord& record
   if (text::EqualsText(command, "help")) {
     out_ << kHelp;
     return false;
+  }
+  if (text::EqualsText(command, "page") && rest.empty()) {
+    return true;
   }
   if (text::EqualsText(command, "close") && rest.empty()) {
     Dismiss(form, record);

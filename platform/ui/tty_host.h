@@ -24,6 +24,7 @@
 //                         keeps refusing at the end of input
 //     list C              every entry of a combo or list box
 //     open                how to see the page in a browser (runs the opener when there is one)
+//     page                draws the window again (after the pager has gone)
 //     click C [ARG] | set C TEXT | select C N | fire C EVENT [ARG] | close | help
 //                         the script language: C is a control name or a drawn number.
 // A command that does not fit prints why; a failing handler prints its error and the form stays.

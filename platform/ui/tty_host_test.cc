@@ -262,10 +262,12 @@ TEST_F(TtyPageTest, ALongDrawingGoesThroughThePagerOnlyOnATerminal) {
   ASSERT_EQ(paged.size(), 1u);
   EXPECT_THAT(paged[0], HasSubstr("Dear Tomas"));
   EXPECT_THAT(shown, Not(HasSubstr("Dear Tomas")));
-  EXPECT_THAT(shown, HasSubstr("[1] Send\nEnter: Send."));
+  EXPECT_THAT(shown, HasSubstr("(\"page\" shows the window again)\n[1] Send\nEnter: Send."));
+  Shown({.rows = 8, .page = true, .pager = pager}, "page\nsend\n");
+  EXPECT_EQ(paged.size(), 3u) << "\"page\" draws it again";
   Shown({.rows = 8, .page = false, .pager = pager});
   Shown({.rows = 60, .page = true, .pager = pager});
-  EXPECT_EQ(paged.size(), 1u) << "not a terminal, or short enough: written as it is";
+  EXPECT_EQ(paged.size(), 3u) << "not a terminal, or short enough: written as it is";
   // A pager that could not start leaves the drawing on the screen.
   shown = Shown({.rows = 8, .page = true, .pager = [](const std::string&) { return false; }});
   EXPECT_THAT(shown, HasSubstr("Dear Tomas"));
