@@ -2,9 +2,9 @@
 
 #include <utility>
 
+#include "base/error.h"
 #include "common/forms/caption_table.h"
 #include "common/forms/message_form.h"
-#include "platform/error.h"
 
 namespace vellumo::addin {
 

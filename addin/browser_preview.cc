@@ -3,10 +3,8 @@
 #include <string>
 
 #include "addin/item_send.h"
-#include "addin/plain_text_body.h"
-#include "common/compose/short_signature.h"
-#include "common/text/text.h"
-#include "platform/error.h"
+#include "base/error.h"
+#include "base/text.h"
 
 namespace vellumo::addin {
 namespace {
@@ -49,34 +47,10 @@ void BrowserPreview::AutoPreview(const PreviewSetup& setup, compose::SendState& 
   bool plain_text = false;
   step([&] {
     if (!state.CurrentItem) throw Error(ErrorCode::kObjectNotSet, "CurrentItem");
-    mail::MailItem& item = *state.CurrentItem;
-    const std::string html = item.HTMLBody();
-    std::shared_ptr<mail::Inspector> inspector = item.GetInspector();
+    std::shared_ptr<mail::Inspector> inspector = state.CurrentItem->GetInspector();
     plain_text = inspector && inspector->EditorType() == mail::EditorType::kText;
-    const std::string template_path =
-        deps_.settings.GetSetting(kVellumo, "Admin Settings", "HTM Files Path", "C:\\temp") + "\\" +
-        deps_.settings.GetSetting(kVellumo, "User Settings", "Template", "");
-    std::string preview;
-    if (!html.empty() && !plain_text) {
-      std::string path = template_path;
-      preview = deps_.composer.CreateHTMLBody(html, path, state);
-    } else if (plain_text) {
-      const std::string body = item.Body();
-      const std::string compact = compose::GetCompactSignature(deps_.settings, deps_.log);
-      const std::string disclaimer =
-          compose::GetDisclaimerText(deps_.fs, deps_.log, state.ApplicationPath);
-      preview = PlainTextHtml({.body = body,
-                               .compact_signature = compact,
-                               .disclaimer = disclaimer,
-                               .is_reply = state.IsReply,
-                               .reply_separator = state.ReplySeparator,
-                               .cut_before = state.ReplyCutBefore,
-                               .skip_after = state.ReplySkipAfter});
-    } else {
-      std::string path = template_path;
-      preview = deps_.composer.CreateHTMLBody(item.Body(), path, state);
-    }
-    form.ShowPreview(preview);
+    // Dressed as the send will dress it (dress.h), so the window shows what is sent.
+    form.ComposeCurrent(plain_text);
   });
   step([&] {
     if (!plain_text) return;

@@ -3,10 +3,10 @@
 #include <string>
 #include <utility>
 
+#include "base/error.h"
 #include "common/diagnostics/log.h"
 #include "common/forms/caption_table.h"
 #include "common/forms/message_form.h"
-#include "platform/error.h"
 #include "platform/win_path.h"
 
 namespace vellumo::addin {

@@ -23,10 +23,10 @@
 #include "common/compose/create_html_body.h"
 #include "common/compose/send_state.h"
 #include "common/diagnostics/diagnostics.h"
-#include "common/mailclient/application.h"
-#include "common/mailclient/event.h"
 #include "common/settings/settings.h"
 #include "platform/env.h"
+#include "platform/mailclient/application.h"
+#include "platform/mailclient/event.h"
 
 namespace vellumo::addin {
 

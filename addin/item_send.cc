@@ -4,12 +4,12 @@
 
 #include "addin/item_send_run.h"
 #include "addin/patch_mail.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "common/compose/short_signature.h"
 #include "common/compose/tips.h"
 #include "common/diagnostics/message_state.h"
-#include "common/mailclient/safe_items.h"
-#include "common/text/text.h"
-#include "platform/error.h"
+#include "platform/mailclient/safe_items.h"
 
 namespace vellumo::addin {
 namespace {

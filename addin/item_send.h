@@ -12,8 +12,8 @@
 // the mode switched to "on"), the preview, the vCard, and the dressing by editor type.
 //
 // Marks on items: BillingInformation "Vellumo from Corvane" plus the user property
-// "CorvaneVellumo" = "Version 3.9.9" on a dressed item; "DoNotSend" on an item refused for
-// personal stationery; "Preview" and "Preview Send", set by others, let an item go unchanged.
+// "CorvaneVellumo" = "Version " and the version on a dressed item; "DoNotSend" on an item refused
+// for personal stationery; "Preview" and "Preview Send", set by others, let an item go unchanged.
 //
 // Errors never reach the mail client. Each failing call is logged with its step's label and the
 // send goes on with the next statement:
@@ -41,13 +41,14 @@
 
 #include "addin/addin_windows.h"
 #include "addin/send_windows.h"
+#include "base/version.h"
 #include "common/compose/create_html_body.h"
 #include "common/compose/send_state.h"
 #include "common/diagnostics/diagnostics.h"
 #include "common/diagnostics/log.h"
-#include "common/mailclient/application.h"
 #include "common/settings/settings.h"
 #include "platform/file_system.h"
+#include "platform/mailclient/application.h"
 #include "platform/registry.h"
 #include "platform/ui/host.h"
 
@@ -59,7 +60,7 @@ inline constexpr std::string_view kDoNotSendMark = "DoNotSend";
 inline constexpr std::string_view kPreviewMark = "Preview";
 inline constexpr std::string_view kPreviewSendMark = "Preview Send";
 inline constexpr std::string_view kVersionProperty = "CorvaneVellumo";
-inline constexpr std::string_view kVersionValue = "Version 3.9.9";
+inline constexpr std::string_view kVersionValue = kVersionLabel;
 inline constexpr std::string_view kModeOnCaption = "Vellumo On";
 // System Settings "ExchangeDomain" when unset.
 inline constexpr std::string_view kDefaultExchangeDomain = "exchange.corvane.example";

@@ -2,11 +2,9 @@
 // marks.
 #include <string>
 
+#include "addin/dress.h"
 #include "addin/item_send_run.h"
-#include "addin/plain_text_body.h"
-#include "common/compose/neutralise.h"
-#include "common/compose/short_signature.h"
-#include "common/text/text.h"
+#include "base/text.h"
 
 namespace vellumo::addin {
 
@@ -94,48 +92,22 @@ void ItemSendHandler::Run::AttachVCard() {
 ItemSendHandler::Flow ItemSendHandler::Run::Dress() {
   compose::SendState& s = State();
   const bool plain_text = editor_ == static_cast<int>(mail::EditorType::kText);
-  std::string html;
-  if (!plain_text) Guarded([&] { html = Current().HTMLBody(); });
-
+  const std::optional<std::string> dressed =
+      DressBody({deps_.settings, deps_.fs, deps_.log, deps_.composer}, Current(), plain_text,
+                {template_folder_, template_, s.SelectedBoilerplate}, s,
+                [this](const std::function<void()>& step) { return Guarded(step); });
   if (plain_text) {
-    std::string body;
-    Guarded([&] { body = Current().Body(); });
-    const std::string compact = compose::GetCompactSignature(deps_.settings, deps_.log);
-    const std::string disclaimer =
-        compose::GetDisclaimerText(deps_.fs, deps_.log, s.ApplicationPath);
-    const std::string dressed = PlainTextHtml({.body = body,
-                                               .compact_signature = compact,
-                                               .disclaimer = disclaimer,
-                                               .is_reply = s.IsReply,
-                                               .reply_separator = s.ReplySeparator,
-                                               .cut_before = s.ReplyCutBefore,
-                                               .skip_after = s.ReplySkipAfter});
-    Guarded([&] { Current().SetHTMLBody(dressed); });
-    Guarded([&] { Current().Save(); });
+    if (dressed) {
+      Guarded([&] { Current().SetHTMLBody(*dressed); });
+      Guarded([&] { Current().Save(); });
+    }
     return Flow::kGoOn;
   }
-
-  std::string message;
-  std::string template_path;
-  if (!html.empty()) {
-    std::string boilerplate;
-    Guarded([&] {
-      boilerplate = compose::LoadBoilerplate(deps_.settings, deps_.fs, s.SelectedBoilerplate);
-    });
-    message = html + boilerplate;
-    template_path = template_folder_ + "\\" + text::Trim(template_);
-  } else {
-    Guarded([&] { message = Current().Body(); });
-    template_path = template_folder_ + "\\" + template_;
-  }
-  std::string dressed;
-  const bool composed =
-      Guarded([&] { dressed = deps_.composer.CreateHTMLBody(message, template_path, s); });
   if (s.ScriptCancelled) {
     cancel_ = true;
     return Flow::kReturn;
   }
-  if (composed) Guarded([&] { Current().SetHTMLBody(dressed); });
+  if (dressed) Guarded([&] { Current().SetHTMLBody(*dressed); });
   return Flow::kGoOn;
 }
 

@@ -5,7 +5,7 @@
 
 #include "addin/item_send.h"
 #include "addin/item_send_fixture.h"
-#include "common/mailclient/safe_items.h"
+#include "platform/mailclient/safe_items.h"
 
 namespace vellumo::addin::testing {
 namespace {

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "addin/item_send.h"
-#include "platform/error.h"
+#include "base/error.h"
 
 namespace vellumo::addin {
 

@@ -2,14 +2,10 @@
 
 #include <vector>
 
-#include "common/text/text.h"
+#include "base/text.h"
 
 namespace vellumo::addin {
 namespace {
-
-bool StartsWith(std::string_view line, std::string_view prefix) {
-  return line.substr(0, prefix.size()) == prefix;
-}
 
 std::vector<std::string_view> LinesOf(std::string_view text) {
   std::vector<std::string_view> lines;
@@ -30,7 +26,7 @@ bool SentByGit(std::string_view headers) {
     const size_t colon = line.find(':');
     if (colon == std::string_view::npos) continue;
     if (!text::EqualsText(text::Trim(line.substr(0, colon)), "X-Mailer")) continue;
-    if (StartsWith(text::Trim(line.substr(colon + 1)), "git-send-email")) return true;
+    if (text::Trim(line.substr(colon + 1)).starts_with("git-send-email")) return true;
   }
   return false;
 }
@@ -39,13 +35,13 @@ bool SentByGit(std::string_view headers) {
 bool HoldsUnifiedDiff(std::string_view body) {
   int stage = 0;
   for (std::string_view line : LinesOf(body)) {
-    if (StartsWith(line, "diff --git ")) return true;
-    if (stage == 0 && StartsWith(line, "--- ")) {
+    if (line.starts_with("diff --git ")) return true;
+    if (stage == 0 && line.starts_with("--- ")) {
       stage = 1;
     } else if (stage == 1) {
-      stage = StartsWith(line, "+++ ") ? 2 : 0;
+      stage = line.starts_with("+++ ") ? 2 : 0;
     } else if (stage == 2) {
-      if (StartsWith(line, "@@ ")) return true;
+      if (line.starts_with("@@ ")) return true;
       stage = 0;
     }
   }

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "common/text/text.h"
+#include "base/text.h"
 
 namespace vellumo::addin {
 namespace {

@@ -1,11 +1,15 @@
 #include "addin/preview_form.h"
 
+#include <exception>
+#include <optional>
 #include <string>
 #include <utility>
 
+#include "addin/dress.h"
+#include "addin/item_send.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "common/compose/neutralise.h"
-#include "common/text/text.h"
-#include "platform/error.h"
 
 namespace vellumo::addin {
 namespace {
@@ -20,10 +24,6 @@ constexpr std::string_view kOptionsOpen = "< Options";
 // The buttons the help page takes out of use while it is shown.
 constexpr std::string_view kHelpDisables[] = {"Command1", "cmdSendPlain", "cmdNext", "cmdSignNext",
                                               "cmdOptions"};
-
-bool EndsWith(std::string_view text, std::string_view end) {
-  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
-}
 
 // The entry of a list, or "" outside it (as a list box's List(i) reads).
 std::string Entry(const ui::Control& list, int index) {
@@ -103,8 +103,7 @@ PreviewForm::PreviewForm(PreviewDeps deps, compose::SendState& state)
   On("cmdHelp", "Click", [this](ui::Event&) { ToggleHelp(); });
   On("Command1", "Click", [this](ui::Event&) {
     state_.AttachVCard = (*this)["chkvCard"].value == 1;
-    const std::string& boilerplate = (*this)["cboBplates"].text;
-    state_.SelectedBoilerplate = text::Trim(boilerplate).empty() ? std::string() : boilerplate;
+    state_.SelectedBoilerplate = ChosenBoilerplate();
     Unload();
   });
   On("cmdSendPlain", "Click", [this](ui::Event&) {
@@ -180,15 +179,37 @@ void PreviewForm::ShowPreview(const std::string& html) {
 }
 
 std::string PreviewForm::ChosenBoilerplate() const {
-  return compose::LoadBoilerplate(deps_.settings, deps_.fs, (*this)["cboBplates"].text);
+  const std::string& boilerplate = (*this)["cboBplates"].text;
+  return text::Trim(boilerplate).empty() ? std::string() : boilerplate;
 }
 
-void PreviewForm::ComposePreview(const std::string& template_path) {
+void PreviewForm::ComposePreview(std::string_view template_name, bool plain_text) {
   if (!state_.CurrentItem) throw Error(ErrorCode::kObjectNotSet, "CurrentItem");
-  // The chosen boilerplate goes with every recomposition: Send includes it, so the preview must.
-  const std::string message = state_.CurrentItem->HTMLBody() + ChosenBoilerplate();
-  std::string path = template_path;
-  ShowPreview(deps_.composer.CreateHTMLBody(message, path, state_));
+  std::exception_ptr failure;
+  const std::optional<std::string> dressed = DressBody(
+      {deps_.settings, deps_.fs, deps_.log, deps_.composer}, *state_.CurrentItem, plain_text,
+      {Admin("HTM Files Path"), std::string(template_name), ChosenBoilerplate()}, state_,
+      [&](const std::function<void()>& step) {
+        try {
+          step();
+          return true;
+        } catch (const std::exception&) {
+          if (!failure) failure = std::current_exception();
+          return false;
+        }
+      });
+  if (!dressed) {
+    if (failure) std::rethrow_exception(failure);
+    return;
+  }
+  if (failure) {
+    try {
+      std::rethrow_exception(failure);
+    } catch (const std::exception& e) {
+      deps_.log.Write_log_line(DescriptionOf(e) + std::string(kPreviewErrorSuffix));
+    }
+  }
+  ShowPreview(*dressed);
 }
 
 void PreviewForm::ShowInList(std::string_view list, std::string_view text) {
@@ -246,7 +267,7 @@ void PreviewForm::OnLoad() {
     if (Admin("Show Boilerplates", "True") != "True") return;
     int found = 0;
     for (const std::string& name : deps_.fs.ListFiles(TemplateFolder(), "*")) {
-      if (name.starts_with('.') || !EndsWith(text::LCase(name), ".txt")) continue;
+      if (name.starts_with('.') || !text::LCase(name).ends_with(".txt")) continue;
       (*this)["cboListBplates"].list.push_back(name);
       (*this)["cboBplates"].list.push_back(name);
       ++found;
@@ -310,7 +331,7 @@ void PreviewForm::FillList(const FileListSpec& files) {
          deps_.fs.ListFiles(Admin(files.folder_key, kDefaultFolder), "*")) {
       const std::string lower = text::LCase(name);
       // Hidden files (".~lock", "._x.htm" left by other systems) are never stationery.
-      if (name.starts_with('.') || !EndsWith(lower, ".htm") || EndsWith(lower, "_merge.htm")) {
+      if (name.starts_with('.') || !lower.ends_with(".htm") || lower.ends_with("_merge.htm")) {
         continue;
       }
       hidden.list.push_back(name);
@@ -345,10 +366,10 @@ void PreviewForm::NextEntry(const FileListSpec& files) {
   const std::string entry = Entry(hidden, cursor);
   Trap(files.where, "", [&] {
     if (files.is_template) {
-      ComposePreview(TemplateFolder() + "\\" + text::Trim(entry));
+      ComposePreview(text::Trim(entry));
     } else {
       deps_.settings.SaveSetting(kVellumo, kUserSection, files.setting, entry);
-      ComposePreview(TemplateFolder() + "\\" + User("Template"));
+      ComposePreview(User("Template"));
     }
   });
   SuppressClick = true;
@@ -369,7 +390,7 @@ void PreviewForm::PickTemplate() {
     if (!TemplatesLoaded) FillList(files);
     if (TemplateCursor == Count((*this)[files.hidden])) TemplateCursor = 0;
     const std::string picked = (*this)["cboTemplates"].text;
-    ComposePreview(TemplateFolder() + "\\" + text::Trim(picked) + ".htm");
+    ComposePreview(text::Trim(picked) + ".htm");
     deps_.settings.SaveSetting(kVellumo, kUserSection, "Template", picked + ".htm");
     ++TemplateCursor;
   } catch (const std::exception& e) {
@@ -387,7 +408,7 @@ void PreviewForm::PickSignature() {
     if (SignatureCursor == Count((*this)[files.hidden])) SignatureCursor = 0;
     deps_.settings.SaveSetting(kVellumo, kUserSection, "Signature",
                                Entry((*this)[files.hidden], picked));
-    ComposePreview(TemplateFolder() + "\\" + User("Template"));
+    ComposePreview(User("Template"));
     ++SignatureCursor;
   } catch (const std::exception& e) {
     deps_.log.Write_log_line(DescriptionOf(e) + "- cboSignatures, frmBrowser in Vellumo");
@@ -402,13 +423,13 @@ void PreviewForm::PickProfile() {
       deps_.settings.SaveSetting(kVellumo, kAdminSection, key,
                                  deps_.settings.GetSetting(kVellumo, profile, key, ""));
     }
-    ComposePreview(TemplateFolder() + "\\" + User("Template"));
+    ComposePreview(User("Template"));
   });
 }
 
 void PreviewForm::PickBoilerplate() {
   try {
-    ComposePreview(TemplateFolder() + "\\" + text::Trim((*this)["cboTemplates"].text) + ".htm");
+    ComposePreview(text::Trim((*this)["cboTemplates"].text) + ".htm");
   } catch (const std::exception& e) {
     deps_.log.Write_log_line(DescriptionOf(e) + "- cboBplates, frmBrowser in Vellumo");
   }
@@ -419,7 +440,7 @@ void PreviewForm::PickColour() {
   codes.list_index = (*this)["cboBGColourName"].list_index;
   codes.text = Entry(codes, codes.list_index);
   deps_.settings.SaveSetting(kVellumo, kAdminSection, "SigBGColor", codes.text);
-  ComposePreview(TemplateFolder() + "\\" + User("Template"));
+  ComposePreview(User("Template"));
 }
 
 // ---------------------------------------------------------------------------------------------

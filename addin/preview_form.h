@@ -91,10 +91,14 @@ class PreviewForm final : public ui::Form {
   // folder when missing) and points the browser control at the file. Throws the file system's
   // Error.
   void ShowPreview(const std::string& html);
-  // The item's HTML body followed by the chosen boilerplate's text, composed with template_path,
-  // shown. Throws the object model's Error when the item cannot be read.
-  void ComposePreview(const std::string& template_path);
-  // The text of the boilerplate chosen in cboBplates ("" for "None").
+  // The item dressed as the send would dress it with the template template_name (a file of the
+  // send's template folder, Admin Settings "HTM Files Path") and the boilerplate chosen in
+  // cboBplates (dress.h), shown. A body that cannot be read or composed throws that failure and
+  // shows nothing; a boilerplate that cannot be read is logged and left out, as at Send.
+  void ComposePreview(std::string_view template_name, bool plain_text = false);
+  // The template the send will use: User Settings "Template", composed and shown.
+  void ComposeCurrent(bool plain_text) { ComposePreview(User("Template"), plain_text); }
+  // The boilerplate name Send takes from cboBplates: its text, "" when blank.
   [[nodiscard]] std::string ChosenBoilerplate() const;
 
   // The window's state while loaded (reset at every load).

@@ -3,231 +3,61 @@
 #include "addin/preview_form.h"
 
 #include <string>
-#include <utility>
 
 namespace vellumo::addin {
 
-using ui::ControlKind;
+namespace {
+
+using enum ui::ControlKind;
+using ui::kDisabled;
+using ui::kHidden;
+
+// name, kind, design caption, Tag and tool tip (caption-table entries), left, top, width, height
+// (twips), flags.
+constexpr ui::ControlDesign kPreviewControls[] = {
+    {"lblSubject", kLabel, "Subject:", "5095", "", 120, 120, 900, 255},
+    {"txtSubject", kTextBox, "", "", "", 1080, 90, 5400, 315, kDisabled},
+    {"lblAttachments", kLabel, "Attachments:", "5091", "", 6600, 120, 1100, 255, kHidden},
+    {"txtAttachments", kTextBox, "", "", "", 7740, 90, 600, 315, kHidden | kDisabled},
+    {"lblPastedImages", kLabel,
+     "Note: pasted images will not appear in this preview, but will be seen in the "
+     "sent version.",
+     "5010", "", 120, 480, 9800, 255},
+    {"lblTemplate", kLabel, "Template", "5092", "", 120, 480, 900, 255, kHidden},
+    {"cboTemplates", kComboBox, "", "", "", 1080, 450, 2400, 315, kHidden},
+    {"lblSignature", kLabel, "Signature", "5093", "", 3600, 480, 900, 255, kHidden},
+    {"cboSignatures", kComboBox, "", "", "", 4560, 450, 2400, 315, kHidden},
+    {"lblBGColor", kLabel, "Signature Profile", "5097", "", 120, 840, 1400, 255, kHidden},
+    {"cboSig", kComboBox, "", "", "", 1560, 810, 2400, 315, kHidden},
+    // Our own label: without it the pasted-images note above would read as the list's label.
+    {"lblBplates", kLabel, kBoilerplateLabel, "", "", 7080, 240, 2400, 255, kHidden},
+    {"cboBplates", kComboBox, "", "", "5105", 7080, 450, 2400, 315, kHidden},
+    {"cboBGColourName", kComboBox, "", "", "", 4080, 810, 1800, 315, kHidden},
+    {"chkShowPreview", kCheckBox, "do not show Preview", "5094", "", 6000, 840, 2400, 255, kHidden},
+    {"chkvCard", kCheckBox, "Attach my vCard", "5096", "", 8400, 840, 1600, 255, kHidden},
+    {"brwWebBrowser", kBrowser, "", "", "", 0, kBrowserTopOpen, 9990, 5400},
+    {"cmdNext", kCommandButton, "> Template", "5088", "5099", 120, 5400, 1300, 375},
+    {"cmdSignNext", kCommandButton, "> Signature", "5089", "5100", 1500, 5400, 1300, 375},
+    {"cmdOptions", kCommandButton, "> Options", "5090", "2002", 2880, 5400, 1300, 375},
+    {"Command1", kCommandButton, "Send", "101", "2006", 4260, 5400, 1100, 375},
+    {"cmdSendPlain", kCommandButton, "Send Plain", "5087", "2005", 5440, 5400, 1100, 375},
+    {"cmdSendToMany", kCommandButton, "Send to Many", "", "", 6620, 5400, 1300, 375},
+    {"cmdClose", kCommandButton, "Close", "5009", "2003", 8000, 5400, 900, 375},
+    {"cmdHelp", kCommandButton, "Help", "", "2001", 8980, 5400, 900, 375},
+    // Never shown: the full names behind the visible lists, and the colour codes.
+    {"cboListTemplates", kComboBox, "", "", "", 0, 0, 0, 0, kHidden},
+    {"cboPrevSigs", kComboBox, "", "", "", 0, 0, 0, 0, kHidden},
+    {"cboListBplates", kComboBox, "", "", "", 0, 0, 0, 0, kHidden},
+    {"cboBGColourCode", kComboBox, "", "", "", 0, 0, 0, 0, kHidden},
+};
+
+}  // namespace
 
 void PreviewForm::Design() {
   caption = std::string(kPreviewCaption);
   width = 10170;
   height = 6000;
-  auto add = [this](ui::Control control) { Add(std::move(control)); };
-  const auto button = ControlKind::kCommandButton;
-  const auto combo = ControlKind::kComboBox;
-  const auto label = ControlKind::kLabel;
-  add({.name = "lblSubject",
-       .kind = label,
-       .caption = "Subject:",
-       .tag = "5095",
-       .left = 120,
-       .top = 120,
-       .width = 900,
-       .height = 255});
-  add({.name = "txtSubject",
-       .kind = ControlKind::kTextBox,
-       .enabled = false,
-       .left = 1080,
-       .top = 90,
-       .width = 5400,
-       .height = 315});
-  add({.name = "lblAttachments",
-       .kind = label,
-       .caption = "Attachments:",
-       .visible = false,
-       .tag = "5091",
-       .left = 6600,
-       .top = 120,
-       .width = 1100,
-       .height = 255});
-  add({.name = "txtAttachments",
-       .kind = ControlKind::kTextBox,
-       .enabled = false,
-       .visible = false,
-       .left = 7740,
-       .top = 90,
-       .width = 600,
-       .height = 315});
-  add({.name = "lblPastedImages",
-       .kind = label,
-       .caption = "Note: pasted images will not appear in this preview, but will be seen in the "
-                  "sent version.",
-       .tag = "5010",
-       .left = 120,
-       .top = 480,
-       .width = 9800,
-       .height = 255});
-  add({.name = "lblTemplate",
-       .kind = label,
-       .caption = "Template",
-       .visible = false,
-       .tag = "5092",
-       .left = 120,
-       .top = 480,
-       .width = 900,
-       .height = 255});
-  add({.name = "cboTemplates",
-       .kind = combo,
-       .visible = false,
-       .left = 1080,
-       .top = 450,
-       .width = 2400,
-       .height = 315});
-  add({.name = "lblSignature",
-       .kind = label,
-       .caption = "Signature",
-       .visible = false,
-       .tag = "5093",
-       .left = 3600,
-       .top = 480,
-       .width = 900,
-       .height = 255});
-  add({.name = "cboSignatures",
-       .kind = combo,
-       .visible = false,
-       .left = 4560,
-       .top = 450,
-       .width = 2400,
-       .height = 315});
-  add({.name = "lblBGColor",
-       .kind = label,
-       .caption = "Signature Profile",
-       .visible = false,
-       .tag = "5097",
-       .left = 120,
-       .top = 840,
-       .width = 1400,
-       .height = 255});
-  add({.name = "cboSig",
-       .kind = combo,
-       .visible = false,
-       .left = 1560,
-       .top = 810,
-       .width = 2400,
-       .height = 315});
-  // Our own label: without it the pasted-images note above would read as the list's label.
-  add({.name = "lblBplates",
-       .kind = label,
-       .caption = std::string(kBoilerplateLabel),
-       .visible = false,
-       .left = 7080,
-       .top = 240,
-       .width = 2400,
-       .height = 255});
-  add({.name = "cboBplates",
-       .kind = combo,
-       .visible = false,
-       .tooltip = "5105",
-       .left = 7080,
-       .top = 450,
-       .width = 2400,
-       .height = 315});
-  add({.name = "cboBGColourName",
-       .kind = combo,
-       .visible = false,
-       .left = 4080,
-       .top = 810,
-       .width = 1800,
-       .height = 315});
-  add({.name = "chkShowPreview",
-       .kind = ControlKind::kCheckBox,
-       .caption = "do not show Preview",
-       .visible = false,
-       .tag = "5094",
-       .left = 6000,
-       .top = 840,
-       .width = 2400,
-       .height = 255});
-  add({.name = "chkvCard",
-       .kind = ControlKind::kCheckBox,
-       .caption = "Attach my vCard",
-       .visible = false,
-       .tag = "5096",
-       .left = 8400,
-       .top = 840,
-       .width = 1600,
-       .height = 255});
-  add({.name = "brwWebBrowser",
-       .kind = ControlKind::kBrowser,
-       .left = 0,
-       .top = kBrowserTopOpen,
-       .width = 9990,
-       .height = 5400});
-  add({.name = "cmdNext",
-       .kind = button,
-       .caption = "> Template",
-       .tooltip = "5099",
-       .tag = "5088",
-       .left = 120,
-       .top = 5400,
-       .width = 1300,
-       .height = 375});
-  add({.name = "cmdSignNext",
-       .kind = button,
-       .caption = "> Signature",
-       .tooltip = "5100",
-       .tag = "5089",
-       .left = 1500,
-       .top = 5400,
-       .width = 1300,
-       .height = 375});
-  add({.name = "cmdOptions",
-       .kind = button,
-       .caption = "> Options",
-       .tooltip = "2002",
-       .tag = "5090",
-       .left = 2880,
-       .top = 5400,
-       .width = 1300,
-       .height = 375});
-  add({.name = "Command1",
-       .kind = button,
-       .caption = "Send",
-       .tooltip = "2006",
-       .tag = "101",
-       .left = 4260,
-       .top = 5400,
-       .width = 1100,
-       .height = 375});
-  add({.name = "cmdSendPlain",
-       .kind = button,
-       .caption = "Send Plain",
-       .tooltip = "2005",
-       .tag = "5087",
-       .left = 5440,
-       .top = 5400,
-       .width = 1100,
-       .height = 375});
-  add({.name = "cmdSendToMany",
-       .kind = button,
-       .caption = "Send to Many",
-       .left = 6620,
-       .top = 5400,
-       .width = 1300,
-       .height = 375});
-  add({.name = "cmdClose",
-       .kind = button,
-       .caption = "Close",
-       .tooltip = "2003",
-       .tag = "5009",
-       .left = 8000,
-       .top = 5400,
-       .width = 900,
-       .height = 375});
-  add({.name = "cmdHelp",
-       .kind = button,
-       .caption = "Help",
-       .tooltip = "2001",
-       .left = 8980,
-       .top = 5400,
-       .width = 900,
-       .height = 375});
-  // Never shown: the full names behind the visible lists, and the colour codes.
-  add({.name = "cboListTemplates", .kind = combo, .visible = false});
-  add({.name = "cboPrevSigs", .kind = combo, .visible = false});
-  add({.name = "cboListBplates", .kind = combo, .visible = false});
-  add({.name = "cboBGColourCode", .kind = combo, .visible = false});
+  AddControls(kPreviewControls);
 }
 
 }  // namespace vellumo::addin

@@ -6,6 +6,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "addin/browser_preview.h"
 #include "addin/item_send_fixture.h"
 #include "common/forms/caption_table.h"
@@ -291,6 +296,42 @@ TEST_F(AutoPreviewTest, SendAfterPagingSendsWithTheTemplateLastShown) {
   const auto shown = Shown();
   ASSERT_FALSE(shown.empty());
   EXPECT_EQ(shown[0]["caption"], "Vellumo Preview");
+}
+
+// The preview and the send dress through one path: what the window showed last is, byte for byte,
+// the body that goes out. The cases are those where the two once differed: a template name the
+// send trims, a boilerplate chosen in the window, a body without HTML, the plain-text editor.
+TEST_F(AutoPreviewTest, WhatThePreviewShowedIsWhatIsSent) {
+  struct Case {
+    std::string name;
+    std::string template_name;
+    std::string answers;
+    std::function<std::shared_ptr<mail::MailItem>()> item;
+  };
+  const std::vector<Case> cases = {
+      {"trimmed template", " Birch.HTM ", "frmBrowser.Command1.Click\n",
+       [&] { return NewMail("<p>Hello Tomas</p>"); }},
+      {"boilerplate", "azure.htm", "frmBrowser.cboBplates.Click 1\nfrmBrowser.Command1.Click\n",
+       [&] { return NewMail("<p>Hello Tomas</p>"); }},
+      {"text body", "azure.htm", "frmBrowser.Command1.Click\n",
+       [&] { return NewMail("", "Hello Tomas,\r\nsee you Friday."); }},
+      {"plain-text editor", "azure.htm", "frmBrowser.Command1.Click\n",
+       [&] { return PlainMail("Hello Tomas,\r\nsee you Friday."); }},
+  };
+  for (const Case& c : cases) {
+    User("Template", c.template_name);
+    host_.Answer(c.answers);
+    fs_.RemoveFile(kPreviewFile);
+    const size_t before = app_.sent().size();
+    c.item()->Send();
+    ASSERT_EQ(app_.sent().size(), before + 1) << c.name;
+    const std::string shown = PreviewFileText();
+    ASSERT_TRUE(shown.ends_with("\r\n")) << c.name << ": " << shown;
+    EXPECT_EQ(app_.sent().back().html_body, shown.substr(0, shown.size() - 2)) << c.name;
+  }
+  EXPECT_THAT(app_.sent()[0].html_body, HasSubstr("BIRCH"));
+  EXPECT_THAT(app_.sent()[1].html_body, HasSubstr("Thank you for your order."));
+  EXPECT_THAT(app_.sent()[2].html_body, HasSubstr("AZURE Hello Tomas,"));
 }
 
 TEST_F(AutoPreviewTest, CloseAndTheCloseBoxBothCancelTheSend) {

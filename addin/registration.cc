@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "addin/connect.h"
+#include "base/error.h"
 #include "common/diagnostics/log.h"
-#include "platform/error.h"
 
 namespace vellumo::addin {
 

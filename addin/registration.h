@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "addin/connect.h"
-#include "common/mailclient/application.h"
 #include "platform/env.h"
+#include "platform/mailclient/application.h"
 #include "platform/registry.h"
 
 namespace vellumo::addin {

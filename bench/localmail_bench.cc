@@ -17,16 +17,17 @@
 #include <thread>
 #include <vector>
 
-#include "common/mailclient/mail_client.h"
+#include "localmail/local_client.h"
+#include "localmail/local_mail_item.h"
+#include "localmail/mime_message.h"
+#include "localmail/smtp_transport.h"
 #include "platform/clock.h"
-#include "platform/localmail/local_client.h"
-#include "platform/localmail/local_mail_item.h"
-#include "platform/localmail/mime_message.h"
-#include "platform/localmail/smtp_transport.h"
+#include "platform/mailclient/mail_client.h"
 #include "platform/mem_registry.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/posix_processes.h"
-#include "platform/posix/posix_system_info.h"
+#include "posix/posix_file_system.h"
+#include "posix/posix_processes.h"
+#include "posix/posix_system_info.h"
+#include "posix/system_clock.h"
 
 extern char** environ;
 

@@ -7,11 +7,11 @@
 #include <memory>
 #include <string>
 
+#include "base/text.h"
 #include "common/settings/settings.h"
-#include "common/text/text.h"
 #include "platform/mem_registry.h"
-#include "platform/posix/sqlite_registry.h"
 #include "platform/reg_file.h"
+#include "posix/sqlite_registry.h"
 
 namespace vellumo {
 namespace {

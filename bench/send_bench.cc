@@ -17,15 +17,15 @@
 
 #include "addin/connect.h"
 #include "addin/item_send.h"
-#include "common/mailclient/mem_application.h"
 #include "common/settings/settings.h"
 #include "platform/clock.h"
 #include "platform/fixed_system_info.h"
+#include "platform/mailclient/mem_application.h"
 #include "platform/mem_file_system.h"
 #include "platform/mem_processes.h"
-#include "platform/posix/sqlite_registry.h"
 #include "platform/reg_file.h"
 #include "platform/ui/script_host.h"
+#include "posix/sqlite_registry.h"
 
 namespace vellumo {
 namespace {

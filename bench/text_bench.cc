@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "common/text/text.h"
+#include "base/text.h"
 
 namespace {
 

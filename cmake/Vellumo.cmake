@@ -31,12 +31,30 @@ function(vellumo_area name)
     target_include_directories(${name} INTERFACE ${PROJECT_SOURCE_DIR})
     target_link_libraries(${name} INTERFACE ${ARG_DEPS})
   endif()
-  if(test_sources)
-    add_executable(${name}_test ${test_sources})
-    target_link_libraries(${name}_test PRIVATE ${name} ${ARG_TEST_DEPS} GTest::gtest GTest::gmock
-                          GTest::gtest_main)
-    gtest_discover_tests(${name}_test DISCOVERY_TIMEOUT 60
-                         PROPERTIES ENVIRONMENT "VELLUMO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+  if(test_sources AND BUILD_TESTING)
+    # x_contract_test.cc runs one suite against a fake and a real part: its own program, labelled
+    # "contract"; the other tests are "unit".
+    set(contract_sources ${test_sources})
+    list(FILTER contract_sources INCLUDE REGEX "_contract_test\\.cc$")
+    list(FILTER test_sources EXCLUDE REGEX "_contract_test\\.cc$")
+    foreach(kind unit contract)
+      if(kind STREQUAL "unit")
+        set(program ${name}_test)
+        set(kind_sources ${test_sources})
+      else()
+        set(program ${name}_contract_test)
+        set(kind_sources ${contract_sources})
+      endif()
+      if(NOT kind_sources)
+        continue()
+      endif()
+      add_executable(${program} ${kind_sources})
+      target_link_libraries(${program} PRIVATE ${name} ${ARG_TEST_DEPS} GTest::gtest GTest::gmock
+                            GTest::gtest_main)
+      gtest_discover_tests(${program} DISCOVERY_TIMEOUT 60
+                           PROPERTIES LABELS ${kind}
+                                      ENVIRONMENT "VELLUMO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")
+    endforeach()
   endif()
 endfunction()
 

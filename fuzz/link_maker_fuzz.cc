@@ -9,8 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/text.h"
 #include "common/compose/neutralise.h"
-#include "common/text/text.h"
 
 namespace {
 

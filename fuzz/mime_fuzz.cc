@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/error.h"
-#include "platform/localmail/mime_message.h"
+#include "base/error.h"
+#include "localmail/mime_message.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace vellumo::localmail;

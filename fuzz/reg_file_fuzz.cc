@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "platform/mem_registry.h"
 #include "platform/reg_file.h"
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/error.h"
-#include "platform/localmail/vcard.h"
+#include "base/error.h"
+#include "localmail/vcard.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace vellumo::localmail;

@@ -1,5 +1,6 @@
-// Clock: the current local time. The real clock reads the system time in the local zone; the
-// fake (MemClock) holds a settable time, so dated log lines and date lines are deterministic.
+// Clock: the current local time. The real clock (posix/system_clock.h) reads the system time in
+// the local zone; the fake (MemClock) holds a settable time, so dated log lines and date lines are
+// deterministic.
 #pragma once
 
 #include <cstdint>
@@ -24,12 +25,6 @@ class Clock {
   virtual LocalTime Now() = 0;
   // Seconds since 1970-01-01 UTC, for file names and message dates.
   virtual int64_t UnixTime() = 0;
-};
-
-class SystemClock final : public Clock {
- public:
-  LocalTime Now() override;
-  int64_t UnixTime() override;
 };
 
 class MemClock final : public Clock {

@@ -17,7 +17,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "platform/file_system.h"
 
 namespace vellumo {

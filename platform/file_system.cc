@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "common/text/text.h"
+#include "base/text.h"
 
 namespace vellumo {
 namespace {

@@ -2,17 +2,13 @@
 
 #include <utility>
 
-#include "platform/error.h"
+#include "base/error.h"
 
 namespace vellumo {
 namespace {
 
 std::string Prefix(const std::string& native_folder) {
   return native_folder == "/" ? native_folder : native_folder + "/";
-}
-
-bool StartsWith(std::string_view s, std::string_view prefix) {
-  return s.substr(0, prefix.size()) == prefix;
 }
 
 const std::string& KeyOf(const std::string& entry) { return entry; }
@@ -43,7 +39,7 @@ std::vector<std::string> MemFileSystem::Names(const std::string& native_folder, 
   auto collect = [&](const auto& container) {
     for (auto it = container.lower_bound(prefix); it != container.end(); ++it) {
       const std::string& full = KeyOf(*it);
-      if (!StartsWith(full, prefix)) break;
+      if (!full.starts_with(prefix)) break;
       std::string_view rest = std::string_view(full).substr(prefix.size());
       if (!rest.empty() && rest.find('/') == std::string_view::npos) names.emplace_back(rest);
     }
@@ -193,19 +189,19 @@ void MemFileSystem::Rename(std::string_view from, std::string_view to) {
     files_.erase(source);
     return;
   }
-  if (StartsWith(target, Prefix(source))) Fail(ErrorCode::kPathFileAccess, to);
+  if (target.starts_with(Prefix(source))) Fail(ErrorCode::kPathFileAccess, to);
   // A folder moves with everything below it.
   std::string old_prefix = Prefix(source);
   std::string new_prefix = Prefix(target);
   std::map<std::string, std::string> moved_files;
   for (auto it = files_.lower_bound(old_prefix);
-       it != files_.end() && StartsWith(it->first, old_prefix);) {
+       it != files_.end() && it->first.starts_with(old_prefix);) {
     moved_files[new_prefix + it->first.substr(old_prefix.size())] = std::move(it->second);
     it = files_.erase(it);
   }
   std::set<std::string> moved_folders = {target};
   for (auto it = folders_.lower_bound(old_prefix);
-       it != folders_.end() && StartsWith(*it, old_prefix);) {
+       it != folders_.end() && it->starts_with(old_prefix);) {
     moved_folders.insert(new_prefix + it->substr(old_prefix.size()));
     it = folders_.erase(it);
   }

@@ -2,7 +2,7 @@
 
 #include <utility>
 
-#include "common/text/text.h"
+#include "base/text.h"
 
 namespace vellumo {
 

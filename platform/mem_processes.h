@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "platform/processes.h"
 
 namespace vellumo {

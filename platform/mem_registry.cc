@@ -1,6 +1,6 @@
 #include "platform/mem_registry.h"
 
-#include "common/text/text.h"
+#include "base/text.h"
 
 namespace vellumo {
 namespace {

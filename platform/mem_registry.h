@@ -17,7 +17,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "platform/registry.h"
 
 namespace vellumo {

@@ -4,7 +4,8 @@
 #include <array>
 #include <utility>
 
-#include "platform/error.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "platform/win_path.h"
 
 namespace vellumo {
@@ -15,22 +16,10 @@ bool IsUpper(char c) { return c >= 'A' && c <= 'Z'; }
 bool IsLower(char c) { return c >= 'a' && c <= 'z'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string AsciiLower(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (IsUpper(c)) c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
-}
-
 // The file name of a program path of either style.
 std::string_view BaseName(std::string_view program) {
   size_t sep = program.find_last_of("\\/");
   return sep == std::string_view::npos ? program : program.substr(sep + 1);
-}
-
-bool EndsWithExe(std::string_view lower) {
-  return lower.size() >= 4 && lower.substr(lower.size() - 4) == ".exe";
 }
 
 // The system's own programs, by their name in lower case without separators; the general rule
@@ -98,9 +87,9 @@ std::vector<std::string> SplitCommandLine(std::string_view line) {
 
 std::string ProgramFileName(std::string_view windows_name) {
   std::string_view name = BaseName(windows_name);
-  if (EndsWithExe(AsciiLower(name))) name.remove_suffix(4);
+  if (text::AsciiLower(name).ends_with(".exe")) name.remove_suffix(4);
   std::string key;
-  for (char c : AsciiLower(name)) {
+  for (char c : text::AsciiLower(name)) {
     if (c != '-' && c != '_' && c != ' ') key += c;
   }
   for (const auto& [known, file] : kPrograms) {
@@ -135,14 +124,14 @@ std::vector<std::string> MapCommandLine(std::string_view command_line, std::stri
   if (words.empty() || words[0].empty()) {
     throw Error(ErrorCode::kInvalidCall, "empty command line");
   }
-  std::string lower = AsciiLower(BaseName(words[0]));
-  std::string stem = EndsWithExe(lower) ? lower.substr(0, lower.size() - 4) : lower;
+  std::string lower = text::AsciiLower(BaseName(words[0]));
+  std::string stem = lower.ends_with(".exe") ? lower.substr(0, lower.size() - 4) : lower;
   std::vector<std::string> argv;
   if (stem == "regedit") {
     argv = {std::string(self_exe), "regedit"};
   } else if (stem == "msiexec") {
     throw Error("Installer packages cannot be run on this system: " + std::string(command_line));
-  } else if (EndsWithExe(lower)) {
+  } else if (lower.ends_with(".exe")) {
     std::string file = ProgramFileName(words[0]);
     if (file.empty()) throw Error(ErrorCode::kFileNotFound, words[0]);
     argv = {WinPath::NativeJoin(program_dir, file)};

@@ -3,8 +3,8 @@
 #include <cstdio>
 #include <utility>
 
-#include "common/text/text.h"
-#include "platform/error.h"
+#include "base/error.h"
+#include "base/text.h"
 
 namespace vellumo {
 namespace {
@@ -16,21 +16,10 @@ constexpr size_t kExportColumns = 80;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
 std::string_view TrimBlanks(std::string_view s) {
   while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
   while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
   return s;
-}
-
-bool StartsWithText(std::string_view s, std::string_view prefix) {
-  return s.size() >= prefix.size() && text::EqualsText(s.substr(0, prefix.size()), prefix);
 }
 
 // A piece of a line for an error text, cut short when long.
@@ -204,18 +193,18 @@ class Parser {
     } else if (!data.empty() && data.front() == '-') {
       ExpectEnd(s, ++pos);
       Push({RegOp::Kind::kDeleteValue, current_, std::move(name), {}});
-    } else if (StartsWithText(data, "dword:")) {
+    } else if (text::StartsWithText(data, "dword:")) {
       pos += 6;
       const size_t start = pos;
-      while (pos < s.size() && HexDigit(s[pos]) >= 0) ++pos;
+      while (pos < s.size() && text::HexDigit(s[pos]) >= 0) ++pos;
       if (pos == start || pos - start > 8) {
         Fail("a dword needs 1 to 8 hexadecimal digits, not " + Quote(s.substr(start, pos - start)));
       }
       uint32_t n = 0;
-      for (size_t i = start; i < pos; ++i) n = n * 16 + HexDigit(s[i]);
+      for (size_t i = start; i < pos; ++i) n = n * 16 + text::HexDigit(s[i]);
       ExpectEnd(s, pos);
       Push({RegOp::Kind::kSetValue, current_, std::move(name), RegValue::Dword(n)});
-    } else if (StartsWithText(data, "hex")) {
+    } else if (text::StartsWithText(data, "hex")) {
       pos += 3;
       const uint32_t type = HexType(s, pos);
       std::string bytes = HexBytes(s, pos);
@@ -272,7 +261,8 @@ class Parser {
     if (pos < s.size() && s[pos] == '(') {
       const size_t start = ++pos;
       type = 0;
-      while (pos < s.size() && HexDigit(s[pos]) >= 0) type = type * 16 + HexDigit(s[pos++]);
+      while (pos < s.size() && text::HexDigit(s[pos]) >= 0)
+        type = type * 16 + text::HexDigit(s[pos++]);
       if (pos == start || pos - start > 8 || pos == s.size() || s[pos] != ')') {
         Fail("bad value type in " + Quote(s.substr(start - 4)) +
              "; expected hex(N): with N in hexadecimal");
@@ -303,16 +293,16 @@ class Parser {
         continue;
       }
       const size_t start = pos;
-      while (pos < s.size() && HexDigit(s[pos]) >= 0) ++pos;
+      while (pos < s.size() && text::HexDigit(s[pos]) >= 0) ++pos;
       if (pos == start || pos - start > 2) {
         const size_t end = s.find_first_of(",\\; \t", start + 1);
         Fail("bad hex byte " +
              Quote(s.substr(start, end == std::string_view::npos ? end : end - start)) +
              "; expected two hexadecimal digits");
       }
-      bytes.push_back(static_cast<char>(pos - start == 1
-                                            ? HexDigit(s[start])
-                                            : HexDigit(s[start]) * 16 + HexDigit(s[start + 1])));
+      bytes.push_back(static_cast<char>(pos - start == 1 ? text::HexDigit(s[start])
+                                                         : text::HexDigit(s[start]) * 16 +
+                                                               text::HexDigit(s[start + 1])));
       SkipBlanks(s, pos);
       if (pos < s.size() && s[pos] == ',') {
         ++pos;

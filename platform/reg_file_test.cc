@@ -9,8 +9,8 @@
 #include <iterator>
 #include <map>
 
-#include "common/text/text.h"
-#include "platform/error.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "platform/mem_registry.h"
 
 namespace vellumo {

@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "common/text/text.h"
-#include "platform/error.h"
+#include "base/error.h"
+#include "base/text.h"
 
 namespace vellumo {
 namespace {

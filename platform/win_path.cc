@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "common/text/text.h"
-#include "platform/error.h"
+#include "base/error.h"
+#include "base/text.h"
 
 namespace vellumo {
 namespace {

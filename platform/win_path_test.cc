@@ -5,7 +5,7 @@
 
 #include <map>
 
-#include "platform/error.h"
+#include "base/error.h"
 
 namespace vellumo {
 namespace {

@@ -20,8 +20,8 @@
 #include <thread>
 #include <vector>
 
-#include "platform/localmail/mime_message.h"
-#include "platform/posix/posix_processes.h"
+#include "localmail/mime_message.h"
+#include "posix/posix_processes.h"
 #include "tests/support/test_files.h"
 
 extern char** environ;

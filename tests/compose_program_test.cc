@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "common/settings/settings.h"
-#include "common/text/text.h"
-#include "platform/posix/sqlite_registry.h"
+#include "posix/sqlite_registry.h"
 #include "tests/support/test_files.h"
 
 namespace vellumo {

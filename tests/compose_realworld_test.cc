@@ -13,11 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "common/compose/body_text.h"
 #include "common/settings/settings.h"
-#include "common/text/text.h"
-#include "platform/localmail/mime_message.h"
-#include "platform/posix/sqlite_registry.h"
+#include "localmail/mime_message.h"
+#include "posix/sqlite_registry.h"
 #include "tests/support/test_files.h"
 
 namespace vellumo {

@@ -18,8 +18,8 @@
 #include "platform/fixed_system_info.h"
 #include "platform/mem_processes.h"
 #include "platform/mem_registry.h"
-#include "platform/posix/posix_file_system.h"
 #include "platform/ui/script_host.h"
+#include "posix/posix_file_system.h"
 
 namespace vellumo {
 namespace {

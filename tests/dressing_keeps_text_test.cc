@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <string>
 
-#include "common/text/text.h"
-#include "platform/html/html_text.h"
-#include "platform/localmail/mime_message.h"
+#include "base/text.h"
+#include "html/html_text.h"
+#include "localmail/mime_message.h"
 #include "tests/support/send_home.h"
 #include "tests/support/test_files.h"
 

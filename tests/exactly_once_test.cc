@@ -22,15 +22,16 @@
 #include <thread>
 #include <vector>
 
+#include "base/error.h"
+#include "localmail/local_client.h"
+#include "localmail/local_mail_item.h"
+#include "localmail/mime_message.h"
 #include "platform/clock.h"
-#include "platform/error.h"
-#include "platform/localmail/local_client.h"
-#include "platform/localmail/local_mail_item.h"
-#include "platform/localmail/mime_message.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/posix_processes.h"
-#include "platform/posix/posix_system_info.h"
-#include "platform/posix/sqlite_registry.h"
+#include "posix/posix_file_system.h"
+#include "posix/posix_processes.h"
+#include "posix/posix_system_info.h"
+#include "posix/sqlite_registry.h"
+#include "posix/system_clock.h"
 #include "tests/support/test_files.h"
 
 extern char** environ;

@@ -12,14 +12,15 @@
 #include <string>
 #include <vector>
 
-#include "common/mailclient/mail_client.h"
-#include "common/text/text.h"
+#include "base/text.h"
+#include "localmail/local_client.h"
 #include "platform/clock.h"
-#include "platform/localmail/local_client.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/posix_processes.h"
-#include "platform/posix/posix_system_info.h"
-#include "platform/posix/sqlite_registry.h"
+#include "platform/mailclient/mail_client.h"
+#include "posix/posix_file_system.h"
+#include "posix/posix_processes.h"
+#include "posix/posix_system_info.h"
+#include "posix/sqlite_registry.h"
+#include "posix/system_clock.h"
 #include "tests/support/test_files.h"
 
 namespace vellumo {

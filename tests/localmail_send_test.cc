@@ -19,10 +19,10 @@
 #include <thread>
 #include <vector>
 
-#include "platform/localmail/client_config.h"
-#include "platform/localmail/mime_message.h"
-#include "platform/localmail/smtp_transport.h"
-#include "platform/posix/posix_processes.h"
+#include "localmail/client_config.h"
+#include "localmail/mime_message.h"
+#include "localmail/smtp_transport.h"
+#include "posix/posix_processes.h"
 #include "tests/support/test_files.h"
 
 extern char** environ;

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/localmail/mime_message.h"
-#include "platform/posix/posix_processes.h"
+#include "localmail/mime_message.h"
+#include "posix/posix_processes.h"
 #include "tests/support/test_files.h"
 
 namespace vellumo {

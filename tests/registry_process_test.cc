@@ -17,10 +17,10 @@
 #include <iterator>
 #include <thread>
 
+#include "base/error.h"
 #include "common/settings/settings.h"
-#include "platform/error.h"
-#include "platform/posix/sqlite_registry.h"
 #include "platform/reg_file.h"
+#include "posix/sqlite_registry.h"
 
 namespace vellumo {
 namespace {

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/posix/posix_processes.h"
+#include "posix/posix_processes.h"
 #include "tests/support/test_files.h"
 
 namespace vellumo {

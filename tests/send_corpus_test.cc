@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/html/html_text.h"
-#include "platform/localmail/mime_message.h"
+#include "html/html_text.h"
+#include "localmail/mime_message.h"
 #include "tests/support/send_home.h"
 #include "tests/support/test_files.h"
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/error.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/ui/host_factory.h"
+#include "base/error.h"
+#include "posix/posix_file_system.h"
+#include "tty/host_factory.h"
 
 namespace vellumo::ui {
 namespace {

@@ -3,9 +3,9 @@
 #include <cmath>
 #include <vector>
 
+#include "base/error.h"
+#include "base/text.h"
 #include "common/compose/neutralise.h"
-#include "common/text/text.h"
-#include "platform/error.h"
 
 namespace vellumo::compose {
 namespace {

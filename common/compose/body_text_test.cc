@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "platform/mem_file_system.h"
 
 namespace vellumo::compose {

@@ -7,12 +7,12 @@
 #include <string>
 #include <utility>
 
+#include "base/error.h"
+#include "base/text.h"
 #include "common/compose/body_text.h"
 #include "common/compose/date_line.h"
 #include "common/compose/neutralise.h"
 #include "common/compose/placeholders.h"
-#include "common/text/text.h"
-#include "platform/error.h"
 
 namespace vellumo::compose {
 namespace {
@@ -31,14 +31,10 @@ constexpr std::string_view kMarketingWhere = "CreateHTMLBody- eMarketing error";
 constexpr std::string_view kMarketingLabel = "eMarketing_Err";
 constexpr std::string_view kWordWorkFile = "\\GetMyHtml.htm";
 
-bool StartsWith(std::string_view s, std::string_view prefix) {
-  return s.substr(0, prefix.size()) == prefix;
-}
-
 // The format the word editor saves in for its version: none for versions it cannot save as HTML.
 std::optional<int> WordSaveFormat(std::string_view version) {
-  if (StartsWith(version, "9")) return mail::kWordFormatHtml;
-  if (StartsWith(version, "10") || StartsWith(version, "8")) return mail::kWordFormatFilteredHtml;
+  if (version.starts_with("9")) return mail::kWordFormatHtml;
+  if (version.starts_with("10") || version.starts_with("8")) return mail::kWordFormatFilteredHtml;
   return std::nullopt;
 }
 

@@ -11,17 +11,17 @@
 #include <string_view>
 #include <vector>
 
+#include "base/error.h"
+#include "base/text.h"
 #include "common/compose/compose_windows.h"
 #include "common/compose/contact_hooks.h"
 #include "common/compose/create_html_body.h"
 #include "common/compose/send_state.h"
 #include "common/diagnostics/log.h"
-#include "common/mailclient/mem_application.h"
 #include "common/settings/settings.h"
-#include "common/text/text.h"
 #include "platform/clock.h"
-#include "platform/error.h"
 #include "platform/faulty_file_system.h"
+#include "platform/mailclient/mem_application.h"
 #include "platform/mem_file_system.h"
 #include "platform/mem_registry.h"
 #include "platform/ui/script_host.h"

@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "common/text/text.h"
-#include "platform/error.h"
+#include "base/error.h"
+#include "base/text.h"
 
 namespace vellumo::compose {
 namespace {

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
+#include "base/utf8.h"
 #include "common/diagnostics/log.h"
 #include "common/settings/settings.h"
-#include "common/text/text.h"
-#include "common/text/utf8.h"
 #include "platform/faulty_file_system.h"
 #include "platform/mem_file_system.h"
 #include "platform/mem_registry.h"

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "base/text.h"
 #include "common/compose/fill_tables.h"
-#include "common/text/text.h"
 
 namespace vellumo::compose {
 namespace {

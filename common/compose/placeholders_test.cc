@@ -9,10 +9,10 @@
 #include <utility>
 #include <vector>
 
+#include "base/error.h"
+#include "base/text.h"
 #include "common/compose/fill_tables.h"
 #include "common/settings/settings.h"
-#include "common/text/text.h"
-#include "platform/error.h"
 #include "platform/mem_registry.h"
 
 namespace vellumo::compose {

@@ -13,7 +13,7 @@
 #include <memory>
 #include <string>
 
-#include "common/mailclient/items.h"
+#include "platform/mailclient/items.h"
 
 namespace vellumo::compose {
 

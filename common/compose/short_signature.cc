@@ -3,7 +3,7 @@
 #include <string>
 #include <utility>
 
-#include "common/text/text.h"
+#include "base/text.h"
 
 namespace vellumo::compose {
 namespace {

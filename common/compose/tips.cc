@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "common/text/text.h"
+#include "base/text.h"
 
 namespace vellumo::compose {
 namespace {

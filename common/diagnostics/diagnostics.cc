@@ -2,11 +2,11 @@
 
 #include <utility>
 
-#include "common/mailclient/application.h"
-#include "common/mailclient/safe_items.h"
-#include "common/text/text.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "platform/clock.h"
-#include "platform/error.h"
+#include "platform/mailclient/application.h"
+#include "platform/mailclient/safe_items.h"
 
 namespace vellumo {
 namespace {

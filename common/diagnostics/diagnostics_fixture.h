@@ -12,11 +12,11 @@
 #include <vector>
 
 #include "common/diagnostics/diagnostics.h"
-#include "common/mailclient/mem_application.h"
 #include "common/settings/settings.h"
 #include "platform/clock.h"
 #include "platform/faulty_file_system.h"
 #include "platform/fixed_system_info.h"
+#include "platform/mailclient/mem_application.h"
 #include "platform/mem_file_system.h"
 #include "platform/mem_processes.h"
 #include "platform/mem_registry.h"

@@ -3,10 +3,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "base/error.h"
 #include "common/diagnostics/diagnostics.h"
 #include "common/diagnostics/diagnostics_fixture.h"
-#include "common/mailclient/safe_items.h"
-#include "platform/error.h"
+#include "platform/mailclient/safe_items.h"
 
 namespace vellumo::testing {
 namespace {

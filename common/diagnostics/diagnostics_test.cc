@@ -5,8 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "base/error.h"
 #include "common/diagnostics/diagnostics_fixture.h"
-#include "platform/error.h"
 
 namespace vellumo::testing {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "common/mailclient/application.h"
-#include "common/text/text.h"
-#include "platform/error.h"
+#include "base/error.h"
+#include "base/text.h"
+#include "platform/mailclient/application.h"
 
 namespace vellumo {
 namespace {

@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/version.h"
 #include "common/settings/settings.h"
 #include "platform/system_info.h"
 
@@ -28,9 +29,9 @@ class Application;
 // What a deliverable says about itself in reports. Each program fills it at start-up; the
 // defaults are the add-in's.
 struct ProgramInfo {
-  int major = 3;
-  int minor = 9;
-  int revision = 9;
+  int major = kVersionMajor;
+  int minor = kVersionMinor;
+  int revision = kVersionRevision;
   std::string comments = "E-mail stationery and signatures";
   std::string file_description = "Vellumo mail client add-in";
 

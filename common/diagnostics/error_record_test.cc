@@ -6,10 +6,10 @@
 
 #include <vector>
 
+#include "base/error.h"
 #include "common/diagnostics/log.h"
-#include "common/mailclient/mem_application.h"
-#include "platform/error.h"
 #include "platform/fixed_system_info.h"
+#include "platform/mailclient/mem_application.h"
 #include "platform/mem_registry.h"
 
 namespace vellumo {

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/error.h"
+#include "base/error.h"
 
 namespace vellumo {
 

@@ -1,7 +1,7 @@
 #include "common/forms/caption_table.h"
 
-#include "common/text/text.h"
-#include "platform/error.h"
+#include "base/error.h"
+#include "base/text.h"
 
 namespace vellumo {
 namespace resources {

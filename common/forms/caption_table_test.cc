@@ -3,8 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "base/error.h"
 #include "common/diagnostics/diagnostics.h"
-#include "platform/error.h"
 
 namespace vellumo {
 namespace {

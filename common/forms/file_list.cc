@@ -1,6 +1,6 @@
 #include "common/forms/file_list.h"
 
-#include "platform/error.h"
+#include "base/error.h"
 
 namespace vellumo {
 namespace {

@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "platform/faulty_file_system.h"
 #include "platform/mem_file_system.h"
 #include "platform/mem_registry.h"

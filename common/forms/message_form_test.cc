@@ -8,18 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "base/text.h"
 #include "common/diagnostics/diagnostics.h"
-#include "common/mailclient/mem_application.h"
-#include "common/text/text.h"
 #include "platform/clock.h"
 #include "platform/fixed_system_info.h"
+#include "platform/mailclient/mem_application.h"
 #include "platform/mem_file_system.h"
 #include "platform/mem_processes.h"
 #include "platform/mem_registry.h"
 #include "platform/ui/script_host.h"
 #include "platform/ui/transcript.h"
-#include "platform/ui/tty_host.h"
 #include "platform/win_path.h"
+#include "tty/tty_host.h"
 
 namespace vellumo {
 namespace {

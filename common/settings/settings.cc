@@ -1,6 +1,6 @@
 #include "common/settings/settings.h"
 
-#include "platform/error.h"
+#include "base/error.h"
 
 namespace vellumo {
 namespace {

@@ -3,8 +3,8 @@
 #include <charconv>
 #include <utility>
 
-#include "common/text/text.h"
-#include "platform/error.h"
+#include "base/error.h"
+#include "base/text.h"
 
 namespace vellumo::ui {
 namespace {
@@ -92,6 +92,24 @@ std::string_view ControlKindName(ControlKind kind) {
 }
 
 Form::Form(std::string name) : name_(std::move(name)) {}
+
+void Form::AddControls(std::span<const ControlDesign> design) {
+  for (const ControlDesign& row : design) {
+    Add({.name = std::string(row.name),
+         .kind = row.kind,
+         .caption = std::string(row.caption),
+         .enabled = (row.flags & kDisabled) == 0,
+         .visible = (row.flags & kHidden) == 0,
+         .multiline = (row.flags & kMultiline) != 0,
+         .tooltip = std::string(row.tooltip),
+         .tag = std::string(row.tag),
+         .container = std::string(row.container),
+         .left = row.left,
+         .top = row.top,
+         .width = row.width,
+         .height = row.height});
+  }
+}
 
 Control& Form::Add(Control control) {
   if (Find(control.name) != nullptr) {

@@ -14,6 +14,7 @@
 #include <deque>
 #include <functional>
 #include <map>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,6 +62,21 @@ struct Control {
   int left = 0, top = 0, width = 0, height = 0;  // twips
 };
 
+// A control of a form's design as one line of a table, so a form's design is data:
+//   {"cmdClose", kCommandButton, "Close", "5009", "2003", 8000, 5400, 900, 375},
+// Tag and tool tip hold the caption-table entries the form's captions come from.
+enum ControlFlags : unsigned { kHidden = 1, kDisabled = 2, kMultiline = 4 };
+struct ControlDesign {
+  std::string_view name;
+  ControlKind kind;
+  std::string_view caption;
+  std::string_view tag;
+  std::string_view tooltip;
+  int left, top, width, height;  // twips
+  unsigned flags = 0;            // ControlFlags
+  std::string_view container{};  // the frame holding it; "" for the form itself
+};
+
 enum class UnloadMode { kCloseBox = 0, kCode = 1 };
 
 struct Event {
@@ -93,6 +109,8 @@ class Form {
   // Design: adds a control; returns a stable reference. Throws Error(kInvalidCall) when the form
   // already has a control of that name (ignoring case).
   Control& Add(Control control);
+  // Adds the controls of a design table in order (Add's errors).
+  void AddControls(std::span<const ControlDesign> design);
   // The named control; throws Error(kObjectNotSet) naming it when the form has none.
   Control& operator[](std::string_view name);
   const Control& operator[](std::string_view name) const;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/error.h"
+#include "base/error.h"
 
 namespace vellumo::ui {
 namespace {
@@ -320,6 +320,37 @@ TEST_F(FormLifecycleTest, ForceUnloadRunsNoHandlerAndNotLoadedFormsIgnoreUnload)
   EXPECT_FALSE(form_.loaded());
   EXPECT_TRUE(form_.unloaded());
   EXPECT_THAT(trace_, ElementsAre("Form.Load()"));
+}
+
+// A design table gives the same controls as the Control literals it replaces: flags map to the
+// right members, order is kept, and a repeated name is refused as Add refuses it.
+TEST(FormDesign, TableRowsBecomeControlsInOrder) {
+  constexpr ControlDesign kDesign[] = {
+      {"lblName", ControlKind::kLabel, "Name:", "5001", "", 120, 90, 900, 255},
+      {"txtName", ControlKind::kTextBox, "", "", "2002", 1080, 90, 2400, 315,
+       kDisabled | kMultiline, "fraPage"},
+      {"cmdHidden", ControlKind::kCommandButton, "Go", "", "", 0, 0, 0, 0, kHidden},
+  };
+  Form form("frmDesigned");
+  form.AddControls(kDesign);
+  ASSERT_EQ(form.controls().size(), 3u);
+  const Control& label = form["lblName"];
+  EXPECT_EQ(label.caption, "Name:");
+  EXPECT_EQ(label.tag, "5001");
+  EXPECT_TRUE(label.visible);
+  EXPECT_TRUE(label.enabled);
+  EXPECT_EQ(label.left, 120);
+  EXPECT_EQ(label.height, 255);
+  const Control& text = form["txtName"];
+  EXPECT_FALSE(text.enabled);
+  EXPECT_TRUE(text.multiline);
+  EXPECT_TRUE(text.visible);
+  EXPECT_EQ(text.tooltip, "2002");
+  EXPECT_EQ(text.container, "fraPage");
+  EXPECT_FALSE(form["cmdHidden"].visible);
+  EXPECT_TRUE(form["cmdHidden"].enabled);
+  EXPECT_EQ(form.controls()[0].name, "lblName");
+  EXPECT_THROW(form.AddControls(std::span(kDesign).first(1)), Error);
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "platform/ui/host.h"
 
-#include "platform/error.h"
+#include "base/error.h"
 
 namespace vellumo::ui {
 namespace {

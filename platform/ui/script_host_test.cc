@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "platform/mem_file_system.h"
 
 namespace vellumo::ui {

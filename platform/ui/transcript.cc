@@ -3,7 +3,7 @@
 #include <nlohmann/json.hpp>
 #include <utility>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "platform/ui/host.h"
 
 namespace vellumo::ui {

@@ -8,9 +8,9 @@
 
 #include <memory>
 
-#include "common/mailclient/application.h"
+#include "localmail/local_client.h"
 #include "platform/env.h"
-#include "platform/localmail/local_client.h"
+#include "platform/mailclient/application.h"
 
 namespace vellumo::program {
 

@@ -9,14 +9,14 @@
 #include <string>
 #include <system_error>
 
+#include "base/error.h"
 #include "common/compose/compose_windows.h"
 #include "common/compose/create_html_body.h"
 #include "common/compose/send_state.h"
 #include "common/diagnostics/log.h"
-#include "common/mailclient/mem_application.h"
 #include "common/settings/settings.h"
-#include "platform/error.h"
-#include "platform/localmail/mime_message.h"
+#include "localmail/mime_message.h"
+#include "platform/mailclient/mem_application.h"
 #include "platform/win_path.h"
 #include "programs/vellumo/commands.h"
 

@@ -1,5 +1,5 @@
 // The mail commands: send, sendmail, folders, items, show, contacts import, transport. Each opens
-// the local mail client of the home and hands over to platform/localmail/mail_tool.h.
+// the local mail client of the home and hands over to localmail/mail_tool.h.
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "addin/connect.h"
-#include "platform/error.h"
-#include "platform/localmail/local_client.h"
-#include "platform/localmail/local_mail_item.h"
-#include "platform/localmail/mail_tool.h"
-#include "platform/localmail/sendmail_args.h"
-#include "platform/posix/posix_processes.h"
+#include "base/error.h"
+#include "localmail/local_client.h"
+#include "localmail/local_mail_item.h"
+#include "localmail/mail_tool.h"
+#include "localmail/sendmail_args.h"
+#include "posix/posix_processes.h"
 #include "programs/vellumo/addin_registration.h"
 #include "programs/vellumo/commands.h"
 

@@ -10,7 +10,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/error.h"
+#include "base/error.h"
 #include "programs/vellumo/commands.h"
 
 namespace vellumo::program {

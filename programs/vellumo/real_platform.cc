@@ -13,10 +13,10 @@
 #include <iostream>
 #include <system_error>
 
-#include "common/text/text.h"
-#include "platform/error.h"
-#include "platform/ui/host_factory.h"
+#include "base/error.h"
+#include "base/text.h"
 #include "programs/vellumo/web_window.h"
+#include "tty/host_factory.h"
 
 namespace vellumo::program {
 namespace {

@@ -6,12 +6,13 @@
 #include <string>
 
 #include "platform/env.h"
-#include "platform/posix/posix_file_system.h"
-#include "platform/posix/posix_processes.h"
-#include "platform/posix/posix_system_info.h"
-#include "platform/posix/sqlite_registry.h"
 #include "platform/ui/transcript.h"
 #include "platform/win_path.h"
+#include "posix/posix_file_system.h"
+#include "posix/posix_processes.h"
+#include "posix/posix_system_info.h"
+#include "posix/sqlite_registry.h"
+#include "posix/system_clock.h"
 
 namespace vellumo::program {
 

@@ -10,8 +10,8 @@
 
 #include "addin/shipped_pages.h"
 #include "common/settings/settings.h"
-#include "platform/web/web_host.h"
 #include "platform/win_path.h"
+#include "web/web_host.h"
 
 namespace vellumo::program {
 namespace {

@@ -4,8 +4,8 @@
 
 #include <cctype>
 
-#include "common/text/text.h"
-#include "platform/html/html_text.h"
+#include "base/text.h"
+#include "html/html_text.h"
 #include "tests/support/test_files.h"
 
 namespace vellumo::test_support {

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/localmail/mime_message.h"
-#include "platform/posix/posix_processes.h"
+#include "localmail/mime_message.h"
+#include "posix/posix_processes.h"
 
 namespace vellumo::test_support {
 

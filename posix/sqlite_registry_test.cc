@@ -1,0 +1,224 @@
+// What only the SQLite registry has: its file, which it creates, shares, and never resets.
+#include "posix/sqlite_registry.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "base/error.h"
+
+namespace vellumo {
+namespace {
+
+using ::testing::HasSubstr;
+
+class SqliteRegistryTest : public ::testing::Test {
+ protected:
+  SqliteRegistryTest() {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "vellumo-sqlite-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    folder_ = pattern;
+    path_ = folder_ + "/registry.db";
+  }
+  ~SqliteRegistryTest() override {
+    std::error_code ec;
+    std::filesystem::remove_all(folder_, ec);
+  }
+
+  void WriteFile(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
+  std::string ReadFile() const {
+    std::ifstream in(path_, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  // Runs SQL on the file through a plain connection of our own.
+  void Sql(const std::string& sql) {
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
+    char* error = nullptr;
+    const int rc = sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &error);
+    EXPECT_EQ(rc, SQLITE_OK) << (error ? error : "");
+    sqlite3_free(error);
+    sqlite3_close(db);
+  }
+  // A pragma's value as text, read through a plain connection of our own.
+  std::string Pragma(const std::string& pragma) {
+    sqlite3* db = nullptr;
+    sqlite3_open(path_.c_str(), &db);
+    sqlite3_stmt* statement = nullptr;
+    sqlite3_prepare_v2(db, ("PRAGMA " + pragma).c_str(), -1, &statement, nullptr);
+    std::string value = "(none)";
+    if (sqlite3_step(statement) == SQLITE_ROW) {
+      value = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+    }
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return value;
+  }
+  // Opening must fail with a message naming the file, leaving its bytes as they were.
+  void ExpectRefusedUntouched(const std::string& reason) {
+    const std::string before = ReadFile();
+    try {
+      SqliteRegistry registry(path_);
+      ADD_FAILURE() << "the file was accepted";
+    } catch (const Error& e) {
+      EXPECT_THAT(e.what(), HasSubstr(path_));
+      EXPECT_THAT(e.what(), HasSubstr(reason));
+    }
+    EXPECT_EQ(ReadFile(), before);
+    EXPECT_FALSE(std::filesystem::exists(path_ + "-wal"));
+  }
+
+  std::string folder_;
+  std::string path_;
+};
+
+TEST_F(SqliteRegistryTest, CreatesAMissingFileWithItsSchemaVersion) {
+  {
+    SqliteRegistry registry(path_);
+    EXPECT_EQ(registry.path(), path_);
+    registry.SetValue("HKCU\\Software\\Vellumo", "x", RegValue::String("kept"));
+  }
+  EXPECT_EQ(Pragma("user_version"), std::to_string(SqliteRegistry::kSchemaVersion));
+  EXPECT_EQ(Pragma("application_id"), std::to_string(SqliteRegistry::kApplicationId));
+  EXPECT_EQ(Pragma("journal_mode"), "wal");
+  SqliteRegistry reopened(path_);
+  EXPECT_EQ(reopened.GetValue("hkcu\\software\\vellumo", "X"), RegValue::String("kept"));
+}
+
+TEST_F(SqliteRegistryTest, AnEmptyFileBecomesARegistry) {
+  WriteFile("");
+  SqliteRegistry registry(path_);
+  registry.SetValue("HKCU\\A", "x", RegValue::Dword(1));
+  EXPECT_EQ(registry.GetValue("HKCU\\A", "x"), RegValue::Dword(1));
+}
+
+TEST_F(SqliteRegistryTest, RefusesAFileThatIsNotADatabase) {
+  std::string garbage = "[HKEY_CURRENT_USER\\Software]\n\"not\"=\"a database\"\n";
+  while (garbage.size() < 8192) garbage += garbage;
+  WriteFile(garbage);
+  ExpectRefusedUntouched("not a SQLite database");
+}
+
+TEST_F(SqliteRegistryTest, RefusesAnotherProgramsDatabase) {
+  Sql("CREATE TABLE contacts (name TEXT); INSERT INTO contacts VALUES ('Ada');");
+  ExpectRefusedUntouched("another program");
+  EXPECT_EQ(Pragma("journal_mode"), "delete");
+}
+
+TEST_F(SqliteRegistryTest, RefusesARegistryOfANewerSchema) {
+  { SqliteRegistry registry(path_); }
+  Sql("PRAGMA user_version = " + std::to_string(SqliteRegistry::kSchemaVersion + 1));
+  ExpectRefusedUntouched("newer version");
+}
+
+TEST_F(SqliteRegistryTest, RefusesARegistryWithTablesMissing) {
+  { SqliteRegistry registry(path_); }
+  Sql("DROP TABLE reg_values");
+  ExpectRefusedUntouched("damaged");
+}
+
+TEST_F(SqliteRegistryTest, AFolderThatDoesNotExistIsAClearError) {
+  const std::string missing = folder_ + "/no such folder/registry.db";
+  try {
+    SqliteRegistry registry(missing);
+    FAIL() << "opened";
+  } catch (const Error& e) {
+    EXPECT_THAT(e.what(), HasSubstr(missing));
+  }
+  EXPECT_FALSE(std::filesystem::exists(folder_ + "/no such folder"));
+}
+
+TEST_F(SqliteRegistryTest, EachConnectionSeesTheOthersWritesAtOnce) {
+  SqliteRegistry first(path_);
+  SqliteRegistry second(path_);
+  const char* key = "HKCU\\Software\\VB and VBA Program Settings\\Vellumo\\User Settings";
+  first.SetValue(key, "Template", RegValue::String("one.htm"));
+  EXPECT_EQ(second.GetValue(key, "template"), RegValue::String("one.htm"));
+  second.SetValue(key, "TEMPLATE", RegValue::String("two.htm"));
+  EXPECT_EQ(first.GetValue(key, "Template"), RegValue::String("two.htm"));
+  second.DeleteKeyTree("HKCU\\Software\\VB and VBA Program Settings\\Vellumo");
+  EXPECT_EQ(first.GetValue(key, "Template"), std::nullopt);
+  // A key deleted by another connection is created again by the next write here.
+  first.SetValue(key, "Template", RegValue::String("three.htm"));
+  EXPECT_EQ(second.GetValue(key, "Template"), RegValue::String("three.htm"));
+  EXPECT_TRUE(second.KeyExists("HKCU\\Software\\VB and VBA Program Settings"));
+}
+
+// Reads are answered from memory while the file is unchanged; any commit elsewhere, including one
+// that only adds or removes a value, must be seen by the very next read.
+TEST_F(SqliteRegistryTest, RepeatedReadsNeverMissAnotherConnectionsCommit) {
+  SqliteRegistry writer(path_);
+  SqliteRegistry reader(path_);
+  const std::string key = "HKCU\\Software\\Counter";
+  for (int i = 0; i < 100; ++i) {
+    writer.SetValue(key, "n", RegValue::Dword(i));
+    ASSERT_EQ(reader.GetValue(key, "n"), RegValue::Dword(i)) << i;
+    ASSERT_EQ(reader.GetValue(key, "N"), RegValue::Dword(i)) << i;
+    ASSERT_EQ(reader.GetValue(key, "new"), std::nullopt) << i;
+    writer.SetValue(key, "new", RegValue::String("appeared"));
+    ASSERT_EQ(reader.GetValue(key, "new"), RegValue::String("appeared")) << i;
+    writer.DeleteValue(key, "new");
+    ASSERT_EQ(reader.GetValue(key, "new"), std::nullopt) << i;
+    if (i % 25 == 0) {
+      writer.DeleteKeyTree(key);
+      ASSERT_EQ(reader.GetValue(key, "n"), std::nullopt) << i;
+    }
+  }
+  // Reads of many different values in one unchanged state, then a change to one of them.
+  for (int i = 0; i < 100; ++i) writer.SetValue(key, "v" + std::to_string(i), RegValue::Dword(i));
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 0; i < 100; ++i) {
+      ASSERT_EQ(reader.GetValue(key, "v" + std::to_string(i)), RegValue::Dword(i));
+    }
+  }
+  writer.SetValue(key, "v42", RegValue::String("changed"));
+  EXPECT_EQ(reader.GetValue(key, "v42"), RegValue::String("changed"));
+  // The reader's own writes too.
+  reader.SetValue(key, "v43", RegValue::String("mine"));
+  EXPECT_EQ(reader.GetValue(key, "v43"), RegValue::String("mine"));
+}
+
+TEST_F(SqliteRegistryTest, AFailedApplyLeavesTheFileAsItWasForEveryone) {
+  SqliteRegistry writer(path_);
+  SqliteRegistry reader(path_);
+  writer.SetValue("HKCU\\A", "x", RegValue::Dword(1));
+  EXPECT_THROW(writer.Apply({{RegOp::Kind::kSetValue, "HKCU\\A", "x", RegValue::Dword(2)},
+                             {RegOp::Kind::kCreateKey, "HKLM\\B", {}, {}}}),
+               Error);
+  EXPECT_EQ(reader.GetValue("HKCU\\A", "x"), RegValue::Dword(1));
+  // The writer's transaction is closed: others can write.
+  reader.SetValue("HKCU\\A", "x", RegValue::Dword(3));
+  EXPECT_EQ(writer.GetValue("HKCU\\A", "x"), RegValue::Dword(3));
+}
+
+TEST_F(SqliteRegistryTest, ATreeDeeperThanTriggersCanNestIsDeletedWhole) {
+  // A store written before the depth limit, or by another tool, may hold any depth: deleting must
+  // not be bounded by how deep SQLite lets cascades nest.
+  { SqliteRegistry make(path_); }
+  std::string sql = "BEGIN;";
+  std::string path = "hkey_current_user";
+  for (int level = 1; level <= 1010; ++level) {
+    const std::string child = path + "\\k";
+    sql += "INSERT INTO reg_keys VALUES ('" + child + "', '" + path + "', 'k');";
+    path = child;
+  }
+  sql += "INSERT INTO reg_values VALUES ('" + path + "', 'v', 'v', 4, 7); COMMIT;";
+  Sql(sql);
+  SqliteRegistry registry(path_);
+  EXPECT_TRUE(registry.KeyExists("HKCU\\k\\k\\k"));
+  registry.DeleteKeyTree("HKCU\\k\\k");
+  EXPECT_TRUE(registry.KeyExists("HKCU\\k"));
+  EXPECT_FALSE(registry.KeyExists("HKCU\\k\\k"));
+  EXPECT_EQ(Pragma("foreign_key_check"), "(none)");
+  registry.Apply({{RegOp::Kind::kDeleteKeyTree, "HKCU\\k", {}, {}}});
+  EXPECT_TRUE(registry.SubKeys("HKCU").empty());
+}
+
+}  // namespace
+}  // namespace vellumo
