@@ -5,6 +5,7 @@
 #include "addin/item_send.h"
 #include "addin/plain_text_body.h"
 #include "common/compose/short_signature.h"
+#include "common/settings/keys.h"
 #include "common/text/text.h"
 #include "platform/error.h"
 
@@ -54,8 +55,7 @@ void BrowserPreview::AutoPreview(const PreviewSetup& setup, compose::SendState& 
     std::shared_ptr<mail::Inspector> inspector = item.GetInspector();
     plain_text = inspector && inspector->EditorType() == mail::EditorType::kText;
     const std::string template_path =
-        deps_.settings.GetSetting(kVellumo, "Admin Settings", "HTM Files Path", "C:\\temp") + "\\" +
-        deps_.settings.GetSetting(kVellumo, "User Settings", "Template", "");
+        deps_.settings.Get(keys::HtmFilesPath) + "\\" + deps_.settings.Get(keys::Template);
     std::string preview;
     if (!html.empty() && !plain_text) {
       std::string path = template_path;

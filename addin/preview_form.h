@@ -61,7 +61,7 @@ inline constexpr int kBrowserTopClosed = 840;
 inline constexpr int kBrowserTopOpen = 1175;
 
 // The profile keys a signature profile copies into Admin Settings.
-extern const std::vector<std::string_view> kProfileKeys;
+extern const std::vector<const SettingKey*> kProfileKeys;
 
 // The part of name before the first ".htm" in any case ("Birch.HTM" -> "Birch"), or name when it
 // holds none.
@@ -126,8 +126,7 @@ class PreviewForm final : public ui::Form {
   void OnUnload(ui::UnloadMode mode);
   void OnResize();
 
-  std::string Admin(std::string_view key, std::string_view default_value = {}) const;
-  std::string User(std::string_view key, std::string_view default_value = {}) const;
+  std::string Setting(const SettingKey& key) const;
   std::string TemplateFolder() const;
   // Shows text in a visible list with SuppressClick set: the entry equal to it is selected.
   void ShowInList(std::string_view list, std::string_view text);
