@@ -130,8 +130,8 @@ class Composition {
       }
       user_start = in_text + 3;
     }
-    return PlainTextToHtml(text_.substr(0, user_start) +
-                           text::EscapeHtml(std::string_view(text_).substr(user_start)));
+    return PlainTextToDivLines(text_.substr(0, user_start) +
+                               text::EscapeHtml(std::string_view(text_).substr(user_start)));
   }
 
   void ProbeFormat() {
