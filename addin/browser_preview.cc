@@ -3,8 +3,11 @@
 #include <string>
 
 #include "addin/item_send.h"
+#include "addin/plain_text_body.h"
 #include "base/error.h"
 #include "base/text.h"
+#include "common/compose/short_signature.h"
+#include "common/settings/keys.h"
 
 namespace vellumo::addin {
 namespace {

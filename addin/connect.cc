@@ -7,6 +7,7 @@
 #include "common/diagnostics/log.h"
 #include "common/forms/caption_table.h"
 #include "common/forms/message_form.h"
+#include "common/settings/keys.h"
 #include "platform/win_path.h"
 
 namespace vellumo::addin {
@@ -48,8 +49,7 @@ void Connect::OnConnection(mail::Application& application) {
   application_ = &application;
   diagnostics_.set_mail(&application);
   Guard(diagnostics_, kConnectionWhere, kConnectionLabel, [&] {
-    state_.ApplicationPath = settings_.GetSetting(kVellumo, "Admin Settings", "ApplicationPath",
-                                                  WinPath::kProgramFolder);
+    state_.ApplicationPath = settings_.Get(keys::ApplicationPath);
     diagnostics_.set_application_path(state_.ApplicationPath);
   });
   handler_ = std::make_unique<ItemSendHandler>(

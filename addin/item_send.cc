@@ -96,15 +96,14 @@ void ItemSendHandler::Run::Go() {
 // ---------------------------------------------------------------------------------------------
 // Helpers.
 
-std::string ItemSendHandler::Run::Setting(std::string_view section, std::string_view key,
-                                          std::string_view default_value, std::string_view label) {
+std::string ItemSendHandler::Run::Setting(const SettingKey& key, std::string_view label) {
   try {
-    return deps_.settings.GetSetting(kVellumo, section, key, default_value);
+    return deps_.settings.Get(key);
   } catch (const std::exception& e) {
     deps_.log.Write_to_error_file(DescriptionOf(e), label == kReplyLabel ? kReplyWhere : kSendWhere,
                                   label);
   }
-  return std::string(default_value);
+  return std::string(key.default_value);
 }
 
 bool ItemSendHandler::Run::Guarded(const std::function<void()>& step) {
@@ -119,8 +118,8 @@ void ItemSendHandler::Run::Trace(std::string_view status) {
 }
 
 void ItemSendHandler::Run::Exclaimer(mail::MailItem& item) {
-  if (!IsTrue(kAdmin, "UseExclaimer", "False")) return;
-  const std::string rule = Setting(kAdmin, "ExclaimerRule", "Exclaimer");
+  if (!IsTrue(keys::UseExclaimer)) return;
+  const std::string rule = Setting(keys::ExclaimerRule);
   Guarded([&] { item.SetSubject(rule + item.Subject()); });
   Guarded([&] { item.Save(); });
 }
@@ -144,7 +143,7 @@ void ItemSendHandler::Run::ResetSendState() {
 }
 
 ItemSendHandler::Flow ItemSendHandler::Run::ModeGate() {
-  if (Setting(kUser, "SettingButtonBar", "") != "auto") {
+  if (Setting(keys::SettingButtonBar) != "auto") {
     Exclaimer(*item_);
     return Flow::kReturn;
   }
@@ -160,7 +159,7 @@ ItemSendHandler::Flow ItemSendHandler::Run::ModeGate() {
 
 void ItemSendHandler::Run::SafeWrapper() {
   State().CurrentItem = item_;
-  use_redemption_ = IsTrue(kAdmin, "UseRedemption", "");
+  use_redemption_ = IsTrue(keys::UseRedemption);
   if (!use_redemption_) return;
   Guard(deps_.log, kRedemptionWhere, kRedemptionLabel, [&] {
     std::shared_ptr<mail::SafeMailItem> safe = mail::CreateSafeMailItem(deps_.application);
@@ -173,8 +172,8 @@ void ItemSendHandler::Run::SafeWrapper() {
 ItemSendHandler::Flow ItemSendHandler::Run::Resends() {
   Guarded([&] { message_class_ = text::UCase(item_->MessageClass()); });
   if (message_class_ != "IPM.NOTE") return Flow::kGoOn;
-  const bool outbox_drafts = IsTrue(kAdmin, "SuppressResendsOutbox", "False");
-  const bool sent_items = IsTrue(kAdmin, "SuppressResendsSentItems", "False");
+  const bool outbox_drafts = IsTrue(keys::SuppressResendsOutbox);
+  const bool sent_items = IsTrue(keys::SuppressResendsSentItems);
   if (!outbox_drafts && !sent_items) return Flow::kGoOn;
 
   std::string folder;
@@ -205,7 +204,7 @@ ItemSendHandler::Flow ItemSendHandler::Run::Resends() {
 }
 
 void ItemSendHandler::Run::SystemTest() {
-  const bool on = IsTrue(kSystem, "SystemCheck", "False");
+  const bool on = IsTrue(keys::SystemCheck);
   State().TraceOn = on;
   deps_.diagnostics.set_system_check(on);
   if (on) handler_.trace_counter_ = 1;
@@ -221,7 +220,7 @@ ItemSendHandler::Flow ItemSendHandler::Run::MessageClass() {
 }
 
 ItemSendHandler::Flow ItemSendHandler::Run::Patch() {
-  if (IsTrue(kAdmin, "DressPatches", "False")) return Flow::kGoOn;
+  if (IsTrue(keys::DressPatches)) return Flow::kGoOn;
   // What cannot be read here is read (and its failure logged) by the steps that need it; for
   // this test an unreadable part only means "not known to be a patch".
   auto read = [&](std::string_view property) {
@@ -239,7 +238,7 @@ ItemSendHandler::Flow ItemSendHandler::Run::Patch() {
 }
 
 void ItemSendHandler::Run::Quote() {
-  if (IsTrue(kUser, "SendQuote", "False")) {
+  if (IsTrue(keys::SendQuote)) {
     compose::NextTip(deps_.settings, deps_.fs, deps_.log);
   }
   Trace("Quote check OK");
@@ -278,7 +277,7 @@ void Ignoring(const std::function<void()>& step) {
 }  // namespace
 
 ItemSendHandler::Flow ItemSendHandler::Run::PersonalStationery() {
-  if (IsTrue(kAdmin, "WipeoutPersonalStationery", "False")) {
+  if (IsTrue(keys::WipeoutPersonalStationery)) {
     struct Place {
       std::string key;
       std::string_view value;
@@ -335,7 +334,7 @@ void ItemSendHandler::Run::Separator() {
   } catch (const std::exception&) {
     version_known = false;
     Note(kVersionErrorLine);
-    State().ReplySeparator = Setting(kSystem, "MyReplySearchString", "");
+    State().ReplySeparator = Setting(keys::MyReplySearchString);
   }
   try {
     std::shared_ptr<mail::Inspector> inspector = Current().GetInspector();
@@ -348,14 +347,14 @@ void ItemSendHandler::Run::Separator() {
   if (!version_known) return;
   const bool text_search = version < 11 || editor_ == static_cast<int>(mail::EditorType::kText);
   State().ReplySeparator =
-      Setting(kSystem, text_search ? "MyReplySearchString" : "Office2003SearchString", "");
+      Setting(text_search ? keys::MyReplySearchString : keys::Office2003SearchString);
 }
 
 ItemSendHandler::Flow ItemSendHandler::Run::Internal() {
-  if (Setting(kAdmin, "SkipInternal", "0") == "1") {
+  if (Setting(keys::SkipInternal) == "1") {
     if (editor_ == static_cast<int>(mail::EditorType::kRtf)) return Flow::kReturn;
     bool internal = use_redemption_ ? DomainsInternal() : AddressesInternal();
-    if (IsTrue(kAdmin, "TestSkipInternal", "False")) internal = true;
+    if (IsTrue(keys::TestSkipInternal)) internal = true;
     State().MyInternal = internal;
     // The short signature goes above a reply's history, so the reply must be known first (also
     // without the safe wrapper, where the flag would otherwise be the previous send's).
@@ -390,7 +389,7 @@ bool ItemSendHandler::Run::AddressesInternal() {
 }
 
 bool ItemSendHandler::Run::DomainsInternal() {
-  const bool exchange_user = IsTrue(kAdmin, "ExchangeUser", "False");
+  const bool exchange_user = IsTrue(keys::ExchangeUser);
   bool internal = false;
   Guarded([&] {
     std::shared_ptr<mail::Recipients> recipients = Current().Recipients();
@@ -409,7 +408,7 @@ bool ItemSendHandler::Run::DomainsInternal() {
       }
       Note("MyInternal is true - step 1");
       if (!domain_read) {
-        domain = Setting(kSystem, "ExchangeDomain", kDefaultExchangeDomain);
+        domain = Setting(keys::ExchangeDomain);
         domain_read = true;
       }
       Note(domain + " - the skip value");
@@ -466,9 +465,9 @@ ItemSendHandler::Flow ItemSendHandler::Run::DetectReply() {
       return;
     }
     s.IsReply = true;
-    s.ReplyCutBefore = Setting(kSystem, "ReplySearchStringVal", "1", kReplyLabel);
-    s.ReplySkipAfter = Setting(kSystem, "ReplyInsertStringVal", "1", kReplyLabel);
-    if (Setting(kUser, "Reply as is", "0", kReplyLabel) == "1") {
+    s.ReplyCutBefore = Setting(keys::ReplySearchStringVal, kReplyLabel);
+    s.ReplySkipAfter = Setting(keys::ReplyInsertStringVal, kReplyLabel);
+    if (Setting(keys::ReplyAsIs, kReplyLabel) == "1") {
       s.IsReply = false;
       as_is = true;
     }
@@ -481,9 +480,9 @@ ItemSendHandler::Flow ItemSendHandler::Run::DetectReply() {
 ItemSendHandler::Flow ItemSendHandler::Run::SendAsIs() {
   deps_.diagnostics.set_report_handled(false);
   bool as_is = false;
-  Guarded([&] { as_is = text::CBool(Setting(kUser, "SendAsIs", "False")); });
+  Guarded([&] { as_is = text::CBool(Setting(keys::SendAsIs)); });
   if (as_is) {
-    Guarded([&] { deps_.settings.SaveSetting(kVellumo, kUser, "SendAsIs", "False"); });
+    Guarded([&] { deps_.settings.Set(keys::SendAsIs, "False"); });
     return Flow::kReturn;
   }
   Trace("Send As is check OK");
@@ -504,20 +503,20 @@ ItemSendHandler::Flow ItemSendHandler::Run::PreviewMarks() {
 }
 
 ItemSendHandler::Flow ItemSendHandler::Run::AutoMode() {
-  template_ = Setting(kUser, "Template", "");
+  template_ = Setting(keys::Template);
   if (!HasHtmName(template_)) {
     RefuseAutoMode(kMessageAutoNoTemplate);
     return Flow::kReturn;
   }
   Trace("Auto mode check OK");
-  const std::string signature = Setting(kUser, "Signature", "");
+  const std::string signature = Setting(keys::Signature);
   if (!HasHtmName(signature) && !Contains(signature, "none")) {
     RefuseAutoMode(kMessageAutoNoSignature);
     return Flow::kReturn;
   }
   Trace("Signature check OK");
   Trace("Delivery and Receipt check OK");
-  template_folder_ = Setting(kAdmin, "HTM Files Path", "");
+  template_folder_ = Setting(keys::HtmFilesPathAsSet);
   return Flow::kGoOn;
 }
 
@@ -536,7 +535,7 @@ void ItemSendHandler::Run::RefuseAutoMode(std::string_view kind) {
   if (handler_.mode_button_ != nullptr) {
     Guarded([&] { handler_.mode_button_->SetCaption(kModeOnCaption); });
   }
-  Guarded([&] { deps_.settings.SaveSetting(kVellumo, kUser, "SettingButtonBar", "on"); });
+  Guarded([&] { deps_.settings.Set(keys::SettingButtonBar, "on"); });
 }
 
 }  // namespace vellumo::addin

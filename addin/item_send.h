@@ -46,6 +46,7 @@
 #include "common/compose/send_state.h"
 #include "common/diagnostics/diagnostics.h"
 #include "common/diagnostics/log.h"
+#include "common/settings/keys.h"
 #include "common/settings/settings.h"
 #include "platform/file_system.h"
 #include "platform/mailclient/application.h"
@@ -63,7 +64,7 @@ inline constexpr std::string_view kVersionProperty = "CorvaneVellumo";
 inline constexpr std::string_view kVersionValue = kVersionLabel;
 inline constexpr std::string_view kModeOnCaption = "Vellumo On";
 // System Settings "ExchangeDomain" when unset.
-inline constexpr std::string_view kDefaultExchangeDomain = "exchange.corvane.example";
+inline constexpr std::string_view kDefaultExchangeDomain = keys::ExchangeDomain.default_value;
 
 // Labels and where-texts of the failures.
 inline constexpr std::string_view kSendWhere = "ol_ItemSend";

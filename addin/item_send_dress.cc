@@ -10,22 +10,22 @@ namespace vellumo::addin {
 
 PreviewSetup ItemSendHandler::Run::ReadPreviewSetup() {
   PreviewSetup setup;
-  setup.vcard_visible = !Setting(kUser, "vCard", "").empty();
-  setup.vcard_ticked = setup.vcard_visible && IsTrue(kAdmin, "SendvCardAlways", "False");
-  setup.select_visible = IsTrue(kAdmin, "ShowPreviewSelectButton", "False");
-  setup.plain_visible = IsTrue(kAdmin, "ShowAutoSendPlain", "False");
-  setup.options_visible = IsTrue(kAdmin, "ShowPreviewOptionsButton", "False");
+  setup.vcard_visible = !Setting(keys::vCard).empty();
+  setup.vcard_ticked = setup.vcard_visible && IsTrue(keys::SendvCardAlways);
+  setup.select_visible = IsTrue(keys::ShowPreviewSelectButton);
+  setup.plain_visible = IsTrue(keys::ShowAutoSendPlain);
+  setup.options_visible = IsTrue(keys::ShowPreviewOptionsButton);
   Guarded([&] { setup.attachments = Current().Attachments()->Count(); });
-  setup.top = Setting(kUser, "BrowserTop", "990");
-  setup.left = Setting(kUser, "BrowserLeft", "2595");
-  setup.height = Setting(kUser, "BrowserHeight", "6000");
-  setup.width = Setting(kUser, "BrowserWidth", "10170");
+  setup.top = Setting(keys::BrowserTop);
+  setup.left = Setting(keys::BrowserLeft);
+  setup.height = Setting(keys::BrowserHeight);
+  setup.width = Setting(keys::BrowserWidth);
   return setup;
 }
 
 ItemSendHandler::Flow ItemSendHandler::Run::Preview() {
   compose::SendState& s = State();
-  if (IsTrue(kAdmin, "AutoPreview", "False")) {
+  if (IsTrue(keys::AutoPreview)) {
     s.BrowserSend = true;
     s.SendPlain = false;
     const PreviewSetup setup = ReadPreviewSetup();
@@ -38,7 +38,7 @@ ItemSendHandler::Flow ItemSendHandler::Run::Preview() {
       return Flow::kReturn;
     }
     // The user may have picked another template in the preview.
-    template_ = Setting(kUser, "Template", "");
+    template_ = Setting(keys::Template);
   }
   Trace("Auto Preview check OK");
   if (s.SendPlain) {
@@ -85,7 +85,7 @@ void ItemSendHandler::Run::ShowPreview(const PreviewSetup& setup) {
 void ItemSendHandler::Run::AttachVCard() {
   State().MessageDressed = true;
   if (!State().AttachVCard) return;
-  const std::string path = Setting(kUser, "vCardPath", "");
+  const std::string path = Setting(keys::vCardPath);
   Guarded([&] { Current().Attachments()->Add(path); });
 }
 

@@ -9,12 +9,9 @@
 
 #include "addin/item_send.h"
 #include "base/error.h"
+#include "common/settings/keys.h"
 
 namespace vellumo::addin {
-
-inline constexpr std::string_view kAdmin = "Admin Settings";
-inline constexpr std::string_view kUser = "User Settings";
-inline constexpr std::string_view kSystem = "System Settings";
 
 class ItemSendHandler::Run {
  public:
@@ -59,12 +56,9 @@ class ItemSendHandler::Run {
   void Mark();
 
   // Helpers.
-  // The setting, or default_value when it cannot be read (logged with label's where-text).
-  std::string Setting(std::string_view section, std::string_view key,
-                      std::string_view default_value, std::string_view label = kSendLabel);
-  bool IsTrue(std::string_view section, std::string_view key, std::string_view default_value) {
-    return Setting(section, key, default_value) == "True";
-  }
+  // The setting, or its default when it cannot be read (logged with label's where-text).
+  std::string Setting(const SettingKey& key, std::string_view label = kSendLabel);
+  bool IsTrue(const SettingKey& key) { return Setting(key) == "True"; }
   // Runs step; a failure is logged as ("ol_ItemSend", "olSendItem_Err"). True when it finished.
   bool Guarded(const std::function<void()>& step);
   void Note(std::string_view text) { deps_.log.Write_log_line(text); }

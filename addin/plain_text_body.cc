@@ -29,7 +29,7 @@ void AppendTail(std::string& out, const PlainTextMessage& message) {
 
 }  // namespace
 
-std::string PlainTextToHtml(std::string_view text) {
+std::string EscapePlainTextWithBreaks(std::string_view text) {
   const std::string escaped = text::EscapeHtml(text);
   std::string out;
   out.reserve(escaped.size() + escaped.size() / 8);
@@ -52,16 +52,16 @@ std::string PlainTextHtml(const PlainTextMessage& message) {
                         ? text::InStr(message.body, message.reply_separator)
                         : 0;
   if (p == 0) {
-    out += PlainTextToHtml(message.body);
+    out += EscapePlainTextWithBreaks(message.body);
     AppendTail(out, message);
   } else {
     const int64_t length = text::Len(message.body);
     const int64_t head_length = std::clamp<int64_t>(p - Offset(message.cut_before), 0, length);
     const int64_t tail_start = std::clamp<int64_t>(p + Offset(message.skip_after), 1, length + 1);
-    out += PlainTextToHtml(text::Left(message.body, head_length));
+    out += EscapePlainTextWithBreaks(text::Left(message.body, head_length));
     AppendTail(out, message);
     out += "<P>";
-    out += PlainTextToHtml(text::Mid(message.body, tail_start));
+    out += EscapePlainTextWithBreaks(text::Mid(message.body, tail_start));
   }
   out += kPlainFontClose;
   return out;

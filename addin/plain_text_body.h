@@ -16,7 +16,7 @@ inline constexpr std::string_view kPlainFontClose = "</font></span>";
 
 // The user's plain text as HTML: "&", "<" and ">" written as entities (so text such as
 // "a<b" stays text), and every line end (CR LF, CR or LF) as "<br>".
-[[nodiscard]] std::string PlainTextToHtml(std::string_view text);
+[[nodiscard]] std::string EscapePlainTextWithBreaks(std::string_view text);
 
 struct PlainTextMessage {
   std::string_view body{};               // the item's Body
@@ -38,7 +38,7 @@ struct PlainTextMessage {
 // p + Val(skip_after) on. Offsets that would reach outside the body are clamped to it (a value
 // such as "abc" reads as 0), so no setting can make the split fail. A reply whose separator is
 // empty or not in body is rendered as a new message. Body, head and tail go through
-// PlainTextToHtml; the signature and disclaimer are HTML already.
+// EscapePlainTextWithBreaks; the signature and disclaimer are HTML already.
 [[nodiscard]] std::string PlainTextHtml(const PlainTextMessage& message);
 
 }  // namespace vellumo::addin

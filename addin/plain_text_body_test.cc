@@ -7,11 +7,11 @@
 namespace vellumo::addin {
 namespace {
 
-TEST(PlainTextToHtml, EscapesMarkupAndTurnsEveryLineEndIntoABreak) {
-  EXPECT_EQ(PlainTextToHtml("a<b> & c\r\nd\ne\rf\r\n\r\n"),
+TEST(EscapePlainTextWithBreaks, EscapesMarkupAndTurnsEveryLineEndIntoABreak) {
+  EXPECT_EQ(EscapePlainTextWithBreaks("a<b> & c\r\nd\ne\rf\r\n\r\n"),
             "a&lt;b&gt; &amp; c<br>d<br>e<br>f<br><br>");
-  EXPECT_EQ(PlainTextToHtml("Grüße – naïve"), "Grüße – naïve");
-  EXPECT_EQ(PlainTextToHtml(""), "");
+  EXPECT_EQ(EscapePlainTextWithBreaks("Grüße – naïve"), "Grüße – naïve");
+  EXPECT_EQ(EscapePlainTextWithBreaks(""), "");
 }
 
 TEST(PlainTextHtml, NewMessageWithAndWithoutDisclaimer) {

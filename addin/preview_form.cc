@@ -10,13 +10,11 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "common/compose/neutralise.h"
+#include "common/settings/keys.h"
 
 namespace vellumo::addin {
 namespace {
 
-constexpr std::string_view kAdminSection = "Admin Settings";
-constexpr std::string_view kUserSection = "User Settings";
-constexpr std::string_view kDefaultFolder = "C:\\temp";
 constexpr std::string_view kHelpCaption = "Help";
 constexpr std::string_view kReturnCaption = "Return";
 constexpr std::string_view kOptionsClosed = "> Options";
@@ -35,28 +33,30 @@ int Count(const ui::Control& list) { return static_cast<int>(list.list.size()); 
 
 }  // namespace
 
-const std::vector<std::string_view> kProfileKeys = {"SigEmail",
-                                                    "SigWebsite",
-                                                    "SigWebsiteFR",
-                                                    "SigWebsiteDisplayName",
-                                                    "SigWebsiteDisplayNameFR",
-                                                    "SigFullnameFR",
-                                                    "SigFullname",
-                                                    "SigPosition",
-                                                    "SigPositionFR",
-                                                    "SigTelephone",
-                                                    "SigFax",
-                                                    "SigAddress",
-                                                    "SigAddress2",
-                                                    "SigAddress3",
-                                                    "SigAddress4",
-                                                    "SigAddressFR",
-                                                    "SigAddress2FR",
-                                                    "SigAddress3FR",
-                                                    "SigAddress4FR",
-                                                    "SigOrganizationName",
-                                                    "SigOrganizationNameFR",
-                                                    "SigCell"};
+const std::vector<const SettingKey*> kProfileKeys = {
+    &keys::SigEmail,
+    &keys::SigWebsite,
+    &keys::SigWebsiteFR,
+    &keys::SigWebsiteDisplayName,
+    &keys::SigWebsiteDisplayNameFR,
+    &keys::SigFullnameFR,
+    &keys::SigFullname,
+    &keys::SigPosition,
+    &keys::SigPositionFR,
+    &keys::SigTelephone,
+    &keys::SigFax,
+    &keys::SigAddress,
+    &keys::SigAddress2,
+    &keys::SigAddress3,
+    &keys::SigAddress4,
+    &keys::SigAddressFR,
+    &keys::SigAddress2FR,
+    &keys::SigAddress3FR,
+    &keys::SigAddress4FR,
+    &keys::SigOrganizationName,
+    &keys::SigOrganizationNameFR,
+    &keys::SigCell,
+};
 
 std::string GetFileName(std::string_view name) {
   // Any case: the lists hold "Letter.HTM" too, and its visible name must pick it back.
@@ -77,9 +77,9 @@ struct PreviewForm::FileListSpec {
   std::string_view hidden;       // full file names
   std::string_view visible;      // names without ".htm"
   std::string_view next_button;  // disabled when the folder holds one file
-  std::string_view folder_key;   // Admin Settings
-  std::string_view setting;      // User Settings: the current file
-  std::string_view where;        // the click procedure failures are logged with
+  const SettingKey& folder;
+  const SettingKey& setting;  // the current file
+  std::string_view where;     // the click procedure failures are logged with
   bool PreviewForm::*loaded;
   int PreviewForm::*cursor;
   bool PreviewForm::*load_only;
@@ -115,7 +115,7 @@ PreviewForm::PreviewForm(PreviewDeps deps, compose::SendState& state)
     Unload();
   });
   On("cmdSendToMany", "Click", [this](ui::Event&) {
-    deps_.settings.SaveSetting(kVellumo, kAdminSection, "SendToManySubject", state_.ItemSubject);
+    deps_.settings.Set(keys::SendToManySubject, state_.ItemSubject);
     // The send-to-many program may not be installed: say so in the log, then leave as Close.
     Guard(deps_.log, "cmdSendToMany_Click", "",
           [&] { deps_.processes.Start(state_.ApplicationPath + std::string(kSendToManyProgram)); });
@@ -128,8 +128,8 @@ PreviewForm::FileListSpec PreviewForm::TemplateList() const {
   return {"cboListTemplates",
           "cboTemplates",
           "cmdNext",
-          "HTM Files Path",
-          "Template",
+          keys::HtmFilesPath,
+          keys::Template,
           "cmdNext_Click",
           &PreviewForm::TemplatesLoaded,
           &PreviewForm::TemplateCursor,
@@ -141,8 +141,8 @@ PreviewForm::FileListSpec PreviewForm::SignatureList() const {
   return {"cboPrevSigs",
           "cboSignatures",
           "cmdSignNext",
-          "Signatures Path",
-          "Signature",
+          keys::SignaturesPath,
+          keys::Signature,
           "cmdSignNext_Click",
           &PreviewForm::SignaturesLoaded,
           &PreviewForm::SignatureCursor,
@@ -150,18 +150,12 @@ PreviewForm::FileListSpec PreviewForm::SignatureList() const {
           false};
 }
 
-std::string PreviewForm::Admin(std::string_view key, std::string_view default_value) const {
-  return deps_.settings.GetSetting(kVellumo, kAdminSection, key, default_value);
-}
+std::string PreviewForm::Setting(const SettingKey& key) const { return deps_.settings.Get(key); }
 
-std::string PreviewForm::User(std::string_view key, std::string_view default_value) const {
-  return deps_.settings.GetSetting(kVellumo, kUserSection, key, default_value);
-}
-
-std::string PreviewForm::TemplateFolder() const { return Admin("HTM Files Path", kDefaultFolder); }
+std::string PreviewForm::TemplateFolder() const { return Setting(keys::HtmFilesPath); }
 
 std::string PreviewForm::PreviewFolder() const {
-  std::string folder = Admin("BrowserPath");
+  std::string folder = Setting(keys::BrowserPath);
   return folder.empty() ? state_.ApplicationPath : folder;
 }
 
@@ -188,7 +182,7 @@ void PreviewForm::ComposePreview(std::string_view template_name, bool plain_text
   std::exception_ptr failure;
   const std::optional<std::string> dressed = DressBody(
       {deps_.settings, deps_.fs, deps_.log, deps_.composer}, *state_.CurrentItem, plain_text,
-      {Admin("HTM Files Path"), std::string(template_name), ChosenBoilerplate()}, state_,
+      {Setting(keys::HtmFilesPathAsSet), std::string(template_name), ChosenBoilerplate()}, state_,
       [&](const std::function<void()>& step) {
         try {
           step();
@@ -258,13 +252,13 @@ void PreviewForm::OnLoad() {
     if (deps_.make_topmost) deps_.make_topmost(*this);
   });
   step([&] {
-    if (Admin("BrowserWarnPastedImages", "False") == "False") {
+    if (Setting(keys::BrowserWarnPastedImages) == "False") {
       (*this)["lblPastedImages"].visible = false;
       (*this)["brwWebBrowser"].top = kBrowserTopClosed;
     }
   });
   step([&] {
-    if (Admin("Show Boilerplates", "True") != "True") return;
+    if (Setting(keys::ShowBoilerplates) != "True") return;
     int found = 0;
     for (const std::string& name : deps_.fs.ListFiles(TemplateFolder(), "*")) {
       if (name.starts_with('.') || !text::LCase(name).ends_with(".txt")) continue;
@@ -276,27 +270,27 @@ void PreviewForm::OnLoad() {
     (*this)["lblBplates"].visible = found > 0;
   });
   step([&] {
-    if (Admin("Multiple Signatures", "False") != "True") return;
+    if (Setting(keys::MultipleSignatures) != "True") return;
     ui::Control& profiles = (*this)["cboSig"];
-    profiles.list = text::Split(User("SignatureList", "Main signature"), ";");
-    const std::string current = Admin("Current Signature");
+    profiles.list = text::Split(Setting(keys::SignatureList), ";");
+    const std::string current = Setting(keys::CurrentSignature);
     const int index = current.empty() ? 0 : static_cast<int>(text::Val(current));
     // A profile the list does not have selects nothing: the profile keys stay as they are.
     if (index >= 0 && index < Count(profiles)) Fire("cboSig", "Click", std::to_string(index));
   });
   step([&] {
-    if (Admin("PreviewOptionsShow", "False") != "True") return;
+    if (Setting(keys::PreviewOptionsShow) != "True") return;
     ToggleOptions();
     SuppressClick = true;
-    ShowInList("cboSignatures", GetFileName(User("Signature")));
-    ShowInList("cboTemplates", GetFileName(User("Template")));
+    ShowInList("cboSignatures", GetFileName(Setting(keys::Signature)));
+    ShowInList("cboTemplates", GetFileName(Setting(keys::Template)));
     SuppressClick = false;
   });
   step([&] {
-    if (Admin("WipeOutBrowserSendButton", "True") == "False") (*this)["Command1"].visible = false;
+    if (Setting(keys::WipeOutBrowserSendButton) == "False") (*this)["Command1"].visible = false;
   });
   step([&] {
-    if (Admin("ShowSendToMany", "False") == "False") (*this)["cmdSendToMany"].visible = false;
+    if (Setting(keys::ShowSendToMany) == "False") (*this)["cmdSendToMany"].visible = false;
   });
 }
 
@@ -304,12 +298,12 @@ void PreviewForm::OnUnload(ui::UnloadMode mode) {
   // Escape, a closed tab or a browser that went away: the person did not choose to send.
   if (mode == ui::UnloadMode::kCloseBox) state_.BrowserSend = false;
   answer = !state_.BrowserSend ? "Close" : state_.SendPlain ? "Send Plain" : "Send";
-  deps_.settings.SaveSetting(kVellumo, kUserSection, "BrowserTop", std::to_string(top));
-  deps_.settings.SaveSetting(kVellumo, kUserSection, "BrowserLeft", std::to_string(left));
-  deps_.settings.SaveSetting(kVellumo, kUserSection, "BrowserHeight", std::to_string(height));
-  deps_.settings.SaveSetting(kVellumo, kUserSection, "BrowserWidth", std::to_string(width));
+  deps_.settings.Set(keys::BrowserTop, std::to_string(top));
+  deps_.settings.Set(keys::BrowserLeft, std::to_string(left));
+  deps_.settings.Set(keys::BrowserHeight, std::to_string(height));
+  deps_.settings.Set(keys::BrowserWidth, std::to_string(width));
   if ((*this)["chkShowPreview"].value == 1) {
-    deps_.settings.SaveSetting(kVellumo, kAdminSection, "AutoPreview", "False");
+    deps_.settings.Set(keys::AutoPreview, "False");
     deps_.host.MsgBox(kPreviewOffText, ui::kInformation, kPreviewOffTitle);
   }
 }
@@ -327,8 +321,7 @@ void PreviewForm::FillList(const FileListSpec& files) {
   ui::Control& hidden = (*this)[files.hidden];
   ui::Control& visible = (*this)[files.visible];
   if (hidden.list.empty()) {
-    for (const std::string& name :
-         deps_.fs.ListFiles(Admin(files.folder_key, kDefaultFolder), "*")) {
+    for (const std::string& name : deps_.fs.ListFiles(Setting(files.folder), "*")) {
       const std::string lower = text::LCase(name);
       // Hidden files (".~lock", "._x.htm" left by other systems) are never stationery.
       if (name.starts_with('.') || !lower.ends_with(".htm") || lower.ends_with("_merge.htm")) {
@@ -339,7 +332,7 @@ void PreviewForm::FillList(const FileListSpec& files) {
     }
   }
   if (Count(hidden) == 1) (*this)[files.next_button].enabled = false;
-  const std::string current = User(files.setting);
+  const std::string current = Setting(files.setting);
   for (int i = 0; i < Count(hidden); ++i) {
     if (hidden.list[static_cast<size_t>(i)] == current) {
       this->*files.cursor = i + 1;
@@ -368,15 +361,15 @@ void PreviewForm::NextEntry(const FileListSpec& files) {
     if (files.is_template) {
       ComposePreview(text::Trim(entry));
     } else {
-      deps_.settings.SaveSetting(kVellumo, kUserSection, files.setting, entry);
-      ComposePreview(User("Template"));
+      deps_.settings.Set(files.setting, entry);
+      ComposePreview(Setting(keys::Template));
     }
   });
   SuppressClick = true;
   ShowInList(files.visible, GetFileName(entry));
   SuppressClick = false;
   Trap(files.where, "", [&] {
-    if (files.is_template) deps_.settings.SaveSetting(kVellumo, kUserSection, files.setting, entry);
+    if (files.is_template) deps_.settings.Set(files.setting, entry);
   });
   if (files.is_template) TemplatesLoaded = true;
   ++cursor;
@@ -391,7 +384,7 @@ void PreviewForm::PickTemplate() {
     if (TemplateCursor == Count((*this)[files.hidden])) TemplateCursor = 0;
     const std::string picked = (*this)["cboTemplates"].text;
     ComposePreview(text::Trim(picked) + ".htm");
-    deps_.settings.SaveSetting(kVellumo, kUserSection, "Template", picked + ".htm");
+    deps_.settings.Set(keys::Template, picked + ".htm");
     ++TemplateCursor;
   } catch (const std::exception& e) {
     deps_.log.Write_log_line(DescriptionOf(e) + std::string(kTemplatePickSuffix));
@@ -406,9 +399,8 @@ void PreviewForm::PickSignature() {
     SignatureCursor = picked;
     if (!SignaturesLoaded) FillList(files);
     if (SignatureCursor == Count((*this)[files.hidden])) SignatureCursor = 0;
-    deps_.settings.SaveSetting(kVellumo, kUserSection, "Signature",
-                               Entry((*this)[files.hidden], picked));
-    ComposePreview(User("Template"));
+    deps_.settings.Set(keys::Signature, Entry((*this)[files.hidden], picked));
+    ComposePreview(Setting(keys::Template));
     ++SignatureCursor;
   } catch (const std::exception& e) {
     deps_.log.Write_log_line(DescriptionOf(e) + "- cboSignatures, frmBrowser in Vellumo");
@@ -419,11 +411,10 @@ void PreviewForm::PickProfile() {
   if (SuppressClick) return;
   Trap("cboSig", "Browser signature profile", [&] {
     const std::string profile = (*this)["cboSig"].text;
-    for (std::string_view key : kProfileKeys) {
-      deps_.settings.SaveSetting(kVellumo, kAdminSection, key,
-                                 deps_.settings.GetSetting(kVellumo, profile, key, ""));
+    for (const SettingKey* key : kProfileKeys) {
+      deps_.settings.Set(*key, deps_.settings.GetInSection(*key, profile));
     }
-    ComposePreview(User("Template"));
+    ComposePreview(Setting(keys::Template));
   });
 }
 
@@ -439,8 +430,8 @@ void PreviewForm::PickColour() {
   ui::Control& codes = (*this)["cboBGColourCode"];
   codes.list_index = (*this)["cboBGColourName"].list_index;
   codes.text = Entry(codes, codes.list_index);
-  deps_.settings.SaveSetting(kVellumo, kAdminSection, "SigBGColor", codes.text);
-  ComposePreview(User("Template"));
+  deps_.settings.Set(keys::SigBGColor, codes.text);
+  ComposePreview(Setting(keys::Template));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -468,14 +459,14 @@ void PreviewForm::ToggleOptions() {
       options.caption = std::string(kOptionsOpen);
       (*this)["lblPastedImages"].visible = false;
       browser.top = kBrowserTopOpen;
-      deps_.settings.SaveSetting(kVellumo, kAdminSection, "PreviewOptionsShow", "True");
+      deps_.settings.Set(keys::PreviewOptionsShow, "True");
     } else {
       options.caption = std::string(kOptionsClosed);
       if (!(*this)["lblPastedImages"].visible) browser.top = kBrowserTopClosed;
-      deps_.settings.SaveSetting(kVellumo, kAdminSection, "PreviewOptionsShow", "False");
+      deps_.settings.Set(keys::PreviewOptionsShow, "False");
     }
   });
-  const bool profiles = Admin("Multiple Signatures", "False") == "True";
+  const bool profiles = Setting(keys::MultipleSignatures) == "True";
   for (std::string_view name :
        {"lblTemplate", "lblSignature", "cboTemplates", "cboSignatures", "chkShowPreview"}) {
     (*this)[name].visible = !(*this)[name].visible;
@@ -488,9 +479,9 @@ void PreviewForm::ToggleOptions() {
   if (!(*this)["cboSignatures"].visible) return;
   SuppressClick = true;
   Trap(where, "", [&] {
-    ShowInList("cboSignatures", GetFileName(User("Signature")));
-    ShowInList("cboTemplates", GetFileName(User("Template")));
-    const std::string current = Admin("Current Signature");
+    ShowInList("cboSignatures", GetFileName(Setting(keys::Signature)));
+    ShowInList("cboTemplates", GetFileName(Setting(keys::Template)));
+    const std::string current = Setting(keys::CurrentSignature);
     ui::Control& list = (*this)["cboSig"];
     const int index = current.empty() ? 0 : static_cast<int>(text::Val(current));
     if (index >= 0 && index < Count(list)) {

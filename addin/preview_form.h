@@ -35,6 +35,7 @@
 #include "common/compose/send_state.h"
 #include "common/diagnostics/log.h"
 #include "common/forms/caption_table.h"
+#include "common/settings/keys.h"
 #include "common/settings/settings.h"
 #include "platform/file_system.h"
 #include "platform/processes.h"
@@ -61,7 +62,7 @@ inline constexpr int kBrowserTopClosed = 840;
 inline constexpr int kBrowserTopOpen = 1175;
 
 // The profile keys a signature profile copies into Admin Settings.
-extern const std::vector<std::string_view> kProfileKeys;
+extern const std::vector<const SettingKey*> kProfileKeys;
 
 // The part of name before the first ".htm" in any case ("Birch.HTM" -> "Birch"), or name when it
 // holds none.
@@ -97,7 +98,7 @@ class PreviewForm final : public ui::Form {
   // shows nothing; a boilerplate that cannot be read is logged and left out, as at Send.
   void ComposePreview(std::string_view template_name, bool plain_text = false);
   // The template the send will use: User Settings "Template", composed and shown.
-  void ComposeCurrent(bool plain_text) { ComposePreview(User("Template"), plain_text); }
+  void ComposeCurrent(bool plain_text) { ComposePreview(Setting(keys::Template), plain_text); }
   // The boilerplate name Send takes from cboBplates: its text, "" when blank.
   [[nodiscard]] std::string ChosenBoilerplate() const;
 
@@ -130,8 +131,7 @@ class PreviewForm final : public ui::Form {
   void OnUnload(ui::UnloadMode mode);
   void OnResize();
 
-  std::string Admin(std::string_view key, std::string_view default_value = {}) const;
-  std::string User(std::string_view key, std::string_view default_value = {}) const;
+  std::string Setting(const SettingKey& key) const;
   std::string TemplateFolder() const;
   // Shows text in a visible list with SuppressClick set: the entry equal to it is selected.
   void ShowInList(std::string_view list, std::string_view text);

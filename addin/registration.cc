@@ -12,8 +12,8 @@
 namespace vellumo::addin {
 
 void RegisterConnectClass(mail::Application& client, const Env& env) {
-  client.RegisterClass(Connect::kProgId,
-                       [env]() -> std::shared_ptr<mail::Object> { return Connect::Create(env); });
+  client.RegisterCreator(Connect::kProgId,
+                         [env]() -> std::shared_ptr<mail::Object> { return Connect::Create(env); });
 }
 
 bool RegisterAddInKey(Registry& registry) {

@@ -133,7 +133,7 @@ std::shared_ptr<mail::Object> LocalMailClient::CreateObject(std::string_view pro
   return core_->classes.Create(prog_id);
 }
 
-void LocalMailClient::RegisterClass(std::string_view prog_id, mail::ObjectCreator create) {
+void LocalMailClient::RegisterCreator(std::string_view prog_id, mail::ObjectCreator create) {
   core_->classes.Register(prog_id, std::move(create));
 }
 

@@ -106,7 +106,7 @@ class LocalMailClient final : public mail::Application {
   std::shared_ptr<mail::Item> CreateItem(mail::ItemType type) override;
   std::shared_ptr<mail::Namespace> GetNamespace(std::string_view type) override;
   std::shared_ptr<mail::Object> CreateObject(std::string_view prog_id) override;
-  void RegisterClass(std::string_view prog_id, mail::ObjectCreator create) override;
+  void RegisterCreator(std::string_view prog_id, mail::ObjectCreator create) override;
   mail::ItemSendEvent& ItemSend() override;
   mail::OptionsPagesAddEvent& OptionsPagesAdd() override;
 

@@ -79,9 +79,9 @@ std::vector<std::string> FaultyFileSystem::ListFolders(std::string_view folder) 
   return base_.ListFolders(folder);
 }
 
-void FaultyFileSystem::CopyFile(std::string_view from, std::string_view to, bool overwrite) {
-  Check("CopyFile", from, to);
-  base_.CopyFile(from, to, overwrite);
+void FaultyFileSystem::Copy(std::string_view from, std::string_view to, bool overwrite) {
+  Check("Copy", from, to);
+  base_.Copy(from, to, overwrite);
 }
 
 void FaultyFileSystem::RemoveFile(std::string_view path) {

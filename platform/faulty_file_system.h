@@ -6,7 +6,7 @@
 //
 // A rule names a member ("ReadFile", "WriteFile", ..., exactly as declared in FileSystem, or "*"
 // for every member) and a piece of the path (compared ignoring case; "" matches every path; for
-// CopyFile and Rename either path). A matching call throws the rule's Error naming the path and
+// Copy and Rename either path). A matching call throws the rule's Error naming the path and
 // does not reach the wrapped file system. Rules are checked in the order they were added.
 //
 // Not thread-safe. The wrapped file system must outlive this object.
@@ -43,7 +43,7 @@ class FaultyFileSystem final : public FileSystem {
   uint64_t FileSize(std::string_view path) override;
   std::vector<std::string> ListFiles(std::string_view folder, std::string_view pattern) override;
   std::vector<std::string> ListFolders(std::string_view folder) override;
-  void CopyFile(std::string_view from, std::string_view to, bool overwrite) override;
+  void Copy(std::string_view from, std::string_view to, bool overwrite) override;
   void RemoveFile(std::string_view path) override;
   void CreateFolder(std::string_view path) override;
   void RemoveFolder(std::string_view path) override;

@@ -43,7 +43,7 @@ class FileSystem {
   virtual std::vector<std::string> ListFolders(std::string_view folder) = 0;
   // Copy a file; an existing target is replaced only when overwrite is set, else
   // kPathFileAccess.
-  virtual void CopyFile(std::string_view from, std::string_view to, bool overwrite) = 0;
+  virtual void Copy(std::string_view from, std::string_view to, bool overwrite) = 0;
   // A file only: a folder is kPathFileAccess.
   virtual void RemoveFile(std::string_view path) = 0;
   // Creates the folder and its parents; an existing folder is fine, a file in the way is

@@ -28,7 +28,7 @@ TEST(MemFileSystem, RecordsWhatWasTouchedAsWritten) {
   fs.AppendFile("C:\\in\\log.txt", "2");
   (void)fs.ReadFile("C:\\IN\\A.TXT");
   EXPECT_THROW((void)fs.ReadFile("C:\\in\\missing.txt"), Error);
-  fs.CopyFile("C:\\in\\a.txt", "C:\\in\\c.txt", false);
+  fs.Copy("C:\\in\\a.txt", "C:\\in\\c.txt", false);
   fs.RemoveFile("C:\\in\\a.txt");
   EXPECT_THROW(fs.WriteFile("C:\\nowhere\\x.txt", "x"), Error);
 
@@ -82,7 +82,7 @@ TEST(FaultyFileSystem, CountsAnyMemberAndEitherPathOfTwo) {
   mem.AddFile("C:\\a.txt", "a");
   FaultyFileSystem fs(mem);
   fs.FailOn("*", "target", ErrorCode::kDiskFull, 2);
-  EXPECT_THROW(fs.CopyFile("C:\\a.txt", "C:\\target.txt", false), Error);
+  EXPECT_THROW(fs.Copy("C:\\a.txt", "C:\\target.txt", false), Error);
   EXPECT_THROW(fs.AppendFile("C:\\target.txt", "x"), Error);
   fs.AppendFile("C:\\target.txt", "x");  // the two failures are used up
   EXPECT_EQ(mem.Contents("C:\\target.txt"), "x");

@@ -138,7 +138,7 @@ std::vector<std::string> MemFileSystem::ListFolders(std::string_view folder) {
   return names;
 }
 
-void MemFileSystem::CopyFile(std::string_view from, std::string_view to, bool overwrite) {
+void MemFileSystem::Copy(std::string_view from, std::string_view to, bool overwrite) {
   files_read_.emplace_back(from);
   std::string source = Native(from);
   auto it = files_.find(source);

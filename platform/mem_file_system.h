@@ -41,7 +41,7 @@ class MemFileSystem final : public FileSystem {
   uint64_t FileSize(std::string_view path) override;
   std::vector<std::string> ListFiles(std::string_view folder, std::string_view pattern) override;
   std::vector<std::string> ListFolders(std::string_view folder) override;
-  void CopyFile(std::string_view from, std::string_view to, bool overwrite) override;
+  void Copy(std::string_view from, std::string_view to, bool overwrite) override;
   void RemoveFile(std::string_view path) override;
   void CreateFolder(std::string_view path) override;
   void RemoveFolder(std::string_view path) override;
@@ -58,7 +58,7 @@ class MemFileSystem final : public FileSystem {
   std::vector<std::string> AllFiles() const;
 
   // What the code did, paths as it wrote them, in call order. Reads record every call (also those
-  // that failed); the others record what succeeded. CopyFile counts as a read of its source and a
+  // that failed); the others record what succeeded. Copy counts as a read of its source and a
   // write of its target.
   const std::vector<std::string>& files_read() const { return files_read_; }
   const std::vector<std::string>& files_written() const { return files_written_; }

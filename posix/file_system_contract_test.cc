@@ -106,7 +106,7 @@ TEST_P(FileSystemContract, MissingThingsGiveClassicCodesNamingThePath) {
   EXPECT_EQ(ErrorOf([&] { fs().FileSize("C:\\nothere.txt"); }).code(), ErrorCode::kFileNotFound);
   EXPECT_EQ(ErrorOf([&] { fs().RemoveFile("C:\\nothere.txt"); }).code(), ErrorCode::kFileNotFound);
   EXPECT_EQ(ErrorOf([&] { fs().RemoveFolder("C:\\nothere"); }).code(), ErrorCode::kPathNotFound);
-  EXPECT_EQ(ErrorOf([&] { fs().CopyFile("C:\\nothere.txt", "C:\\b.txt", true); }).code(),
+  EXPECT_EQ(ErrorOf([&] { fs().Copy("C:\\nothere.txt", "C:\\b.txt", true); }).code(),
             ErrorCode::kFileNotFound);
   EXPECT_EQ(ErrorOf([&] { fs().Rename("C:\\nothere.txt", "C:\\b.txt"); }).code(),
             ErrorCode::kFileNotFound);
@@ -120,7 +120,7 @@ TEST_P(FileSystemContract, FoldersAndFilesAreNotInterchangeable) {
   EXPECT_EQ(ErrorOf([&] { fs().WriteFile("C:\\dir", "x"); }).code(), ErrorCode::kPathFileAccess);
   EXPECT_EQ(ErrorOf([&] { fs().AppendFile("C:\\dir", "x"); }).code(), ErrorCode::kPathFileAccess);
   EXPECT_EQ(ErrorOf([&] { fs().RemoveFile("C:\\dir"); }).code(), ErrorCode::kPathFileAccess);
-  EXPECT_EQ(ErrorOf([&] { fs().CopyFile("C:\\file", "C:\\dir", true); }).code(),
+  EXPECT_EQ(ErrorOf([&] { fs().Copy("C:\\file", "C:\\dir", true); }).code(),
             ErrorCode::kPathFileAccess);
   EXPECT_EQ(ErrorOf([&] { fs().CreateFolder("C:\\file\\sub"); }).code(),
             ErrorCode::kPathFileAccess);
@@ -166,17 +166,17 @@ TEST_P(FileSystemContract, ListsSortedIgnoringCaseWithPlainWildcards) {
 TEST_P(FileSystemContract, CopiesOnlyOverAnExistingFileWhenAsked) {
   fs().WriteFile("C:\\a.txt", "new");
   fs().WriteFile("C:\\b.txt", "old");
-  Error refused = ErrorOf([&] { fs().CopyFile("C:\\a.txt", "C:\\B.TXT", false); });
+  Error refused = ErrorOf([&] { fs().Copy("C:\\a.txt", "C:\\B.TXT", false); });
   EXPECT_EQ(refused.code(), ErrorCode::kPathFileAccess);
   EXPECT_EQ(refused.detail(), "C:\\B.TXT");
   EXPECT_EQ(fs().ReadFile("C:\\b.txt"), "old");
-  fs().CopyFile("C:\\a.txt", "C:\\B.TXT", true);
+  fs().Copy("C:\\a.txt", "C:\\B.TXT", true);
   EXPECT_EQ(fs().ReadFile("C:\\b.txt"), "new");
-  fs().CopyFile("C:\\a.txt", "C:\\c.txt", false);
+  fs().Copy("C:\\a.txt", "C:\\c.txt", false);
   EXPECT_EQ(fs().ReadFile("C:\\c.txt"), "new");
-  fs().CopyFile("C:\\a.txt", "C:\\A.txt", true);
+  fs().Copy("C:\\a.txt", "C:\\A.txt", true);
   EXPECT_EQ(fs().ReadFile("C:\\a.txt"), "new") << "a copy onto itself keeps the content";
-  EXPECT_EQ(ErrorOf([&] { fs().CopyFile("C:\\a.txt", "C:\\no\\c.txt", true); }).code(),
+  EXPECT_EQ(ErrorOf([&] { fs().Copy("C:\\a.txt", "C:\\no\\c.txt", true); }).code(),
             ErrorCode::kPathNotFound);
 }
 

@@ -360,7 +360,7 @@ std::vector<std::string> PosixFileSystem::ListFolders(std::string_view folder) {
   return names;
 }
 
-void PosixFileSystem::CopyFile(std::string_view from, std::string_view to, bool overwrite) {
+void PosixFileSystem::Copy(std::string_view from, std::string_view to, bool overwrite) {
   std::string source = paths_.ToNative(from);
   struct stat source_stat;
   Fd in = OpenForReading(source, from, &source_stat);
@@ -445,7 +445,7 @@ void PosixFileSystem::Rename(std::string_view from, std::string_view to) {
   }
   if (err == EXDEV && S_ISREG(st.st_mode)) {
     // Another drive on another file system: copy, then remove the original.
-    CopyFile(from, to, false);
+    Copy(from, to, false);
     RemoveFile(from);
     return;
   }

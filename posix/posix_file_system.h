@@ -6,7 +6,7 @@
 // EDQUOT kDiskFull, a folder where a file is wanted (and other conditions) kPathFileAccess; the
 // detail is the path as the caller wrote it.
 //
-// WriteFile and CopyFile write a temporary file in the target's folder, flush it to the disk and
+// WriteFile and Copy write a temporary file in the target's folder, flush it to the disk and
 // rename it over the target, so readers never see a part and a failure leaves the old content. An
 // existing target keeps its permission bits; a symbolic link keeps pointing where it did (the file
 // it names is replaced). AppendFile opens with O_APPEND and writes the whole data in one write()
@@ -45,7 +45,7 @@ class PosixFileSystem final : public FileSystem {
   uint64_t FileSize(std::string_view path) override;
   std::vector<std::string> ListFiles(std::string_view folder, std::string_view pattern) override;
   std::vector<std::string> ListFolders(std::string_view folder) override;
-  void CopyFile(std::string_view from, std::string_view to, bool overwrite) override;
+  void Copy(std::string_view from, std::string_view to, bool overwrite) override;
   void RemoveFile(std::string_view path) override;
   void CreateFolder(std::string_view path) override;
   void RemoveFolder(std::string_view path) override;

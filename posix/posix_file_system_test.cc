@@ -55,8 +55,8 @@ TEST_F(PosixFileSystemTest, WriteReplacesAtomicallyAndLeavesNoTemporaryFiles) {
   PosixFileSystem fs(home_);
   fs.WriteFile("C:\\a.txt", "first");
   fs.WriteFile("C:\\a.txt", "second");
-  fs.CopyFile("C:\\a.txt", "C:\\b.txt", false);
-  fs.CopyFile("C:\\a.txt", "C:\\b.txt", true);
+  fs.Copy("C:\\a.txt", "C:\\b.txt", false);
+  fs.Copy("C:\\a.txt", "C:\\b.txt", true);
   EXPECT_THROW(fs.WriteFile("C:\\missing\\x.txt", "x"), Error);
   EXPECT_THAT(DiskNames(drive_), ElementsAre("a.txt", "b.txt"));
 }
@@ -88,7 +88,7 @@ TEST_F(PosixFileSystemTest, ReplacedFilesKeepTheirPermissions) {
   EXPECT_EQ(Mode(drive_ + "/script.sh"), 0750u);
   fs.WriteFile("C:\\copy.sh", "old");
   ::chmod((drive_ + "/copy.sh").c_str(), 0604);
-  fs.CopyFile("C:\\script.sh", "C:\\copy.sh", true);
+  fs.Copy("C:\\script.sh", "C:\\copy.sh", true);
   EXPECT_EQ(Mode(drive_ + "/copy.sh"), 0604u);
 
   mode_t mask = ::umask(022);

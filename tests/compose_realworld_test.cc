@@ -151,7 +151,7 @@ std::string ExpectedAtMarker(const stdfs::path& eml) {
   const localmail::MimeMessage message = localmail::MimeMessage::Parse(ReadAll(eml), eml.string());
   const std::string html = message.HtmlBody();
   if (!html.empty()) return text::Replace(html, "BLOCKQUOTE", "xBLOCKQUOTE");
-  return compose::PlainTextToHtml(text::EscapeHtml(message.TextBody()));
+  return compose::PlainTextToDivLines(text::EscapeHtml(message.TextBody()));
 }
 
 // A comment opened and not closed would hide the rest of the template from every reader.

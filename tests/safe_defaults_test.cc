@@ -103,5 +103,22 @@ TEST_F(SafeDefaultsTest, TheFirstTraceLineOfAFreshHomeMakesTheLog) {
   }
 }
 
+TEST_F(SafeDefaultsTest, SettingsListKnownShowsEveryKeyWithItsDefaultAndWhatIsStored) {
+  Set("admin settings", "WipeoutReplySeparator", "<hr>\t<p>");
+  const ProcessResult known = Run({"settings", "list", "--known"});
+  ASSERT_EQ(known.exit_code, 0) << known.errors;
+  EXPECT_THAT(known.output, HasSubstr("Vellumo\tUser Settings\tBrowserTop\t990\t990\tdefault\t"));
+  EXPECT_THAT(known.output, HasSubstr("Vellumo\tAdmin Settings\tWipeoutReplySeparator\t<hr>\t"
+                                      "<hr>\\t<p>\tstored\t"));
+  // The step that reads the template folder as set has its own line beside the usual one.
+  EXPECT_THAT(known.output, HasSubstr("\tHTM Files Path\tC:\\\\temp\tC:\\\\temp\tdefault\t"));
+  EXPECT_THAT(known.output, HasSubstr("\tHTM Files Path\t\t\tdefault\t"));
+  const ProcessResult system = Run({"settings", "list", "--known", "Vellumo", "System Settings"});
+  EXPECT_THAT(system.output, HasSubstr("\tSystemCheck\tFalse\tFalse\tdefault\t"));
+  EXPECT_THAT(system.output, Not(HasSubstr("Admin Settings")));
+  const ProcessResult help = Run({"settings", "list", "--help"});
+  EXPECT_THAT(help.output, HasSubstr("--known"));
+}
+
 }  // namespace
 }  // namespace vellumo

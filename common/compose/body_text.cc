@@ -25,7 +25,7 @@ int64_t ToLong(double value) {
 
 }  // namespace
 
-std::string PlainTextToHtml(std::string_view text) {
+std::string PlainTextToDivLines(std::string_view text) {
   std::string linked = text::InStr(text, "www.") > 0 ? MakeWwwLinks(text) : std::string(text);
   std::string lines;
   lines.reserve(linked.size() + linked.size() / 4 + 32);

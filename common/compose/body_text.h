@@ -18,7 +18,7 @@ namespace vellumo::compose {
 // semicolon) when the line is blank; then the whole is split at TAB and each piece is followed by
 // "&nbsp;&nbsp;&nbsp;" (also the last one) and, when the piece is blank, "&nbsp". Blank means
 // nothing but spaces. An empty text stays empty.
-[[nodiscard]] std::string PlainTextToHtml(std::string_view text);
+[[nodiscard]] std::string PlainTextToDivLines(std::string_view text);
 
 struct ReplyParts {
   std::string new_text;     // what the user wrote, above the separator

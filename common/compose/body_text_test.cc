@@ -8,25 +8,25 @@
 namespace vellumo::compose {
 namespace {
 
-TEST(PlainTextToHtml, LinesTabsAndBlanks) {
-  EXPECT_EQ(PlainTextToHtml(""), "");
-  EXPECT_EQ(PlainTextToHtml("one\r\n  \r\ntwo"),
+TEST(PlainTextToDivLines, LinesTabsAndBlanks) {
+  EXPECT_EQ(PlainTextToDivLines(""), "");
+  EXPECT_EQ(PlainTextToDivLines("one\r\n  \r\ntwo"),
             "<div><span>one</span></div><div><span>  </span></div>&nbsp"
             "<div><span>two</span></div>&nbsp;&nbsp;&nbsp;");
   // Every TAB becomes three spaces; an empty piece between two TABs gets one more, without
   // its semicolon.
-  EXPECT_EQ(PlainTextToHtml("x\t\ty"),
+  EXPECT_EQ(PlainTextToDivLines("x\t\ty"),
             "<div><span>x&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbsp;&nbspy</span></div>"
             "&nbsp;&nbsp;&nbsp;");
   // Only CR LF ends a line here.
-  EXPECT_EQ(PlainTextToHtml("a\nb\rc"), "<div><span>a\nb\rc</span></div>&nbsp;&nbsp;&nbsp;");
+  EXPECT_EQ(PlainTextToDivLines("a\nb\rc"), "<div><span>a\nb\rc</span></div>&nbsp;&nbsp;&nbsp;");
   // A trailing CR LF leaves a last empty line.
-  EXPECT_EQ(PlainTextToHtml("a\r\n"),
+  EXPECT_EQ(PlainTextToDivLines("a\r\n"),
             "<div><span>a</span></div><div><span></span></div>&nbsp&nbsp;&nbsp;&nbsp;");
 }
 
-TEST(PlainTextToHtml, MakesWwwWordsLinks) {
-  EXPECT_EQ(PlainTextToHtml("see www.example.com, now"),
+TEST(PlainTextToDivLines, MakesWwwWordsLinks) {
+  EXPECT_EQ(PlainTextToDivLines("see www.example.com, now"),
             "<div><span>see <a href=\"http://www.example.com\">www.example.com</a>, now"
             "</span></div>&nbsp;&nbsp;&nbsp;");
 }

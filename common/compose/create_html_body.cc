@@ -13,12 +13,10 @@
 #include "common/compose/date_line.h"
 #include "common/compose/neutralise.h"
 #include "common/compose/placeholders.h"
+#include "common/settings/keys.h"
 
 namespace vellumo::compose {
 namespace {
-
-constexpr std::string_view kAdmin = "Admin Settings";
-constexpr std::string_view kUser = "User Settings";
 
 constexpr std::string_view kWhere = "CreateHTMLBody";
 constexpr std::string_view kGeneralLabel = "CreateHTM_Err";
@@ -100,16 +98,11 @@ class Composition {
     return *state_.CurrentItem;
   }
 
-  std::string Setting(std::string_view section, std::string_view key,
-                      std::string_view default_value) {
-    return deps_.settings.GetSetting(kVellumo, section, key, default_value);
-  }
-
   // The fallback takes the path from the folder it listed, so an unset folder setting does not
   // leave a path that points nowhere.
   void CheckTemplateExists() {
     if (deps_.fs.FileExists(template_path_)) return;
-    const std::string folder = Setting(kAdmin, "HTM Files Path", "C:\\temp");
+    const std::string folder = deps_.settings.Get(keys::HtmFilesPath);
     template_path_ = folder + "\\" + deps_.windows.FirstTemplateFile(folder);
   }
 
@@ -133,8 +126,8 @@ class Composition {
       }
       user_start = in_text + 3;
     }
-    return PlainTextToHtml(text_.substr(0, user_start) +
-                           text::EscapeHtml(std::string_view(text_).substr(user_start)));
+    return PlainTextToDivLines(text_.substr(0, user_start) +
+                               text::EscapeHtml(std::string_view(text_).substr(user_start)));
   }
 
   void ProbeFormat() {
@@ -241,8 +234,8 @@ class Composition {
 
   void FormatWarning() {
     if (!format_warn_ || state_.IsReply) return;
-    if (Setting(kAdmin, "FormatWarning", "False") != "True") return;
-    if (Setting(kUser, "FormatWarningMessage", "True") != "True") return;
+    if (!deps_.settings.IsTrue(keys::FormatWarning)) return;
+    if (!deps_.settings.IsTrue(keys::FormatWarningMessage)) return;
     state_.MessageKind = std::string(kFormatWarningKind);
     state_.MessageAnswer.clear();
     deps_.windows.ShowFormatWarning();
@@ -250,11 +243,11 @@ class Composition {
 
   // As for the template, the fallback path is built from the folder that was listed.
   void AddSignature() {
-    const std::string name = Setting(kUser, "Signature", "none");
+    const std::string name = deps_.settings.Get(keys::Signature);
     if (name == "none" || name.empty()) return;
-    std::string path = Setting(kAdmin, "Signatures Path", "c:") + "\\" + text::Trim(name);
+    std::string path = deps_.settings.Get(keys::SignaturesPathFirstTry) + "\\" + text::Trim(name);
     if (!deps_.fs.FileExists(path)) {
-      const std::string folder = Setting(kAdmin, "Signatures Path", "C:\\temp");
+      const std::string folder = deps_.settings.Get(keys::SignaturesPath);
       path = folder + "\\" + deps_.windows.FirstSignatureFile(folder);
     }
     text_.append(text::kCrLf);
@@ -332,7 +325,7 @@ class Composition {
   bool ContactAndMarketing(std::string& result) {
     if (state_.PreviewMode) return true;
     std::string marketing;
-    if (!General([&] { marketing = Setting(kAdmin, "Marketing", ""); })) return false;
+    if (!General([&] { marketing = deps_.settings.Get(keys::Marketing); })) return false;
     if (marketing.empty()) return true;
     ContactHooks* hooks = deps_.contacts;
     if (hooks == nullptr) {

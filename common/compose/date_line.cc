@@ -2,10 +2,10 @@
 
 #include <string_view>
 
+#include "common/settings/keys.h"
+
 namespace vellumo::compose {
 namespace {
-
-constexpr std::string_view kUser = "User Settings";
 
 std::string FourDigitYear(int year) {
   std::string digits = std::to_string(year);
@@ -21,13 +21,13 @@ std::string WrapFont(const std::string& font_control, const std::string& value) 
 
 DateLineSettings ReadDateLineSettings(const Settings& settings) {
   DateLineSettings s;
-  s.insert_date = settings.GetSetting(kVellumo, kUser, "InsertDate", "False");
-  s.insert_time = settings.GetSetting(kVellumo, kUser, "InsertTime", "False");
-  s.format = settings.GetSetting(kVellumo, kUser, "InsertDateFormat", "");
-  s.order = settings.GetSetting(kVellumo, kUser, "InsertOrder", "");
-  s.insert_string = settings.GetSetting(kVellumo, kUser, "InsertString", "");
-  s.string_before_date = settings.GetSetting(kVellumo, kUser, "InsertStringBeforeDate", "");
-  s.font_control = settings.GetSetting(kVellumo, kUser, "InsertFontControl", "");
+  s.insert_date = settings.Get(keys::InsertDate);
+  s.insert_time = settings.Get(keys::InsertTime);
+  s.format = settings.Get(keys::InsertDateFormat);
+  s.order = settings.Get(keys::InsertOrder);
+  s.insert_string = settings.Get(keys::InsertString);
+  s.string_before_date = settings.Get(keys::InsertStringBeforeDate);
+  s.font_control = settings.Get(keys::InsertFontControl);
   return s;
 }
 

@@ -7,22 +7,16 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "common/settings/keys.h"
 
 namespace vellumo::compose {
 namespace {
 
-constexpr std::string_view kAdmin = "Admin Settings";
-constexpr std::string_view kUser = "User Settings";
 constexpr std::string_view kCompareWhere = "CreateHTMLBody- error HTML File Compare";
 constexpr std::string_view kCompareLabel = "CompareFile_Err";
 constexpr std::string_view kFontWhere = "CreateHTMLBody- error FontControl";
 constexpr std::string_view kFontLabel = "FontControl_Err";
 constexpr size_t npos = std::string::npos;
-
-bool SwitchOn(const Settings& settings, std::string_view section, std::string_view key,
-              std::string_view default_value) {
-  return settings.GetSetting(kVellumo, section, key, default_value) == "True";
-}
 
 // The rules search for ASCII tags in any case, folding A-Z only. That finds the same matches
 // as a full lower-casing (the non-ASCII characters that lower-case to ASCII, the Kelvin sign and
@@ -117,25 +111,21 @@ void Dump(FileSystem& fs, std::string_view application_path, std::string_view fi
 
 // The rules on the user's text in their order. A null apply marks the after dump.
 struct UserTextRule {
-  std::string_view key;
-  std::string_view section;
-  std::string_view default_value;
+  const SettingKey& key;
   std::string_view where;
   std::string_view label;
   std::string (*apply)(std::string_view);
 };
 
 constexpr UserTextRule kUserTextRules[] = {
-    {"WipeoutHTML", kAdmin, "False", "CreateHTMLBody- error Wipeout HTML", "WipeoutHTML_Err",
-     WipeoutHtml},
-    {"WipeOutFontControl", kAdmin, "False", kFontWhere, kFontLabel, WipeoutFontControl},
-    {"WipeoutDivTag", kUser, "False", "CreateHTMLBody- error DivControl", "DivControl_Err",
-     RemoveDivTags},
-    {"WipeoutDivTag", kUser, "False", "CreateHTMLBody- error EndDIvControl", "EndDivControl_Err",
+    {keys::WipeoutHTML, "CreateHTMLBody- error Wipeout HTML", "WipeoutHTML_Err", WipeoutHtml},
+    {keys::WipeOutFontControl, kFontWhere, kFontLabel, WipeoutFontControl},
+    {keys::WipeoutDivTag, "CreateHTMLBody- error DivControl", "DivControl_Err", RemoveDivTags},
+    {keys::WipeoutDivTag, "CreateHTMLBody- error EndDIvControl", "EndDivControl_Err",
      DivEndTagsToBreaks},
-    {"WipeoutBlockquote", kAdmin, "True", kFontWhere, kFontLabel, WipeoutBlockquote},
-    {"WipeOutFileCompare", kAdmin, "False", kCompareWhere, kCompareLabel, nullptr},
-    {"WipeoutHardRule", kAdmin, "False", kFontWhere, kFontLabel, WipeoutHardRule},
+    {keys::WipeoutBlockquote, kFontWhere, kFontLabel, WipeoutBlockquote},
+    {keys::WipeOutFileCompare, kCompareWhere, kCompareLabel, nullptr},
+    {keys::WipeoutHardRule, kFontWhere, kFontLabel, WipeoutHardRule},
 };
 
 bool IsLinkStop(char c) {
@@ -162,7 +152,7 @@ bool IsLinkStop(char c) {
 void WriteBeforeDump(const Settings& settings, FileSystem& fs, Log& log,
                      std::string_view application_path, std::string_view text) {
   Guard(log, kCompareWhere, kCompareLabel, [&] {
-    if (SwitchOn(settings, kAdmin, "WipeOutFileCompare", "False")) {
+    if (settings.IsTrue(keys::WipeOutFileCompare)) {
       Dump(fs, application_path, "\\beforetext.txt", text);
     }
   });
@@ -172,7 +162,7 @@ std::string ApplyUserTextRules(const Settings& settings, FileSystem& fs, Log& lo
                                std::string_view application_path, std::string text) {
   for (const UserTextRule& rule : kUserTextRules) {
     Guard(log, rule.where, rule.label, [&] {
-      if (!SwitchOn(settings, rule.section, rule.key, rule.default_value)) return;
+      if (!settings.IsTrue(rule.key)) return;
       if (rule.apply == nullptr) {
         Dump(fs, application_path, "\\aftertext.txt", text);
       } else {
@@ -302,7 +292,7 @@ std::string SwitchOffWordPictures(std::string_view text) {
 std::string AddReplySignature(const Settings& settings, std::string_view new_text,
                               std::string_view signature) {
   std::string out;
-  const bool table = SwitchOn(settings, kAdmin, "WipeoutSignatureTable", "True");
+  const bool table = settings.IsTrue(keys::WipeoutSignatureTable);
   if (table) out.append(kSignatureTableOpen);
   out.append(new_text).append("<P>").append(signature);
   if (table) out.append("</TABLE>");
@@ -328,17 +318,17 @@ std::string ReplyFontSmall(std::string_view history) {
 
 std::string ApplyReplyRules(const Settings& settings, std::string_view history) {
   std::string out(history);
-  if (SwitchOn(settings, kAdmin, "RemoveReplyTags", "False")) {
-    out = RemoveReplyTags(out, settings.GetSetting(kVellumo, kAdmin, "WipeoutHTMLBeginTag"),
-                          settings.GetSetting(kVellumo, kAdmin, "WipeoutHTMLEndTag"),
-                          settings.GetSetting(kVellumo, kAdmin, "WipeoutHTMLTagsGroup"));
+  if (settings.IsTrue(keys::RemoveReplyTags)) {
+    out = RemoveReplyTags(out, settings.Get(keys::WipeoutHTMLBeginTag),
+                          settings.Get(keys::WipeoutHTMLEndTag),
+                          settings.Get(keys::WipeoutHTMLTagsGroup));
   }
-  if (SwitchOn(settings, kAdmin, "WipeoutReplyFontSmall", "False")) out = ReplyFontSmall(out);
+  if (settings.IsTrue(keys::WipeoutReplyFontSmall)) out = ReplyFontSmall(out);
   return out;
 }
 
 std::string ReplySeparatorMarkup(const Settings& settings) {
-  return settings.GetSetting(kVellumo, kAdmin, "WipeoutReplySeparator", "<hr>");
+  return settings.Get(keys::WipeoutReplySeparator);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -374,7 +364,7 @@ std::string MakeWwwLinks(std::string_view text, std::string_view search) {
 
 std::string LoadBoilerplate(const Settings& settings, FileSystem& fs, std::string_view name) {
   if (name.empty() || name == "None") return "";
-  std::string path = settings.GetSetting(kVellumo, kAdmin, "HTM Files Path");
+  std::string path = settings.Get(keys::HtmFilesPathAsSet);
   path.append("/").append(name);
   std::string content;
   try {

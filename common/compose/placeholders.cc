@@ -13,6 +13,7 @@
 
 #include "base/text.h"
 #include "common/compose/fill_tables.h"
+#include "common/settings/keys.h"
 
 namespace vellumo::compose {
 namespace {
@@ -22,23 +23,22 @@ class Values {
  public:
   explicit Values(const Settings& settings) : settings_(settings) {}
 
+  // Every key of a fill is of application "Vellumo".
+  const std::string& Get(const SettingKey& key) {
+    std::pair<std::string, std::string> id{std::string(key.section), std::string(key.name)};
+    auto found = cache_.find(id);
+    if (found == cache_.end()) found = cache_.emplace(std::move(id), settings_.Get(key)).first;
+    return found->second;
+  }
+  // The fill tables name their keys; placeholders_test checks each against the table of keys.
   const std::string& Get(std::string_view section, std::string_view key,
                          std::string_view default_value = {}) {
-    std::pair<std::string, std::string> id{std::string(section), std::string(key)};
-    auto found = cache_.find(id);
-    if (found == cache_.end()) {
-      found =
-          cache_.emplace(std::move(id), settings_.GetSetting(kVellumo, section, key, default_value))
-              .first;
-    }
-    return found->second;
+    return Get(SettingKey{kVellumo, section, key, default_value, {}});
   }
   const std::string& Get(const FieldFill& field) {
     return Get(field.section, field.key, field.default_value);
   }
-  bool IsTrue(std::string_view section, std::string_view key) {
-    return Get(section, key, "False") == "True";
-  }
+  bool IsTrue(const SettingKey& key) { return Get(key) == "True"; }
 
  private:
   const Settings& settings_;
@@ -241,12 +241,11 @@ std::string Substitute(std::string text, Values& values) {
 
 std::string FillCompositionPlaceholders(const Settings& settings, std::string_view text_in) {
   Values values(settings);
-  const std::string quote = values.IsTrue(kUserSettings, "SendQuote")
-                                ? values.Get(kUserSettings, "SendQuoteString")
-                                : std::string();
+  const std::string quote =
+      values.IsTrue(keys::SendQuote) ? values.Get(keys::SendQuoteString) : std::string();
   FillText text(text_in);
   text.Replace("[#SigQuote#]", quote);
-  if (values.IsTrue(kUserSettings, "RTFOnly")) text.Replace("file://", "http://");
+  if (values.IsTrue(keys::RTFOnly)) text.Replace("file://", "http://");
   FillAll(text, kCompositionNameFields, values);
   FillFamily(text, kPositionFamily, values);
   FillFamily(text, kTelephoneFamily, values);
@@ -254,7 +253,7 @@ std::string FillCompositionPlaceholders(const Settings& settings, std::string_vi
   FillAll(text, kAddressFields, values);
   FillFamily(text, kCellFamily, values);
   FillAll(text, kCompositionOtherFields, values);
-  if (values.IsTrue(kAdminSettings, "WipeoutRemoveConvertedBR")) {
+  if (values.IsTrue(keys::WipeoutRemoveConvertedBR)) {
     text.Replace("<BR>\r\n<BR>", "\r\n<BR>");
   }
   Fill(text, kBackgroundColourField, values);

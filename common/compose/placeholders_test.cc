@@ -4,14 +4,17 @@
 
 #include <map>
 #include <random>
+#include <set>
 #include <span>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "base/error.h"
 #include "base/text.h"
 #include "common/compose/fill_tables.h"
+#include "common/settings/keys.h"
 #include "common/settings/settings.h"
 #include "platform/mem_registry.h"
 
@@ -449,6 +452,50 @@ TEST_F(FillTest, APatternAcrossTheEdgeOfALongMessageStillMatches) {
   // A value brings in the start of a pattern whose end is in the text.
   Admin("SigFullname", "Tel: [#SigTelephone");
   EXPECT_EQ(Compose("[#SigFullname#]#]<BR>" + message), message);
+}
+
+// The fill tables name their settings themselves; each must be a row of the table of keys, with
+// the same default, or `settings list --known` would not show what the fills read.
+TEST(FillTableKeys, EveryKeyTheFillsReadIsAKnownRowWithItsDefault) {
+  std::set<std::tuple<std::string, std::string, std::string>> known;
+  for (const SettingKey* key : keys::KnownKeys()) {
+    if (key->application != kVellumo) continue;
+    known.emplace(text::LCase(key->section), text::LCase(key->name),
+                  std::string(key->default_value));
+  }
+  size_t checked = 0;
+  auto expect = [&](std::string_view section, std::string_view key, std::string_view dflt) {
+    ++checked;
+    EXPECT_TRUE(known.contains({text::LCase(section), text::LCase(key), std::string(dflt)}))
+        << section << " \"" << key << "\" with default \"" << dflt << "\" is not in keys.h";
+  };
+  auto fields = [&](std::span<const FieldFill> list) {
+    for (const FieldFill& f : list) expect(f.section, f.key, f.default_value);
+  };
+  for (auto list :
+       {kAddressFields, kCompositionNameFields, kCompositionOtherFields, kSignatureFileFirstFields,
+        kSignatureFileLinkFields, kSignatureFileRtfAddressFields}) {
+    fields(list);
+  }
+  for (const EmptyLineFamily* family :
+       {&kPositionFamily, &kTelephoneFamily, &kFaxFamily, &kCellFamily}) {
+    expect(kAdminSettings, family->key, "");
+    fields(family->fills);
+    if (!family->label.find.empty()) fields(std::span(&family->label, 1));
+  }
+  fields(std::span(&kBackgroundColourField, 1));
+  for (const EmptyStringFamily* family : {&kSignatureFileFax, &kSignatureFileCell}) {
+    expect(kAdminSettings, family->key, "");
+    for (const EmptyStringSetting& s : family->settings) {
+      expect(kAdminSettings, s.find_key, s.find_default);
+      expect(kAdminSettings, s.with_key, s.with_default);
+    }
+  }
+  for (const UserSubstitution& pair : kUserSubstitutions) {
+    expect(kTemplateSettings, pair.code_key, "");
+    expect(kTemplateSettings, pair.swap_key, "");
+  }
+  EXPECT_GT(checked, 80u);
 }
 
 }  // namespace

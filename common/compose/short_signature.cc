@@ -4,11 +4,10 @@
 #include <utility>
 
 #include "base/text.h"
+#include "common/settings/keys.h"
 
 namespace vellumo::compose {
 namespace {
-
-constexpr std::string_view kAdmin = "Admin Settings";
 
 // The column fill: one `fill` per character the value lacks of the column width.
 std::string Filled(std::string_view value, std::string_view fill) {
@@ -28,16 +27,16 @@ std::string Labelled(std::string_view prefix, std::string_view value) {
 }  // namespace
 
 SignatureProfile ReadSignatureProfile(const Settings& settings) {
-  auto get = [&](std::string_view key) { return settings.GetSetting(kVellumo, kAdmin, key); };
   SignatureProfile profile;
-  profile.full_name = get("SigFullname");
-  profile.organization = get("SigOrganizationName");
-  profile.position = get("SigPosition");
-  profile.email = get("SigEmail");
-  profile.address = {get("SigAddress"), get("SigAddress2"), get("SigAddress3"), get("SigAddress4")};
-  profile.telephone = get("SigTelephone");
-  profile.fax = get("SigFax");
-  profile.cell = get("SigCell");
+  profile.full_name = settings.Get(keys::SigFullname);
+  profile.organization = settings.Get(keys::SigOrganizationName);
+  profile.position = settings.Get(keys::SigPosition);
+  profile.email = settings.Get(keys::SigEmail);
+  profile.address = {settings.Get(keys::SigAddress), settings.Get(keys::SigAddress2),
+                     settings.Get(keys::SigAddress3), settings.Get(keys::SigAddress4)};
+  profile.telephone = settings.Get(keys::SigTelephone);
+  profile.fax = settings.Get(keys::SigFax);
+  profile.cell = settings.Get(keys::SigCell);
   return profile;
 }
 

@@ -8,10 +8,6 @@
 namespace vellumo::compose {
 namespace {
 
-constexpr std::string_view kAdmin = "Admin Settings";
-constexpr std::string_view kUser = "User Settings";
-constexpr std::string_view kSystem = "System Settings";
-
 // Val of any text, made a tip number. Huge or non-finite values must not overflow the
 // conversion; anything past the file's end starts over at the first tip anyway.
 int64_t TipNumber(std::string_view stored) {
@@ -48,8 +44,8 @@ void NextTip(Settings& settings, FileSystem& fs, Log& log) {
   std::string path;
   std::string last;
   const bool read = Guard(log, kNextTipWhere, kNextTipLabel, [&] {
-    path = settings.GetSetting(kVellumo, kAdmin, "TipsFileLocation", kDefaultTipsFile);
-    last = settings.GetSetting(kVellumo, kSystem, "LastTipNumber", "1");
+    path = settings.Get(keys::TipsFileLocation);
+    last = settings.Get(keys::LastTipNumber);
   });
   if (!read) return;
 
@@ -62,8 +58,8 @@ void NextTip(Settings& settings, FileSystem& fs, Log& log) {
 
   const TipChoice choice = PickTip(tips, last);
   Guard(log, kNextTipWhere, kNextTipLabel, [&] {
-    settings.SaveSetting(kVellumo, kSystem, "LastTipNumber", text::Str(choice.next_number));
-    settings.SaveSetting(kVellumo, kUser, "SendQuoteString", choice.text);
+    settings.Set(keys::LastTipNumber, text::Str(choice.next_number));
+    settings.Set(keys::SendQuoteString, choice.text);
   });
 }
 

@@ -18,14 +18,14 @@
 #include <string_view>
 
 #include "common/diagnostics/log.h"
+#include "common/settings/keys.h"
 #include "common/settings/settings.h"
 #include "platform/file_system.h"
 
 namespace vellumo::compose {
 
 inline constexpr int64_t kFirstTipNumber = 15;
-inline constexpr std::string_view kDefaultTipsFile =
-    "C:\\program files\\corvane\\corvane vellumo\\support\\tips.txt";
+inline constexpr std::string_view kDefaultTipsFile = keys::TipsFileLocation.default_value;
 
 // Where-text and label of the failures NextTip logs. A failure to read the tips file is logged
 // with kNextTipWhere, "- " and the file's path as its where-text, so the log names the file.

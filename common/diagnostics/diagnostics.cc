@@ -11,9 +11,6 @@
 namespace vellumo {
 namespace {
 
-constexpr std::string_view kAdmin = "Admin Settings";
-constexpr std::string_view kUser = "User Settings";
-constexpr std::string_view kLocationKey = "ErrorFileLocation";
 constexpr std::string_view kOwnFailurePrefix =
     "An error has occurred in Vellumo- Procedure Write_to_error_file. The error is:";
 constexpr std::string_view kOwnFailureTitle = "Error trapping - Vellumo";
@@ -45,7 +42,7 @@ class Raise {
 
 const DiagnosticsVariant kAddInDiagnostics{
     .name = "Vellumo",
-    .location_section = kAdmin,
+    .location = keys::ErrorFileLocation,
     .log_folder = "Support",
     .log_file = "SupportLog.txt",
     .creates_log = true,
@@ -61,7 +58,7 @@ const DiagnosticsVariant kAddInDiagnostics{
 
 const DiagnosticsVariant kOptionsPageDiagnostics{
     .name = "CorvanePage",
-    .location_section = kUser,
+    .location = keys::OptionsPageErrorFileLocation,
     .log_folder = "ErrorLog",
     .log_file = "ErrorLog.txt",
     .creates_log = true,
@@ -77,7 +74,7 @@ const DiagnosticsVariant kOptionsPageDiagnostics{
 
 const DiagnosticsVariant kSendToManyDiagnostics{
     .name = "BulkSender",
-    .location_section = kAdmin,
+    .location = keys::ErrorFileLocation,
     .log_folder = "Support",
     .log_file = "SupportLog.txt",
     .creates_log = false,
@@ -125,11 +122,6 @@ std::string Diagnostics::CheckLine(std::string_view timestamp, std::string_view 
          ", " + std::string(c);
 }
 
-std::string Diagnostics::Setting(std::string_view section, std::string_view key,
-                                 std::string_view default_value) const {
-  return settings_.GetSetting(kVellumo, section, key, default_value);
-}
-
 std::string Diagnostics::Timestamp() { return FormatTimestamp(env_.clock.Now()); }
 
 void Diagnostics::ReportOwnFailure(const std::string& description) {
@@ -155,11 +147,11 @@ bool Diagnostics::Step(const std::function<void()>& step) {
 }
 
 std::string Diagnostics::LogPath() {
-  std::string path = Setting(variant_.location_section, kLocationKey, "");
+  std::string path = settings_.Get(variant_.location);
   if (path.empty() && variant_.creates_log) {
     path = Create_Error_Log_File();
     // The file exists now; failing to remember it only means the next writer makes a new one.
-    Ignore([&] { settings_.SaveSetting(kVellumo, variant_.location_section, kLocationKey, path); });
+    Ignore([&] { settings_.Set(variant_.location, path); });
   }
   return path;
 }
@@ -179,13 +171,13 @@ void Diagnostics::Write_to_error_file(std::string_view description, std::string_
 void Diagnostics::WriteToErrorFile(const Failure& failure) {
   if (variant_.screens) {
     std::string suppress;
-    Step([&] { suppress = Setting(kAdmin, "ErrorFileSuppressEmail", "False"); });
+    Step([&] { suppress = settings_.Get(keys::ErrorFileSuppressEmail); });
     if (suppress == "True") {
       Write_log_line(failure.description + " - " + failure.procedure + " - " + failure.section);
       return;
     }
     std::string exceptions;
-    Step([&] { exceptions = Setting(kAdmin, "ErrorFileExceptions", ""); });
+    Step([&] { exceptions = settings_.Get(keys::ErrorFileExceptions); });
     // An empty description names no failure an administrator could have listed.
     if (!failure.description.empty() &&
         text::InStr(exceptions, failure.description, text::Compare::kText) > 0) {
@@ -224,7 +216,7 @@ void Diagnostics::WriteToErrorFile(const Failure& failure) {
   }
   if (variant_.screens) {
     std::string notify;
-    Step([&] { notify = Setting(kAdmin, "EmailErrorNotify", "True"); });
+    Step([&] { notify = settings_.Get(keys::EmailErrorNotify); });
     if (notify != "True") {
       return;
     }
@@ -298,7 +290,7 @@ void Diagnostics::SendReport(const std::string& record, const std::string& syste
 
   std::string recipient(kSupportAddress);
   if (variant_.recipient_from_setting) {
-    Step([&] { recipient = Setting(kAdmin, "EmailAddressNotify", kSupportAddress); });
+    Step([&] { recipient = settings_.Get(keys::EmailAddressNotify); });
   }
   Step([&] { target->SetSubject(kReportSubject); });
   Step([&] { target->SetBillingInformation(kReportBilling); });

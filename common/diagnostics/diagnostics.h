@@ -32,6 +32,7 @@
 #include "common/diagnostics/error_record.h"
 #include "common/diagnostics/log.h"
 #include "common/diagnostics/message_state.h"
+#include "common/settings/keys.h"
 #include "common/settings/settings.h"
 #include "platform/env.h"
 
@@ -75,8 +76,8 @@ struct DiagnosticsVariant {
     kMessageBox,  // a message box titled "Error trapping - Vellumo"
   };
   std::string_view name;
-  std::string_view location_section;  // where ErrorFileLocation is kept
-  std::string_view log_folder;        // the default file: application path \ folder \ file
+  const SettingKey& location;   // where the log's location is kept
+  std::string_view log_folder;  // the default file: application path \ folder \ file
   std::string_view log_file;
   bool creates_log;  // an empty ErrorFileLocation: create the default file (else write nothing)
   // ErrorFileSuppressEmail, ErrorFileExceptions, EmailErrorNotify, the question and the
@@ -102,7 +103,7 @@ extern const DiagnosticsVariant kOptionsPageDiagnostics;
 extern const DiagnosticsVariant kSendToManyDiagnostics;
 
 // Default of EmailAddressNotify and the options page's fixed recipient.
-inline constexpr std::string_view kSupportAddress = "support@corvane.example";
+inline constexpr std::string_view kSupportAddress = keys::EmailAddressNotify.default_value;
 // The report question, as the message form and the fallback message box show it.
 inline constexpr std::string_view kReportQuestionText =
     "An error has been trapped and logged. Corvane support will be notified by email. OK?";
@@ -178,8 +179,6 @@ class Diagnostics final : public Log {
   // Runs step; a failure is reported the variant's way. True when the step finished.
   bool Step(const std::function<void()>& step);
   void ReportOwnFailure(const std::string& description);
-  std::string Setting(std::string_view section, std::string_view key,
-                      std::string_view default_value) const;
   std::string Timestamp();
 
   Env env_;

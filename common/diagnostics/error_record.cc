@@ -4,13 +4,11 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "common/settings/keys.h"
 #include "platform/mailclient/application.h"
 
 namespace vellumo {
 namespace {
-
-constexpr std::string_view kAdmin = "Admin Settings";
-constexpr std::string_view kUser = "User Settings";
 
 constexpr RecordLine kCommonHead[] = {
     {"Date (mdy): ", RecordField::kDate},
@@ -31,15 +29,15 @@ constexpr RecordLine kAddInLines[] = {
     {"Vellumo Version Comments: ", RecordField::kVersionComments},
     {"Vellumo Version Description: ", RecordField::kFileDescription},
     {"Application System path: ", RecordField::kApplicationPath},
-    {"Template: ", RecordField::kSetting, kUser, "Template"},
-    {"Template path: ", RecordField::kSetting, kAdmin, "HTM Files Path"},
-    {"Signature: ", RecordField::kSetting, kUser, "Signature"},
-    {"Signature path: ", RecordField::kSetting, kAdmin, "Signatures Path"},
-    {"SuppressMailItemToolbar: ", RecordField::kSetting, kAdmin, "SuppressMailItemToolbar"},
-    {"SysTray: ", RecordField::kSetting, kAdmin, "SysTray"},
-    {"SuppressToolbar: ", RecordField::kSetting, kUser, "SuppressToolbar"},
-    {"PromptOnReplies: ", RecordField::kSetting, kUser, "PromptOnReplies"},
-    {"Reply as is: ", RecordField::kSetting, kUser, "Reply as is"},
+    {"Template: ", RecordField::kSetting, &keys::Template},
+    {"Template path: ", RecordField::kSetting, &keys::HtmFilesPath},
+    {"Signature: ", RecordField::kSetting, &keys::Signature},
+    {"Signature path: ", RecordField::kSetting, &keys::SignaturesPath},
+    {"SuppressMailItemToolbar: ", RecordField::kSetting, &keys::SuppressMailItemToolbar},
+    {"SysTray: ", RecordField::kSetting, &keys::SysTray},
+    {"SuppressToolbar: ", RecordField::kSetting, &keys::SuppressToolbar},
+    {"PromptOnReplies: ", RecordField::kSetting, &keys::PromptOnReplies},
+    {"Reply as is: ", RecordField::kSetting, &keys::ReplyAsIs},
 };
 
 constexpr RecordLine kOptionsPageLines[] = {
@@ -50,8 +48,8 @@ constexpr RecordLine kOptionsPageLines[] = {
     kCommonHead[4],
     kCommonHead[5],
     {"Application path: ", RecordField::kApplicationPath},
-    {"Template: ", RecordField::kSetting, kUser, "Template"},
-    {"Signature: ", RecordField::kSetting, kUser, "Signature"},
+    {"Template: ", RecordField::kSetting, &keys::Template},
+    {"Signature: ", RecordField::kSetting, &keys::Signature},
 };
 
 std::string ValueOf(const RecordLine& line, const RecordContext& context) {
@@ -78,7 +76,7 @@ std::string ValueOf(const RecordLine& line, const RecordContext& context) {
     case RecordField::kApplicationPath:
       return context.application_path;
     case RecordField::kSetting:
-      return context.settings.GetSetting(kVellumo, line.section, line.key, "");
+      return context.settings.Stored(*line.setting);
   }
   return {};
 }

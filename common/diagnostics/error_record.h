@@ -55,14 +55,13 @@ enum class RecordField {
   kVersionComments,
   kFileDescription,
   kApplicationPath,
-  kSetting,  // application "Vellumo", section and key below, default ""
+  kSetting,  // the setting below as stored, "" when unset
 };
 
 struct RecordLine {
   std::string_view label;
   RecordField field;
-  std::string_view section = {};
-  std::string_view key = {};
+  const SettingKey* setting = nullptr;
 };
 
 // Lines 1 to 18 of the add-in's record.

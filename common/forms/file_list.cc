@@ -1,25 +1,23 @@
 #include "common/forms/file_list.h"
 
 #include "base/error.h"
+#include "common/settings/keys.h"
 
 namespace vellumo {
 namespace {
 
-constexpr std::string_view kAdmin = "Admin Settings";
-
 struct ListDesign {
   std::string_view name;
   std::string_view pattern;
-  std::string_view key;             // Admin Settings key of its folder
-  std::string_view default_folder;  // "" : no folder, an empty list
+  const SettingKey& folder;  // its default "": no folder, an empty list
 };
 
 constexpr ListDesign kLists[] = {
-    {kFilListTXTTemplates, "*.txt", "Signatures Path", ""},
-    {kFilListHTMTemplates, "*.html", "Signatures Path", ""},
-    {kFilListRTFTemplates, "*.rtf", "Signatures Path", ""},
-    {kFilSignatures, "*.*", "Signatures Path", "c:\\"},
-    {kFilTemplates, "*.*", "HTM Files Path", "C:\\temp"},
+    {kFilListTXTTemplates, "*.txt", keys::SignatureTemplatesFolder},
+    {kFilListHTMTemplates, "*.html", keys::SignatureTemplatesFolder},
+    {kFilListRTFTemplates, "*.rtf", keys::SignatureTemplatesFolder},
+    {kFilSignatures, "*.*", keys::SignatureListFolder},
+    {kFilTemplates, "*.*", keys::HtmFilesPath},
 };
 
 }  // namespace
@@ -43,7 +41,7 @@ void FileListForm::EnsureLoaded() {
 
 void FileListForm::OnLoad() {
   for (const ListDesign& design : kLists) {
-    SetPath(design.name, settings_.GetSetting(kVellumo, kAdmin, design.key, design.default_folder));
+    SetPath(design.name, settings_.Get(design.folder));
   }
 }
 

@@ -1,5 +1,6 @@
 #include "common/settings/settings.h"
 
+#include <utility>
 #include "base/error.h"
 
 namespace vellumo {
@@ -21,9 +22,19 @@ std::string Settings::KeyPath(std::string_view application, std::string_view sec
 
 std::string Settings::GetSetting(std::string_view application, std::string_view section,
                                  std::string_view key, std::string_view default_value) const {
-  if (application.empty() || section.empty()) return std::string(default_value);
+  std::optional<std::string> value = Find(application, section, key);
+  return value ? *std::move(value) : std::string(default_value);
+}
+
+std::optional<std::string> Settings::Find(const SettingKey& key) const {
+  return Find(key.application, key.section, key.name);
+}
+
+std::optional<std::string> Settings::Find(std::string_view application, std::string_view section,
+                                          std::string_view key) const {
+  if (application.empty() || section.empty()) return std::nullopt;
   std::optional<RegValue> value = registry_.GetValue(KeyPath(application, section), key);
-  if (!value) return std::string(default_value);
+  if (!value) return std::nullopt;
   return value->AsText();
 }
 

@@ -7,6 +7,7 @@
 // may share one store. Failures of the registry throw vellumo::Error.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -15,6 +16,16 @@
 #include "platform/registry.h"
 
 namespace vellumo {
+
+// One known setting: where it is kept, what a reader gets when nothing is stored, and a line for
+// the administrator who reads the listing. The rows are in common/settings/keys.h.
+struct SettingKey {
+  std::string_view application;
+  std::string_view section;
+  std::string_view name;
+  std::string_view default_value;
+  std::string_view description;
+};
 
 class Settings {
  public:
@@ -30,6 +41,27 @@ class Settings {
   // Creates the section as needed and writes the value as a string.
   void SaveSetting(std::string_view application, std::string_view section, std::string_view key,
                    std::string_view value);
+  // The stored value of a known key; nothing when the store does not hold it.
+  std::optional<std::string> Find(const SettingKey& key) const;
+
+  // The known-key forms of the two above: the row gives application, section, name and default.
+  std::string Get(const SettingKey& key) const {
+    return GetSetting(key.application, key.section, key.name, key.default_value);
+  }
+  // A switch is on only when its value is exactly "True" (not "true", not "1").
+  bool IsTrue(const SettingKey& key) const { return Get(key) == "True"; }
+  // What is stored, "" when nothing is: for reports that show what was set, not what applies.
+  std::string Stored(const SettingKey& key) const {
+    return GetSetting(key.application, key.section, key.name);
+  }
+  // The same name in another section of the row's application (a signature profile keeps the
+  // profile fields under its own name), with the row's default.
+  std::string GetInSection(const SettingKey& key, std::string_view section) const {
+    return GetSetting(key.application, section, key.name, key.default_value);
+  }
+  void Set(const SettingKey& key, std::string_view value) {
+    SaveSetting(key.application, key.section, key.name, value);
+  }
   // Removes the section with all its keys; a missing section is fine.
   void DeleteSetting(std::string_view application, std::string_view section);
 
@@ -42,6 +74,9 @@ class Settings {
   static std::string KeyPath(std::string_view application, std::string_view section = {});
 
  private:
+  std::optional<std::string> Find(std::string_view application, std::string_view section,
+                                  std::string_view key) const;
+
   Registry& registry_;
 };
 

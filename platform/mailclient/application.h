@@ -12,7 +12,7 @@
 //
 // Helper components are created by programmatic identifier (CreateObject), the way the system
 // names them: the safe wrappers (safe_items.h) are registered by every implementation, and a host
-// registers its own components (the options page) with RegisterClass.
+// registers its own components (the options page) with RegisterCreator.
 //
 // Every member may throw vellumo::Error. Not thread-safe: the client has one user-interface
 // thread, and every call and event happens on it.
@@ -91,7 +91,7 @@ class Application : public Object {
   // Error(kCantCreateObject, prog_id); a failing creator's Error passes through.
   virtual std::shared_ptr<Object> CreateObject(std::string_view prog_id) = 0;
   // Registers (or replaces) the class for prog_id.
-  virtual void RegisterClass(std::string_view prog_id, ObjectCreator create) = 0;
+  virtual void RegisterCreator(std::string_view prog_id, ObjectCreator create) = 0;
 
   virtual ItemSendEvent& ItemSend() = 0;
   virtual OptionsPagesAddEvent& OptionsPagesAdd() = 0;
@@ -114,7 +114,7 @@ std::shared_ptr<T> CreateObjectAs(Application& app, std::string_view prog_id) {
 // and shared; returns the flag as the last handler left it. For the real client and the fake.
 [[nodiscard]] bool RaiseItemSend(const ItemSendEvent& event, const std::shared_ptr<MailItem>& item);
 
-// The table behind CreateObject and RegisterClass, for implementations to hold.
+// The table behind CreateObject and RegisterCreator, for implementations to hold.
 class ClassTable {
  public:
   void Register(std::string_view prog_id, ObjectCreator create);

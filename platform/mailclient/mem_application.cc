@@ -96,8 +96,8 @@ std::shared_ptr<Object> MemApplication::CreateObject(std::string_view prog_id) {
   return state_->classes.Create(prog_id);
 }
 
-void MemApplication::RegisterClass(std::string_view prog_id, ObjectCreator create) {
-  Check("RegisterClass");
+void MemApplication::RegisterCreator(std::string_view prog_id, ObjectCreator create) {
+  Check("RegisterCreator");
   state_->classes.Register(prog_id, std::move(create));
 }
 

@@ -52,7 +52,7 @@ class MemApplication final : public Application {
   std::shared_ptr<Item> CreateItem(ItemType type) override;
   std::shared_ptr<Namespace> GetNamespace(std::string_view type) override;
   std::shared_ptr<Object> CreateObject(std::string_view prog_id) override;
-  void RegisterClass(std::string_view prog_id, ObjectCreator create) override;
+  void RegisterCreator(std::string_view prog_id, ObjectCreator create) override;
   ItemSendEvent& ItemSend() override { return state_->item_send; }
   OptionsPagesAddEvent& OptionsPagesAdd() override { return state_->options_pages_add; }
 

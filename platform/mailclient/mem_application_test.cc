@@ -214,7 +214,7 @@ class TestPage final : public PropertyPage {
 
 TEST(MemApplicationObjects, OptionsPagesComeFromHandlersThroughRegisteredClasses) {
   MemApplication app;
-  app.RegisterClass("CorvanePage.PropPage", [] { return std::make_shared<TestPage>(); });
+  app.RegisterCreator("CorvanePage.PropPage", [] { return std::make_shared<TestPage>(); });
   app.OptionsPagesAdd().Connect([&](std::shared_ptr<OptionsPages> pages) {
     pages->Add(CreateObjectAs<PropertyPage>(app, "corvanepage.proppage"), "");
   });

@@ -14,6 +14,7 @@
 #include "common/compose/create_html_body.h"
 #include "common/compose/send_state.h"
 #include "common/diagnostics/log.h"
+#include "common/settings/keys.h"
 #include "common/settings/settings.h"
 #include "localmail/mime_message.h"
 #include "platform/mailclient/mem_application.h"
@@ -85,16 +86,13 @@ int RunCompose(RealPlatform& platform, const ComposeArgs& args) {
   Settings settings(env.registry);
   compose::SendState state;
   state.CurrentItem = item;
-  state.ApplicationPath =
-      settings.GetSetting(kVellumo, "Admin Settings", "ApplicationPath", WinPath::kProgramFolder);
+  state.ApplicationPath = settings.Get(keys::ApplicationPath);
   state.PreviewMode = args.preview;
   if (args.reply) {
     state.IsReply = true;
     state.ReplySeparator = args.reply_separator;
-    state.ReplyCutBefore =
-        settings.GetSetting(kVellumo, "System Settings", "ReplySearchStringVal", "1");
-    state.ReplySkipAfter =
-        settings.GetSetting(kVellumo, "System Settings", "ReplyInsertStringVal", "1");
+    state.ReplyCutBefore = settings.Get(keys::ReplySearchStringVal);
+    state.ReplySkipAfter = settings.Get(keys::ReplyInsertStringVal);
   }
 
   StderrLog log;

@@ -3,6 +3,7 @@
 #include <string>
 #include <string_view>
 
+#include "common/settings/listing.h"
 #include "common/settings/settings.h"
 #include "platform/reg_file.h"
 #include "programs/vellumo/commands.h"
@@ -16,33 +17,8 @@ struct SettingsArgs {
   std::string key;
   std::string value;
   std::string default_value;
+  bool known = false;
 };
-
-// One field of a listed line: a TAB, CR or LF inside would break the line apart, so they are
-// written \t, \r and \n, and a backslash \\ so that the escapes read back unambiguously.
-std::string ListField(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (const char c : text) {
-    switch (c) {
-      case '\t':
-        out += "\\t";
-        break;
-      case '\r':
-        out += "\\r";
-        break;
-      case '\n':
-        out += "\\n";
-        break;
-      case '\\':
-        out += "\\\\";
-        break;
-      default:
-        out.push_back(c);
-    }
-  }
-  return out;
-}
 
 // shown_section is written as it is (already escaped).
 void ListSection(Settings& settings, const std::string& application, const std::string& section,
@@ -53,7 +29,9 @@ void ListSection(Settings& settings, const std::string& application, const std::
 }
 
 void List(Settings& settings, const SettingsArgs& args) {
-  if (args.application.empty()) {
+  if (args.known) {
+    std::cout << ListKnownKeys(settings, args.application, args.section);
+  } else if (args.application.empty()) {
     for (const std::string& application : settings.Applications()) {
       for (const std::string& section : settings.Sections(application)) {
         // The joining backslash stays single: every backslash of a name is doubled.
@@ -137,6 +115,11 @@ void AddSettingsCommands(CLI::App& app, CommandContext& context) {
       "\\n or \\\\");
   list->add_option("APP", args->application);
   list->add_option("SECTION", args->section);
+  list->add_flag("--known", args->known,
+                 "every setting the program knows, stored or not, as application<TAB>section<TAB>"
+                 "key<TAB>default<TAB>value<TAB>origin<TAB>description; value is what the "
+                 "program reads now, origin \"stored\" or \"default\"; APP and SECTION narrow "
+                 "the list");
   list->callback([&context, args] {
     Settings store(context.Platform().registry());
     List(store, *args);

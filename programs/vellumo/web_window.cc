@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "addin/shipped_pages.h"
+#include "common/settings/keys.h"
 #include "common/settings/settings.h"
 #include "platform/win_path.h"
 #include "web/web_host.h"
@@ -29,14 +30,11 @@ std::string Canonical(const std::string& path) {
 std::vector<std::string> ServedRoots(const std::string& home, FileSystem& fs, Registry& registry) {
   std::vector<std::string> roots = {Canonical(home)};
   const Settings settings(registry);
-  const std::pair<std::string_view, std::string_view> folders[] = {
-      {"HTM Files Path", "C:\\temp"},
-      {"Signatures Path", "C:\\temp"},
-      {"ApplicationPath", WinPath::kProgramFolder},
-      {"BrowserPath", ""}};
-  for (const auto& [key, fallback] : folders) {
+  const SettingKey* const folders[] = {&keys::HtmFilesPath, &keys::SignaturesPath,
+                                       &keys::ApplicationPath, &keys::BrowserPath};
+  for (const SettingKey* key : folders) {
     try {
-      const std::string folder = settings.GetSetting(kVellumo, "Admin Settings", key, fallback);
+      const std::string folder = settings.Get(*key);
       if (!folder.empty()) roots.push_back(Canonical(fs.NativePath(folder)));
     } catch (const std::exception&) {
       // A folder that cannot be named serves nothing.
