@@ -243,6 +243,15 @@ function assertKeptInDrafts(home, vellumo) {
 const setting = (vellumo, section, key) =>
   vellumo('settings', 'get', 'Vellumo', section, key).trim();
 
+// Resizes the window and waits until the page has told the program its new size, as it does a
+// moment after any resize; a person does not close the window within that moment, a script can.
+async function resizeAndReport(page, size) {
+  const reported = page.waitForResponse((response) => response.url().endsWith('/event') &&
+      (response.request().postData() ?? '').includes(`"height":${size.height}`));
+  await page.setViewportSize(size);
+  await reported;
+}
+
 test('closing the tab cancels the send; the place, size and "do not show Preview" are kept', async () => {
   const {home, vellumo} = makeHome();
   vellumo('settings', 'set', 'Vellumo', 'Admin Settings', 'SendvCardAlways', 'True');
@@ -252,7 +261,7 @@ test('closing the tab cancels the send; the place, size and "do not show Preview
   await page.click('[data-control="cmdOptions"]');
   await page.waitForSelector('[data-control="chkShowPreview"]');
   await page.check('[data-control="chkShowPreview"]');
-  await page.setViewportSize({width: 900, height: 700});
+  await resizeAndReport(page, {width: 900, height: 700});
   const outer = await page.evaluate(() => ({width: outerWidth, height: outerHeight}));
   await page.screenshot({path: path.join(artifacts, 'preview-closebox.png'), fullPage: true});
   await page.close({runBeforeUnload: false});
@@ -275,7 +284,7 @@ test('a narrow window, and the keyboard: Tab moves between the controls, Escape 
   const {exited, page} = await openPreview(home);
   try {
     // A narrow window still fits: nothing runs off to the side.
-    await page.setViewportSize({width: 420, height: 640});
+    await resizeAndReport(page, {width: 420, height: 640});
     await page.screenshot({path: path.join(artifacts, 'preview-narrow.png'), fullPage: true});
     assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= window.innerWidth),
         'no horizontal scrolling at 420 pixels');

@@ -8,7 +8,10 @@ source_dir=${VELLUMO_SOURCE_DIR:?}
 artifacts=${VELLUMO_ARTIFACTS:-$source_dir/test-artifacts}
 message=$source_dir/examples/messages/harbour-lanterns.eml
 work=$(mktemp -d)
-socket="vellumo-tty-$$"
+# Each run of the program gets a tmux server of its own: a server being killed can still answer
+# a new-session on its socket and take the new session down with it.
+runs=0
+socket="vellumo-tty-$$-$runs"
 cleanup() { tmux -L "$socket" kill-server 2>/dev/null || true; rm -rf "$work"; }
 trap cleanup EXIT
 
@@ -38,6 +41,8 @@ make_home() {
 start_send() {
   local home=$1
   tmux -L "$socket" kill-server 2>/dev/null || true
+  runs=$((runs + 1))
+  socket="vellumo-tty-$$-$runs"
   tmux -L "$socket" new-session -d -s test -x 100 -y 60 \
     "env -u VELLUMO_UI -u VELLUMO_ANSWERS -u VELLUMO_UI_LOG -u DISPLAY -u WAYLAND_DISPLAY \
      TERM=xterm '$bin' --home '$home' send '$message'; echo EXIT=\$?; sleep 600"
