@@ -15,12 +15,8 @@ MessageShower AddInMessageForm(ui::Host& host, Diagnostics& diagnostics) {
 }
 
 AddInComposeWindows::AddInComposeWindows(const Settings& settings, FileSystem& fs,
-                                         compose::SendState& state, MessageState& message,
-                                         MessageShower show_message)
-    : lists_(settings, fs),
-      state_(state),
-      message_(message),
-      show_message_(std::move(show_message)) {}
+                                         compose::SendState& state, MessageShower show_message)
+    : lists_(settings, fs), state_(state), show_message_(std::move(show_message)) {}
 
 std::string AddInComposeWindows::First(std::string_view list, std::string_view folder) {
   lists_.EnsureLoaded();
@@ -39,10 +35,7 @@ std::string AddInComposeWindows::FirstSignatureFile(std::string_view folder) {
 
 void AddInComposeWindows::ShowFormatWarning() {
   if (!show_message_) throw Error(ErrorCode::kObjectNotSet, "frmMessage");
-  message_.kind = state_.MessageKind;
-  message_.answer = state_.MessageAnswer;
-  show_message_(message_);
-  state_.MessageAnswer = message_.answer;
+  show_message_(state_.Message);
 }
 
 }  // namespace vellumo::addin

@@ -33,12 +33,12 @@ MessageShower AddInMessageForm(ui::Host& host, Diagnostics& diagnostics);
 class AddInComposeWindows final : public compose::ComposeWindows {
  public:
   AddInComposeWindows(const Settings& settings, FileSystem& fs, compose::SendState& state,
-                      MessageState& message, MessageShower show_message);
+                      MessageShower show_message);
 
   // The first name the file list shows for the folder ("" when none).
   std::string FirstTemplateFile(std::string_view folder) override;
   std::string FirstSignatureFile(std::string_view folder) override;
-  // The message form with the send state's MessageKind; its answer goes back to MessageAnswer.
+  // The message form on the send state's Message: kind set by the caller, the answer left there.
   void ShowFormatWarning() override;
 
  private:
@@ -46,7 +46,6 @@ class AddInComposeWindows final : public compose::ComposeWindows {
 
   FileListForm lists_;
   compose::SendState& state_;
-  MessageState& message_;
   MessageShower show_message_;
 };
 

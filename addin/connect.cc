@@ -29,13 +29,13 @@ Connect::Connect(Key, const Env& env)
     : env_(WithoutMail(env)),
       settings_(env_.registry),
       diagnostics_(env_, kAddInDiagnostics, ProgramInfo{}, std::string(WinPath::kProgramFolder)),
-      windows_(settings_, env_.fs, state_, diagnostics_.message(),
-               AddInMessageForm(env_.ui, diagnostics_)),
+      windows_(settings_, env_.fs, state_, AddInMessageForm(env_.ui, diagnostics_)),
       composer_(compose::ComposeDeps{settings_, env_.fs, env_.clock, env_.ui, diagnostics_,
                                      windows_, nullptr}),
       browser_(PreviewDeps{settings_, env_.fs, env_.processes, env_.ui, diagnostics_, composer_,
                            AddInCaptions(), TopMostHook(diagnostics_)}) {
   diagnostics_.set_question(AddInMessageForm(env_.ui, diagnostics_));
+  diagnostics_.set_report_state(&state_);
   state_.ApplicationPath = std::string(WinPath::kProgramFolder);
 }
 
@@ -53,8 +53,8 @@ void Connect::OnConnection(mail::Application& application) {
     diagnostics_.set_application_path(state_.ApplicationPath);
   });
   handler_ = std::make_unique<ItemSendHandler>(
-      ItemSendDeps{application, settings_, env_.registry, env_.fs, env_.ui, diagnostics_,
-                   diagnostics_, composer_, state_, AddInMessageForm(env_.ui, diagnostics_)});
+      ItemSendDeps{application, settings_, env_.registry, env_.fs, env_.ui, diagnostics_, composer_,
+                   state_, AddInMessageForm(env_.ui, diagnostics_)});
   handler_->set_mode_button(mode_button_);
   handler_->set_preview(preview_);
   Guard(diagnostics_, kConnectionWhere, kConnectionLabel, [&] {

@@ -206,7 +206,6 @@ ItemSendHandler::Flow ItemSendHandler::Run::Resends() {
 void ItemSendHandler::Run::SystemTest() {
   const bool on = IsTrue(keys::SystemCheck);
   State().TraceOn = on;
-  deps_.diagnostics.set_system_check(on);
   if (on) handler_.trace_counter_ = 1;
   Trace("Fired OK");
 }
@@ -265,15 +264,6 @@ std::string StringValue(Registry& registry, std::string_view key, std::string_vi
   return {};
 }
 
-// Runs step, ignoring its failure by rule (the personal-stationery step).
-void Ignoring(const std::function<void()>& step) {
-  try {
-    step();
-  } catch (const std::exception&) {
-    // Ignored by rule (item_send.h): the next statement runs.
-  }
-}
-
 }  // namespace
 
 ItemSendHandler::Flow ItemSendHandler::Run::PersonalStationery() {
@@ -299,10 +289,10 @@ ItemSendHandler::Flow ItemSendHandler::Run::PersonalStationery() {
       }
     }
     std::string billing;
-    Ignoring([&] { billing = item_->BillingInformation(); });
+    Ignore([&] { billing = item_->BillingInformation(); });
     if (billing == kDoNotSendMark) {
       cancel_ = true;
-      Ignoring([&] { deps_.ui.MsgBox(kStationeryShortText, ui::kInformation, kStationeryTitle); });
+      Ignore([&] { deps_.ui.MsgBox(kStationeryShortText, ui::kInformation, kStationeryTitle); });
       return Flow::kReturn;
     }
   }
@@ -312,15 +302,15 @@ ItemSendHandler::Flow ItemSendHandler::Run::PersonalStationery() {
 
 void ItemSendHandler::Run::RefuseStationery(std::string_view key, std::string_view value,
                                             std::string_view name) {
-  Ignoring([&] {
+  Ignore([&] {
     deps_.ui.MsgBox(std::string(kStationeryText) + std::string(name), ui::kInformation,
                     kStationeryTitle);
   });
   cancel_ = true;
   State().MessageDressed = false;
-  Ignoring([&] { item_->SetBillingInformation(kDoNotSendMark); });
-  Ignoring([&] { item_->Save(); });
-  Ignoring([&] { deps_.registry.SetValue(key, value, RegValue::String("")); });
+  Ignore([&] { item_->SetBillingInformation(kDoNotSendMark); });
+  Ignore([&] { item_->Save(); });
+  Ignore([&] { deps_.registry.SetValue(key, value, RegValue::String("")); });
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -478,7 +468,7 @@ ItemSendHandler::Flow ItemSendHandler::Run::DetectReply() {
 }
 
 ItemSendHandler::Flow ItemSendHandler::Run::SendAsIs() {
-  deps_.diagnostics.set_report_handled(false);
+  State().ReportHandled = false;
   bool as_is = false;
   Guarded([&] { as_is = text::CBool(Setting(keys::SendAsIs)); });
   if (as_is) {
@@ -522,14 +512,10 @@ ItemSendHandler::Flow ItemSendHandler::Run::AutoMode() {
 
 void ItemSendHandler::Run::RefuseAutoMode(std::string_view kind) {
   compose::SendState& s = State();
-  s.MessageKind = std::string(kind);
+  s.Message.kind = std::string(kind);
   Guarded([&] {
     if (!deps_.show_message) throw Error(ErrorCode::kObjectNotSet, "frmMessage");
-    MessageState& message = deps_.diagnostics.message();
-    message.kind = s.MessageKind;
-    message.answer = s.MessageAnswer;
-    deps_.show_message(message);
-    s.MessageAnswer = message.answer;
+    deps_.show_message(s.Message);
   });
   cancel_ = true;
   if (handler_.mode_button_ != nullptr) {

@@ -111,9 +111,9 @@ struct ItemSendDeps {
   FileSystem& fs;      // tips, boilerplate texts, the disclaimer
   ui::Host& ui;        // the personal-stationery warnings
   Log& log;
-  // The report-handled flag, the system-check flag and the message form's state.
-  Diagnostics& diagnostics;
   compose::Composer& composer;
+  // The send state, with the report-handled flag and the message form's state the error report
+  // shares.
   compose::SendState& state;
   MessageShower show_message;  // the message form; empty: the warning is logged as a failure
 };

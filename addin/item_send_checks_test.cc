@@ -87,8 +87,8 @@ TEST_F(StationeryTest, ValuesThatAreNoStationeryNameAndUnreadableOnesAreIgnored)
   FaultyRegistry faulty(registry_);
   faulty.Fail(FaultyRegistry::Call::kGetValue, ErrorCode::kPermissionDenied, -1);
   // Only the stationery look-ups go through the failing registry.
-  ItemSendHandler handler(ItemSendDeps{app_, settings_, faulty, fs_, host_, log_, diagnostics_,
-                                       composer_, state_, AddInMessageForm(host_, diagnostics_)});
+  ItemSendHandler handler(ItemSendDeps{app_, settings_, faulty, fs_, host_, log_, composer_, state_,
+                                       AddInMessageForm(host_, diagnostics_)});
   auto other = NewMail("<p>Hello</p>");
   bool cancel = false;
   handler.ol_ItemSend(other, cancel);

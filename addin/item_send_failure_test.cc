@@ -112,7 +112,7 @@ TEST_F(SendTest, MyReplySearchStringErrIsLoggedAndTheItemIsDressedAsANewMessage)
 TEST_F(SendTest, AFailingMessageFormStillCancelsAndSwitchesTheMode) {
   User("Template", "");
   ItemSendHandler handler(
-      ItemSendDeps{app_, settings_, registry_, fs_, host_, log_, diagnostics_, composer_, state_,
+      ItemSendDeps{app_, settings_, registry_, fs_, host_, log_, composer_, state_,
                    [](MessageState&) { throw Error(ErrorCode::kPermissionDenied, "frmMessage"); }});
   bool cancel = false;
   handler.ol_ItemSend(NewMail("<p>Hello</p>"), cancel);
@@ -125,8 +125,8 @@ TEST_F(SendTest, AFailingMessageFormStillCancelsAndSwitchesTheMode) {
 TEST_F(SendTest, AFailingRegistryLetsEveryItemGoUnchanged) {
   FaultyRegistry faulty(registry_);
   Settings settings(faulty);
-  ItemSendHandler handler(ItemSendDeps{app_, settings, faulty, fs_, host_, log_, diagnostics_,
-                                       composer_, state_, AddInMessageForm(host_, diagnostics_)});
+  ItemSendHandler handler(ItemSendDeps{app_, settings, faulty, fs_, host_, log_, composer_, state_,
+                                       AddInMessageForm(host_, diagnostics_)});
   faulty.Fail(FaultyRegistry::Call::kAny, ErrorCode::kPermissionDenied, -1);
   auto item = NewMail("<p>Hello</p>");
   bool cancel = false;

@@ -136,6 +136,7 @@ class SendTest : public ::testing::Test {
     User("Template", "letter.htm");
     User("Signature", "lantern.htm");
     state_.ApplicationPath = std::string(WinPath::kProgramFolder);
+    diagnostics_.set_report_state(&state_);
     handler_.set_mode_button(&button_);
     app_.ItemSend().Connect([this](std::shared_ptr<mail::MailItem> item, bool& cancel) {
       handler_.ol_ItemSend(item, cancel);
@@ -231,12 +232,11 @@ class SendTest : public ::testing::Test {
                            std::string(WinPath::kProgramFolder)};
   MemLog log_;
   compose::SendState state_;
-  AddInComposeWindows windows_{settings_, fs_, state_, diagnostics_.message(),
-                               AddInMessageForm(host_, diagnostics_)};
+  AddInComposeWindows windows_{settings_, fs_, state_, AddInMessageForm(host_, diagnostics_)};
   compose::Composer composer_{
       compose::ComposeDeps{settings_, fs_, clock_, host_, log_, windows_, nullptr}};
-  ItemSendHandler handler_{ItemSendDeps{app_, settings_, registry_, fs_, host_, log_, diagnostics_,
-                                        composer_, state_, AddInMessageForm(host_, diagnostics_)}};
+  ItemSendHandler handler_{ItemSendDeps{app_, settings_, registry_, fs_, host_, log_, composer_,
+                                        state_, AddInMessageForm(host_, diagnostics_)}};
   FakeModeButton button_;
   FakePreview preview_;
 };

@@ -170,23 +170,23 @@ TEST_F(SendTest, SystemTestTracesEveryStepOfADressedSendFromOne) {
     EXPECT_EQ(checks.front().b, "Check 1") << "the counter starts again at every send";
     EXPECT_EQ(checks.back().b, "Check 18");
   }
-  EXPECT_TRUE(diagnostics_.system_check());
+  EXPECT_TRUE(state_.TraceOn);
 
   System("SystemCheck", "true");
   log_.entries.clear();
   EXPECT_FALSE(Raise(NewMail("<p>Hello</p>")));
   EXPECT_THAT(Traces(), IsEmpty()) << "only the exact text True switches it on";
-  EXPECT_FALSE(diagnostics_.system_check());
+  EXPECT_FALSE(state_.TraceOn);
 }
 
 TEST_F(SendTest, SendAsIsLetsExactlyOneItemGoUnchanged) {
   User("SendAsIs", "true");  // converted, so any case counts
-  diagnostics_.set_report_handled(true);
+  state_.ReportHandled = true;
   auto first = NewMail("<p>one</p>");
   EXPECT_FALSE(Raise(first));
   EXPECT_EQ(first->HTMLBody(), "<p>one</p>");
   EXPECT_EQ(Get("User Settings", "SendAsIs"), "False");
-  EXPECT_FALSE(diagnostics_.report_handled()) << "each send may report a failure again";
+  EXPECT_FALSE(state_.ReportHandled) << "each send may report a failure again";
 
   auto second = NewMail("<p>two</p>");
   EXPECT_FALSE(Raise(second));
@@ -225,7 +225,7 @@ TEST_F(SendTest, AutoModeWithoutTemplateCancelsShowsTheMessageAndSwitchesToOn) {
   EXPECT_EQ(app_.cancelled_sends(), 1);
   EXPECT_EQ(item->HTMLBody(), "<p>Hello</p>");
   EXPECT_EQ(item->BillingInformation(), "");
-  EXPECT_EQ(state_.MessageKind, "Auto-no Template");
+  EXPECT_EQ(state_.Message.kind, "Auto-no Template");
   const std::vector<nlohmann::json> shown = Shown();
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0]["kind"], "form");
@@ -257,9 +257,9 @@ TEST_F(SendTest, TemplateAndSignatureNamesDecideTheAutoModeChecks) {
     User("SettingButtonBar", "auto");
     User("Template", c.template_name);
     User("Signature", c.signature);
-    state_.MessageKind.clear();
+    state_.Message.kind.clear();
     EXPECT_EQ(Raise(NewMail("<p>Hello</p>")), c.cancelled);
-    EXPECT_EQ(state_.MessageKind, c.kind);
+    EXPECT_EQ(state_.Message.kind, c.kind);
     EXPECT_EQ(Get("User Settings", "SettingButtonBar"), c.cancelled ? "on" : "auto");
   }
 }
@@ -272,7 +272,7 @@ TEST_F(SendTest, AFailingModeButtonIsLoggedAndTheModeStillSwitches) {
               ElementsAre(MemLog::Entry{"error", "Object variable or With block variable not set",
                                         "ol_ItemSend", "olSendItem_Err"}));
   EXPECT_EQ(Get("User Settings", "SettingButtonBar"), "on");
-  EXPECT_EQ(state_.MessageKind, "Auto-no signature");
+  EXPECT_EQ(state_.Message.kind, "Auto-no signature");
 }
 
 TEST_F(SendTest, ScriptInTheTemplateRefusedCancelsWithoutTouchingTheItem) {

@@ -218,8 +218,8 @@ void PreviewForm::ShowInList(std::string_view list, std::string_view text) {
   }
 }
 
-void PreviewForm::Trap(std::string_view where, std::string_view label,
-                       const std::function<void()>& step) {
+void PreviewForm::Guarded(std::string_view where, std::string_view label,
+                          const std::function<void()>& step) {
   Guard(deps_.log, where, label, step);
 }
 
@@ -232,12 +232,7 @@ void PreviewForm::OnLoad() {
   SuppressClick = LoadOnlyTemplates = LoadOnlySignatures = false;
   PreviewHtml.clear();
   // Each step ignores its failure: a missing folder or setting only leaves a list empty.
-  auto step = [](const std::function<void()>& run) {
-    try {
-      run();
-    } catch (const std::exception&) {
-    }
-  };
+  const auto step = Ignore;
   step([&] { ApplyCaptionTable(*this, deps_.captions); });
   for (std::string_view list : {"cboListTemplates", "cboListBplates", "cboPrevSigs"}) {
     (*this)[list].list.clear();
@@ -346,7 +341,7 @@ void PreviewForm::FillList(const FileListSpec& files) {
 void PreviewForm::NextEntry(const FileListSpec& files) {
   int& cursor = this->*files.cursor;
   const ui::Control& hidden = (*this)[files.hidden];
-  Trap(files.where, "", [&] {
+  Guarded(files.where, "", [&] {
     if (!(this->*files.loaded)) FillList(files);
   });
   if (cursor == Count(hidden)) cursor = 0;
@@ -357,7 +352,7 @@ void PreviewForm::NextEntry(const FileListSpec& files) {
     return;
   }
   const std::string entry = Entry(hidden, cursor);
-  Trap(files.where, "", [&] {
+  Guarded(files.where, "", [&] {
     if (files.is_template) {
       ComposePreview(text::Trim(entry));
     } else {
@@ -368,7 +363,7 @@ void PreviewForm::NextEntry(const FileListSpec& files) {
   SuppressClick = true;
   ShowInList(files.visible, GetFileName(entry));
   SuppressClick = false;
-  Trap(files.where, "", [&] {
+  Guarded(files.where, "", [&] {
     if (files.is_template) deps_.settings.Set(files.setting, entry);
   });
   if (files.is_template) TemplatesLoaded = true;
@@ -409,7 +404,7 @@ void PreviewForm::PickSignature() {
 
 void PreviewForm::PickProfile() {
   if (SuppressClick) return;
-  Trap("cboSig", "Browser signature profile", [&] {
+  Guarded("cboSig", "Browser signature profile", [&] {
     const std::string profile = (*this)["cboSig"].text;
     for (const SettingKey* key : kProfileKeys) {
       deps_.settings.Set(*key, deps_.settings.GetInSection(*key, profile));
@@ -439,7 +434,7 @@ void PreviewForm::PickColour() {
 
 void PreviewForm::ToggleOptions() {
   constexpr std::string_view where = "cmdOptions_Click";
-  Trap(where, "", [&] {
+  Guarded(where, "", [&] {
     if (!SignaturesLoaded) {
       LoadOnlySignatures = true;
       NextEntry(SignatureList());
@@ -453,7 +448,7 @@ void PreviewForm::ToggleOptions() {
   });
   ui::Control& options = (*this)["cmdOptions"];
   ui::Control& browser = (*this)["brwWebBrowser"];
-  Trap(where, "", [&] {
+  Guarded(where, "", [&] {
     // The browser slides down to make room for the lists, and back up when they close.
     if (options.caption == kOptionsClosed) {
       options.caption = std::string(kOptionsOpen);
@@ -478,7 +473,7 @@ void PreviewForm::ToggleOptions() {
   }
   if (!(*this)["cboSignatures"].visible) return;
   SuppressClick = true;
-  Trap(where, "", [&] {
+  Guarded(where, "", [&] {
     ShowInList("cboSignatures", GetFileName(Setting(keys::Signature)));
     ShowInList("cboTemplates", GetFileName(Setting(keys::Template)));
     const std::string current = Setting(keys::CurrentSignature);

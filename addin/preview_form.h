@@ -137,7 +137,7 @@ class PreviewForm final : public ui::Form {
   void ShowInList(std::string_view list, std::string_view text);
   // Runs step; a failure is written through Write_to_error_file(where, label) and the next step
   // runs.
-  void Trap(std::string_view where, std::string_view label, const std::function<void()>& step);
+  void Guarded(std::string_view where, std::string_view label, const std::function<void()>& step);
 
   PreviewDeps deps_;
   compose::SendState& state_;

@@ -54,14 +54,14 @@ class Composition {
   std::string Run() {
     // A refusal left from an earlier send must not cancel this one when a stage fails early.
     state_.ScriptCancelled = false;
-    if (!General([&] { CheckTemplateExists(); })) return Incoming();
+    if (!Guarded([&] { CheckTemplateExists(); })) return Incoming();
     WriteBeforeDump(deps_.settings, deps_.fs, deps_.log, state_.ApplicationPath, text_);
-    if (!General([&] { InsertDateLine(); })) return Incoming();
+    if (!Guarded([&] { InsertDateLine(); })) return Incoming();
     text_ = ApplyUserTextRules(deps_.settings, deps_.fs, deps_.log, state_.ApplicationPath,
                                std::move(text_));
     ProbeFormat();
     if (!HandleFormat()) return Incoming();
-    if (!General([&] { FormatWarning(); })) return Incoming();
+    if (!Guarded([&] { FormatWarning(); })) return Incoming();
     if (!Guard(deps_.log, kWhere, kSignatureLabel, [&] { AddSignature(); })) return Incoming();
     state_.ScriptCancelled = false;
     if (!Guard(deps_.log, kTemplateWhere, kTemplateLabel, [&] {
@@ -72,12 +72,12 @@ class Composition {
       return Incoming();
     }
     bool refused = false;
-    if (!General([&] { refused = !ScriptAccepted(); })) return Incoming();
+    if (!Guarded([&] { refused = !ScriptAccepted(); })) return Incoming();
     if (refused) return std::move(template_);
     std::string result;
-    if (!General([&] { result = Merge(); })) return Incoming();
+    if (!Guarded([&] { result = Merge(); })) return Incoming();
     if (!ContactAndMarketing(result)) return Incoming();
-    if (!General([&] {
+    if (!Guarded([&] {
           result = FillCompositionPlaceholders(deps_.settings,
                                                ApplyUserSubstitutions(deps_.settings, result));
         })) {
@@ -89,7 +89,7 @@ class Composition {
  private:
   std::string Incoming() const { return std::string(incoming_); }
 
-  bool General(const std::function<void()>& step) {
+  bool Guarded(const std::function<void()>& step) {
     return Guard(deps_.log, kWhere, kGeneralLabel, step);
   }
 
@@ -152,16 +152,16 @@ class Composition {
     if (*html_length_ == 0) {
       if (is_word_mail_) return WordPath();
       format_warn_ = false;
-      if (!General([&] { text_ = PlainTextAsHtml(); })) return false;
+      if (!Guarded([&] { text_ = PlainTextAsHtml(); })) return false;
     }
     return !state_.IsReply || SplitReply(/*fallback=*/true);
   }
 
   bool HandleUnknownFormat() {
-    if (!html_length_ && !General([&] { html_length_ = Item().HTMLBody().size(); })) return false;
+    if (!html_length_ && !Guarded([&] { html_length_ = Item().HTMLBody().size(); })) return false;
     if (*html_length_ == 0) {
       format_warn_ = true;
-      if (!General([&] { text_ = PlainTextAsHtml(); })) return false;
+      if (!Guarded([&] { text_ = PlainTextAsHtml(); })) return false;
     } else if (state_.IsReply && !SplitReply(/*fallback=*/false)) {
       return false;
     }
@@ -236,8 +236,8 @@ class Composition {
     if (!format_warn_ || state_.IsReply) return;
     if (!deps_.settings.IsTrue(keys::FormatWarning)) return;
     if (!deps_.settings.IsTrue(keys::FormatWarningMessage)) return;
-    state_.MessageKind = std::string(kFormatWarningKind);
-    state_.MessageAnswer.clear();
+    state_.Message.kind = std::string(kFormatWarningKind);
+    state_.Message.answer.clear();
     deps_.windows.ShowFormatWarning();
   }
 
@@ -325,7 +325,7 @@ class Composition {
   bool ContactAndMarketing(std::string& result) {
     if (state_.PreviewMode) return true;
     std::string marketing;
-    if (!General([&] { marketing = deps_.settings.Get(keys::Marketing); })) return false;
+    if (!Guarded([&] { marketing = deps_.settings.Get(keys::Marketing); })) return false;
     if (marketing.empty()) return true;
     ContactHooks* hooks = deps_.contacts;
     if (hooks == nullptr) {
@@ -336,7 +336,7 @@ class Composition {
       return true;
     }
     if (marketing == "Enterprise" &&
-        !General([&] { result = hooks->ContactStep(result, state_); })) {
+        !Guarded([&] { result = hooks->ContactStep(result, state_); })) {
       return false;
     }
     return Guard(deps_.log, kMarketingWhere, kMarketingLabel,

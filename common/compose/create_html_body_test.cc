@@ -312,7 +312,7 @@ TEST_F(CreateHTMLBodyTest, UnknownFormatOfAPlainItemConvertsAndWarns) {
   const auto boxes = Boxes();
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0]["title"], FileListWindows::kFormatWarningTitle);
-  EXPECT_EQ(state_.MessageKind, "Format Warning");
+  EXPECT_EQ(state_.Message.kind, "Format Warning");
 }
 
 TEST_F(CreateHTMLBodyTest, FormatWarningNeedsBothSwitchesAndNoReply) {

@@ -13,11 +13,15 @@
 #include <memory>
 #include <string>
 
+#include "common/diagnostics/message_state.h"
 #include "platform/mailclient/items.h"
 
 namespace vellumo::compose {
 
-struct SendState {
+// The message form's question and answer (Message: "Format Warning", "Auto-no Template", ...;
+// "Yes", "No", or left as it was) and the report-handled flag come from ReportState, so the error
+// report asks through the same state as the send.
+struct SendState : ReportState {
   // The mail item being sent (or the safe wrapper around it); null when there is none, and then
   // every read of it fails as an object-model call does.
   std::shared_ptr<mail::MailItem> CurrentItem;
@@ -51,10 +55,6 @@ struct SendState {
   bool SendPlain = false;
   bool AttachVCard = false;
   std::string SelectedBoilerplate;
-  // The situation the message form lays out ("Format Warning", "Auto-no Template", ...) and the
-  // answer it gave ("Yes", "No", or left as it was).
-  std::string MessageKind;
-  std::string MessageAnswer;
   // The system test is on: trace lines are written.
   bool TraceOn = false;
 };

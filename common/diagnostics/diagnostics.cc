@@ -6,7 +6,6 @@
 #include "base/text.h"
 #include "platform/clock.h"
 #include "platform/mailclient/application.h"
-#include "platform/mailclient/safe_items.h"
 
 namespace vellumo {
 namespace {
@@ -14,17 +13,6 @@ namespace {
 constexpr std::string_view kOwnFailurePrefix =
     "An error has occurred in Vellumo- Procedure Write_to_error_file. The error is:";
 constexpr std::string_view kOwnFailureTitle = "Error trapping - Vellumo";
-constexpr std::string_view kReportSubject = "Vellumo Error";
-constexpr std::string_view kReportBilling = "Preview Send";
-
-// Runs step and swallows its failure: for the places whose rule is to ignore failures silently.
-void Ignore(const std::function<void()>& step) {
-  try {
-    step();
-  } catch (const std::exception&) {
-    // Ignored by rule: the log is where failures would be reported, and it is what failed.
-  }
-}
 
 // Clears a flag when the scope ends, whatever way it ends.
 class Raise {
@@ -49,10 +37,10 @@ const DiagnosticsVariant kAddInDiagnostics{
     .screens = true,
     .reports = true,
     .record = kAddInRecord,
-    .editor_type_line = true,
-    .system_block = true,
-    .safe_wrapper = true,
-    .recipient_from_setting = true,
+    .mail = {.editor_type_line = true,
+             .system_block = true,
+             .safe_wrapper = true,
+             .recipient_from_setting = true},
     .own_failures = DiagnosticsVariant::OwnFailures::kLogLine,
 };
 
@@ -65,10 +53,10 @@ const DiagnosticsVariant kOptionsPageDiagnostics{
     .screens = false,
     .reports = true,
     .record = kOptionsPageRecord,
-    .editor_type_line = false,
-    .system_block = false,
-    .safe_wrapper = false,
-    .recipient_from_setting = false,
+    .mail = {.editor_type_line = false,
+             .system_block = false,
+             .safe_wrapper = false,
+             .recipient_from_setting = false},
     .own_failures = DiagnosticsVariant::OwnFailures::kMessageBox,
 };
 
@@ -81,10 +69,10 @@ const DiagnosticsVariant kSendToManyDiagnostics{
     .screens = false,
     .reports = false,
     .record = kAddInRecord,
-    .editor_type_line = false,
-    .system_block = false,
-    .safe_wrapper = false,
-    .recipient_from_setting = false,
+    .mail = {.editor_type_line = false,
+             .system_block = false,
+             .safe_wrapper = false,
+             .recipient_from_setting = false},
     .own_failures = DiagnosticsVariant::OwnFailures::kLogLine,
 };
 
@@ -101,7 +89,9 @@ Diagnostics::Diagnostics(const Env& env, const DiagnosticsVariant& variant, Prog
       variant_(variant),
       program_(std::move(program)),
       application_path_(std::move(application_path)),
-      mail_(env.mail) {}
+      mail_(env.mail),
+      report_mail_(variant.mail, settings_, env.mail,
+                   [this](const std::function<void()>& step) { return Guarded(step); }) {}
 
 void Diagnostics::set_window_positioner(WindowPositioner* positioner) {
   positioner_ = positioner != nullptr ? positioner : &no_z_order_;
@@ -136,7 +126,7 @@ void Diagnostics::ReportOwnFailure(const std::string& description) {
   });
 }
 
-bool Diagnostics::Step(const std::function<void()>& step) {
+bool Diagnostics::Guarded(const std::function<void()>& step) {
   try {
     step();
     return true;
@@ -171,13 +161,13 @@ void Diagnostics::Write_to_error_file(std::string_view description, std::string_
 void Diagnostics::WriteToErrorFile(const Failure& failure) {
   if (variant_.screens) {
     std::string suppress;
-    Step([&] { suppress = settings_.Get(keys::ErrorFileSuppressEmail); });
+    Guarded([&] { suppress = settings_.Get(keys::ErrorFileSuppressEmail); });
     if (suppress == "True") {
       Write_log_line(failure.description + " - " + failure.procedure + " - " + failure.section);
       return;
     }
     std::string exceptions;
-    Step([&] { exceptions = settings_.Get(keys::ErrorFileExceptions); });
+    Guarded([&] { exceptions = settings_.Get(keys::ErrorFileExceptions); });
     // An empty description names no failure an administrator could have listed.
     if (!failure.description.empty() &&
         text::InStr(exceptions, failure.description, text::Compare::kText) > 0) {
@@ -197,12 +187,12 @@ void Diagnostics::WriteToErrorFile(const Failure& failure) {
   if (variant_.reports) {
     record = BuildRecord(variant_.record, context,
                          [&](const std::exception& e) { ReportOwnFailure(DescriptionOf(e)); });
-    if (variant_.system_block) {
-      Step([&] { system_block = BuildSystemBlock(env_.system); });
+    if (variant_.mail.system_block) {
+      Guarded([&] { system_block = BuildSystemBlock(env_.system); });
     }
   }
 
-  Step([&] {
+  Guarded([&] {
     env_.fs.AppendFile(log_path, ErrorLine(timestamp, failure) + std::string(text::kCrLf));
   });
 
@@ -216,89 +206,44 @@ void Diagnostics::WriteToErrorFile(const Failure& failure) {
   }
   if (variant_.screens) {
     std::string notify;
-    Step([&] { notify = settings_.Get(keys::EmailErrorNotify); });
+    Guarded([&] { notify = settings_.Get(keys::EmailErrorNotify); });
     if (notify != "True") {
       return;
     }
-    if (report_handled_) {
+    if (report_state_ != nullptr && report_state_->ReportHandled) {
       return;
     }
     const bool yes = AskForReport();
     if (yes) {
       Raise reporting(reporting_);
-      SendReport(record, system_block, log_path);
+      report_mail_.Send({record, system_block, log_path});
     }
-    report_handled_ = true;
+    if (report_state_ != nullptr) {
+      report_state_->ReportHandled = true;
+    }
     return;
   }
   Raise reporting(reporting_);
-  SendReport(record, system_block, log_path);
+  report_mail_.Send({record, system_block, log_path});
 }
 
 bool Diagnostics::AskForReport() {
   Raise reporting(reporting_);
-  message_.answer = std::string(kAnswerNo);
-  message_.kind = std::string(kMessageSupportRequest);
-  Step([&] {
+  MessageState own;
+  MessageState& message = report_state_ != nullptr ? report_state_->Message : own;
+  message.answer = std::string(kAnswerNo);
+  message.kind = std::string(kMessageSupportRequest);
+  Guarded([&] {
     if (question_) {
-      question_(message_);
+      question_(message);
       return;
     }
     const int answer =
         env_.ui.MsgBox(kReportQuestionText, ui::kYesNo + ui::kQuestion + ui::kDefaultButton2,
                        kReportQuestionTitle);
-    message_.answer = std::string(answer == ui::kYes ? kAnswerYes : kAnswerNo);
+    message.answer = std::string(answer == ui::kYes ? kAnswerYes : kAnswerNo);
   });
-  return message_.answer == kAnswerYes;
-}
-
-void Diagnostics::SendReport(const std::string& record, const std::string& system_block,
-                             const std::string& log_path) {
-  std::shared_ptr<mail::MailItem> item;
-  const bool created = Step([&] {
-    if (mail_ == nullptr) {
-      throw Error(ErrorCode::kCantCreateObject, "mail client");
-    }
-    item = mail_->CreateMailItem();
-    if (!item) {
-      throw Error(ErrorCode::kObjectNotSet, "mail item");
-    }
-  });
-  if (!created) {
-    return;
-  }
-  std::shared_ptr<mail::MailItem> target = item;
-  if (variant_.safe_wrapper) {
-    const bool wrapped = Step([&] {
-      std::shared_ptr<mail::SafeMailItem> safe = mail::CreateSafeMailItem(*mail_);
-      safe->SetItem(item);
-      target = safe;
-    });
-    if (!wrapped) {
-      return;  // the report goes through the wrapper or not at all
-    }
-  }
-
-  std::string body = record;
-  Step([&] { body += WordEditorLine(target->GetInspector()->IsWordMail()); });
-  if (variant_.editor_type_line) {
-    Step([&] { body += EditorTypeLine(static_cast<int>(target->GetInspector()->EditorType())); });
-  }
-  if (variant_.system_block) {
-    body += std::string(text::kCrLf) + system_block;
-  }
-
-  std::string recipient(kSupportAddress);
-  if (variant_.recipient_from_setting) {
-    Step([&] { recipient = settings_.Get(keys::EmailAddressNotify); });
-  }
-  Step([&] { target->SetSubject(kReportSubject); });
-  Step([&] { target->SetBillingInformation(kReportBilling); });
-  Step([&] { target->SetDeleteAfterSubmit(true); });
-  Step([&] { target->SetBody(body); });
-  Step([&] { target->Recipients()->Add(recipient); });
-  Step([&] { target->Attachments()->Add(log_path); });
-  Step([&] { target->Send(); });
+  return message.answer == kAnswerYes;
 }
 
 void Diagnostics::Write_log_line(std::string_view text) {

@@ -1,6 +1,7 @@
 // Diagnostics: the Log of every deliverable. It appends the error line, dated notes and trace
-// lines to the log file, creates the default log file, asks whether to report a failure and mails
-// the report with the log attached, and makes windows top-most.
+// lines to the log file, creates the default log file, decides whether a failure is reported (and
+// asks the user where the deliverable does) and hands the report to its ReportMail, and makes
+// windows top-most.
 //
 // Log file: append-only text, one entry per line, each ending in CR LF, in three shapes:
 //   "Date: " + timestamp + ", " + procedure + ", " + section + ", " + description
@@ -13,9 +14,9 @@
 //
 // The deliverables differ only in configuration (DiagnosticsVariant): which settings section holds
 // the location, the default file, whether failures are screened and the user asked, what the
-// report holds and how it is sent, how the module's own failures are reported. One object per
-// process holds the process-wide state the send pipeline shares: the report-handled flag, the
-// message form's MessageState, the system-check flag and its line counter.
+// report holds and how it is sent, how the module's own failures are reported. What a send
+// shares with the report (the message form's question and answer, whether a report was offered
+// in this send) is the send's: the owner wires its ReportState (set_report_state).
 //
 // Nothing here throws to its caller: every step that fails is reported as the variant says and the
 // next step runs. Not thread-safe (one user-interface thread per process). The Env's members and
@@ -32,6 +33,7 @@
 #include "common/diagnostics/error_record.h"
 #include "common/diagnostics/log.h"
 #include "common/diagnostics/message_state.h"
+#include "common/diagnostics/report_mail.h"
 #include "common/settings/keys.h"
 #include "common/settings/settings.h"
 #include "platform/env.h"
@@ -85,10 +87,7 @@ struct DiagnosticsVariant {
   bool screens;
   bool reports;  // mails a report at all
   std::span<const RecordLine> record;
-  bool editor_type_line;        // record line 20
-  bool system_block;            // the body carries the system block after the record
-  bool safe_wrapper;            // the mail goes through the safe wrapper
-  bool recipient_from_setting;  // EmailAddressNotify, else always kSupportAddress
+  ReportMailOptions mail;  // what the report mail holds and how it goes
   OwnFailures own_failures;
 };
 
@@ -141,7 +140,14 @@ class Diagnostics final : public Log {
   int32_t SetTopMostWindow(int32_t window, bool topmost);
 
   // Wiring.
-  void set_mail(mail::Application* mail) { mail_ = mail; }
+  void set_mail(mail::Application* mail) {
+    mail_ = mail;
+    report_mail_.set_mail(mail);
+  }
+  // The send's share of the report: its message form state and report-handled flag. Without one
+  // (no send under way) every screened failure is asked about and the question has its own
+  // state. The state must outlive this object or be unset first.
+  void set_report_state(ReportState* state) { report_state_ = state; }
   void set_application_path(std::string path) { application_path_ = std::move(path); }
   const std::string& application_path() const { return application_path_; }
   // Without a question the report is asked with a Yes/No message box of the same text and title.
@@ -152,13 +158,10 @@ class Diagnostics final : public Log {
   const DiagnosticsVariant& variant() const { return variant_; }
   const ProgramInfo& program() const { return program_; }
 
-  // Process-wide state. The send pipeline clears the report-handled flag at every item-send
-  // event, and sets the system-check flag from System Settings "SystemCheck".
-  bool report_handled() const { return report_handled_; }
-  void set_report_handled(bool handled) { report_handled_ = handled; }
-  MessageState& message() { return message_; }
-  bool system_check() const { return system_check_; }
-  void set_system_check(bool on) { system_check_ = on; }
+  // Runs step; a failure is reported as the variant reports the module's own failures (never
+  // thrown). True when the step finished.
+  bool Guarded(const std::function<void()>& step);
+
   // Trace lines written so far.
   int64_t system_check_lines() const { return system_check_lines_; }
 
@@ -174,10 +177,6 @@ class Diagnostics final : public Log {
   // Throws when the location cannot be read.
   std::string LogPath();
   bool AskForReport();
-  void SendReport(const std::string& record, const std::string& system_block,
-                  const std::string& log_path);
-  // Runs step; a failure is reported the variant's way. True when the step finished.
-  bool Step(const std::function<void()>& step);
   void ReportOwnFailure(const std::string& description);
   std::string Timestamp();
 
@@ -190,11 +189,10 @@ class Diagnostics final : public Log {
   Question question_;
   NoZOrderPositioner no_z_order_;
   WindowPositioner* positioner_ = &no_z_order_;
+  ReportMail report_mail_;
+  ReportState* report_state_ = nullptr;
 
-  bool report_handled_ = false;
-  bool reporting_ = false;  // a question or report mail is under way
-  MessageState message_;
-  bool system_check_ = false;
+  bool reporting_ = false;          // a question or report mail is under way
   int64_t system_check_lines_ = 0;  // 64 bits: a long traced session must not overflow
 };
 

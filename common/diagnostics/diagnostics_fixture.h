@@ -58,7 +58,9 @@ inline const std::string kSupportLog = kProgramFolder + "\\Support\\SupportLog.t
 class DiagnosticsFixture : public ::testing::Test {
  protected:
   explicit DiagnosticsFixture(const DiagnosticsVariant& variant = kAddInDiagnostics)
-      : diag_(env_, variant, Program(), kProgramFolder) {}
+      : diag_(env_, variant, Program(), kProgramFolder) {
+    diag_.set_report_state(&send_);
+  }
 
   static ProgramInfo Program() {
     ProgramInfo program;
@@ -96,6 +98,7 @@ class DiagnosticsFixture : public ::testing::Test {
   BoxRecorder ui_;
   mail::MemApplication app_{&mem_fs_};
   Env env_{registry_, fs_, clock_, processes_, system_, ui_, &app_};
+  ReportState send_;  // the send under way, as the add-in wires it
   Diagnostics diag_;
 };
 

@@ -69,9 +69,9 @@ TEST_F(DiagnosticsReport, AnswerYesMailsTheRecordWithTheLogThroughTheSafeWrapper
   EXPECT_EQ(ui_.boxes[0].title, "Vellumo error - notify Corvane support");
   EXPECT_EQ(ui_.boxes[0].style, ui::kYesNo + ui::kQuestion + ui::kDefaultButton2)
       << "the question opens on its safe answer, No";
-  EXPECT_EQ(diag_.message().kind, "Support email request");
-  EXPECT_EQ(diag_.message().answer, "Yes");
-  EXPECT_TRUE(diag_.report_handled());
+  EXPECT_EQ(send_.Message.kind, "Support email request");
+  EXPECT_EQ(send_.Message.answer, "Yes");
+  EXPECT_TRUE(send_.ReportHandled);
 
   ASSERT_EQ(app_.sent().size(), 1u);
   const mail::MemSentMessage& sent = app_.sent()[0];
@@ -103,8 +103,8 @@ TEST_F(DiagnosticsReport, AnswerNoSendsNothingButCountsAsHandled) {
   ui_.answers = {ui::kNo};
   Fail();
   EXPECT_THAT(app_.sent(), IsEmpty());
-  EXPECT_EQ(diag_.message().answer, "No");
-  EXPECT_TRUE(diag_.report_handled());
+  EXPECT_EQ(send_.Message.answer, "No");
+  EXPECT_TRUE(send_.ReportHandled);
   EXPECT_EQ(Log(), ErrorLine());
 }
 
@@ -116,10 +116,21 @@ TEST_F(DiagnosticsReport, TwoFailuresInOneSendAskOnceUntilTheFlagIsCleared) {
   EXPECT_EQ(app_.sent().size(), 1u);
   EXPECT_EQ(Log(), ErrorLine() + ErrorLine());
 
-  diag_.set_report_handled(false);  // the next item-send event
+  send_.ReportHandled = false;  // the next item-send event
   Fail();
   EXPECT_EQ(ui_.boxes.size(), 2u);
   EXPECT_EQ(app_.sent().size(), 1u);
+}
+
+TEST_F(DiagnosticsReport, WithoutASendUnderWayEveryFailureIsAskedAbout) {
+  diag_.set_report_state(nullptr);
+  ui_.answers = {ui::kNo, ui::kYes};
+  Fail();
+  Fail();
+  EXPECT_EQ(ui_.boxes.size(), 2u) << "no send to remember the first answer in";
+  EXPECT_EQ(app_.sent().size(), 1u);
+  EXPECT_FALSE(send_.ReportHandled) << "the detached state is not touched";
+  EXPECT_EQ(send_.Message.kind, "");
 }
 
 TEST_F(DiagnosticsReport, InjectedQuestionReplacesTheMessageBox) {
@@ -139,7 +150,7 @@ TEST_F(DiagnosticsReport, QuestionThatCannotBeShownCountsAsNo) {
   diag_.set_question([](MessageState&) { throw Error(ErrorCode::kInvalidCall, "no window"); });
   Fail();
   EXPECT_THAT(app_.sent(), IsEmpty());
-  EXPECT_TRUE(diag_.report_handled());
+  EXPECT_TRUE(send_.ReportHandled);
   EXPECT_EQ(Log(), ErrorLine() + OwnFailure("Invalid procedure call or argument"));
 }
 
@@ -159,14 +170,14 @@ TEST_F(DiagnosticsReport, FailureWhileAskingIsLoggedWithoutAskingAgain) {
 TEST_F(DiagnosticsReport, FailureInsideTheReportSendIsOnlyLogged) {
   // The send pipeline runs on the report's own send; a failure there must not ask again.
   app_.ItemSend().Connect([&](const std::shared_ptr<mail::MailItem>&, bool&) {
-    diag_.set_report_handled(false);
+    send_.ReportHandled = false;
     diag_.Write_to_error_file("Overflow", "ol_ItemSend", "olSendItem_Err");
   });
   ui_.answers = {ui::kYes, ui::kYes};
   Fail();
   EXPECT_EQ(ui_.boxes.size(), 1u);
   EXPECT_EQ(app_.sent().size(), 1u);
-  EXPECT_TRUE(diag_.report_handled());
+  EXPECT_TRUE(send_.ReportHandled);
   EXPECT_EQ(Log(), ErrorLine() + ErrorLine());
 }
 
@@ -176,7 +187,7 @@ TEST_F(DiagnosticsReport, MissingMailClientIsLoggedAndTheErrorLineStays) {
   Fail();
   EXPECT_EQ(Log(), OwnFailure("Object variable or With block variable not set") + ErrorLine() +
                        OwnFailure("ActiveX component can't create object"));
-  EXPECT_TRUE(diag_.report_handled());
+  EXPECT_TRUE(send_.ReportHandled);
 }
 
 TEST_F(DiagnosticsReport, MissingSafeWrapperStopsTheReport) {

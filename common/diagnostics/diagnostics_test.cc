@@ -49,7 +49,7 @@ TEST_F(DiagnosticsLog, SuppressionWritesExactlyOneShortLine) {
   EXPECT_EQ(Log(), Line("Overflow - ol_ItemSend - olSendItem_Err"));
   EXPECT_THAT(ui_.boxes, IsEmpty());
   EXPECT_THAT(app_.sent(), IsEmpty());
-  EXPECT_FALSE(diag_.report_handled());
+  EXPECT_FALSE(send_.ReportHandled);
 }
 
 TEST_F(DiagnosticsLog, SuppressionAndNotifyNeedExactlyTrue) {

@@ -56,6 +56,10 @@ class MemLog final : public Log {
 bool Guard(Log& log, std::string_view where, std::string_view label,
            const std::function<void()>& step);
 
+// Runs step and swallows its failure: for the steps whose rule is to ignore failures (the log is
+// what failed, or an empty result is the answer).
+void Ignore(const std::function<void()>& step);
+
 // The description a failure is logged with: the classic text of an Error, what() otherwise.
 std::string DescriptionOf(const std::exception& e);
 

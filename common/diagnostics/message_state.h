@@ -1,10 +1,10 @@
 // MessageState: the question the add-in's message form is asked and the answer it gives.
 //
-// One object per process (the add-in keeps it in its Diagnostics, see diagnostics.h) shared by the
-// code that asks (the send pipeline, the composition engine, the error report) and the message
-// form that answers (common/forms/message_form.h). The caller sets kind, clears answer, shows the
-// form modally and reads answer afterwards: "Yes", "No", or unchanged when the user closed the
-// form or pressed OK.
+// One object per send state (ReportState, below, which the send state includes) shared by the code
+// that asks (the send pipeline, the composition engine, the error report) and the message form
+// that answers (common/forms/message_form.h). The caller sets kind, clears answer, shows the form
+// modally and reads answer afterwards: "Yes", "No", or unchanged when the user closed the form or
+// pressed OK.
 #pragma once
 
 #include <string>
@@ -15,6 +15,14 @@ namespace vellumo {
 struct MessageState {
   std::string kind;    // MessageKind: names the situation, compared exactly
   std::string answer;  // MessageAnswer
+};
+
+// What a send shares with the failure report: the message form's question and answer, and
+// whether a report was already offered in this send (cleared at every item-send event, so one
+// send asks at most once).
+struct ReportState {
+  MessageState Message;
+  bool ReportHandled = false;
 };
 
 // The situations the message form lays out.
