@@ -2,7 +2,6 @@
 // write 10,000 dated notes through Write_log_line to one real file on the disk.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 

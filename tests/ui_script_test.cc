@@ -2,7 +2,6 @@
 // message box and an input box, and the UI log file holds one JSON line for each.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
