@@ -3,23 +3,15 @@
 #include <cmath>
 #include <cstdint>
 #include <limits>
-#include <optional>
 
 #include "base/error.h"
 #include "base/text.h"
+#include "tests/support/thrown_code.h"
 
 namespace vellumo::text {
 namespace {
 
-template <typename F>
-std::optional<ErrorCode> ThrownCode(F f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.code();
-  }
-  return std::nullopt;
-}
+using test_support::ThrownCode;
 
 TEST(TextVal, ReadsTheLeadingNumberSkippingBlanksTabsAndLineFeeds) {
   EXPECT_EQ(Val(" 1 2"), 12);

@@ -2,25 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "base/error.h"
+#include "tests/support/thrown_code.h"
 
 namespace vellumo::text {
 namespace {
 
-template <typename F>
-std::optional<ErrorCode> ThrownCode(F f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.code();
-  }
-  return std::nullopt;
-}
+using test_support::ThrownCode;
 
 // Replace as a plain byte loop; on valid UTF-8 byte matches are character matches.
 std::string ReferenceReplace(const std::string& s, const std::string& find,

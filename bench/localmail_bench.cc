@@ -28,6 +28,8 @@
 #include "posix/posix_processes.h"
 #include "posix/posix_system_info.h"
 #include "posix/system_clock.h"
+#include "tests/support/scoped_temp_dir.h"
+#include "tests/support/source_dir.h"
 
 extern char** environ;
 
@@ -58,20 +60,6 @@ std::string OneMegabyteMessage() {
   message.AddAttachment("report.pdf", attachment);
   return message.Serialize(false);
 }
-
-class TempHome {
- public:
-  TempHome() {
-    std::string pattern = (stdfs::temp_directory_path() / "vellumo-lmbench-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) std::abort();
-    path_ = pattern;
-  }
-  ~TempHome() { stdfs::remove_all(path_); }
-  const stdfs::path& path() const { return path_; }
-
- private:
-  stdfs::path path_;
-};
 
 struct RealClient {
   explicit RealClient(const stdfs::path& home)
@@ -112,7 +100,7 @@ BENCHMARK(BM_ParseAndSerialize1MB)
 
 // Load the message from its folder, change it, save it (atomic write, flushed to the disk).
 void BM_LoadAndSave1MB(benchmark::State& state) {
-  TempHome home;
+  const test_support::ScopedTempDir home("vellumo-lmbench");
   RealClient real(home.path());
   const std::string bytes = OneMegabyteMessage();
   auto draft = real.client->ImportMessage(bytes, "bench.eml");
@@ -135,9 +123,7 @@ BENCHMARK(BM_LoadAndSave1MB)
 class Sink {
  public:
   Sink() {
-    const char* source = std::getenv("VELLUMO_SOURCE_DIR");
-    const stdfs::path root =
-        source != nullptr ? stdfs::path(source) : stdfs::path(__FILE__).parent_path().parent_path();
+    const stdfs::path root = test_support::SourceDir();
     const stdfs::path ready = home_.path() / "ready";
     std::vector<std::string> args = {"/usr/bin/python3", (root / "tests" / "smtp_sink.py").string(),
                                      "--port",           "0",
@@ -161,7 +147,7 @@ class Sink {
   int port() const { return port_; }
 
  private:
-  TempHome home_;
+  test_support::ScopedTempDir home_{"vellumo-lmbench"};
   pid_t pid_ = -1;
   int port_ = 0;
 };
@@ -209,7 +195,7 @@ void BM_ClientSend(benchmark::State& state) {
     state.SkipWithError("the SMTP sink did not start");
     return;
   }
-  TempHome home;
+  const test_support::ScopedTempDir home("vellumo-lmbench");
   RealClient real(home.path());
   real.registry.SetValue(localmail::kClientKey, "Transport",
                          RegValue::String("smtp://127.0.0.1:" + std::to_string(sink.port())));

@@ -29,6 +29,8 @@
 #include "posix/posix_processes.h"
 #include "posix/posix_system_info.h"
 #include "posix/system_clock.h"
+#include "tests/support/scoped_temp_dir.h"
+#include "tests/support/source_dir.h"
 
 extern char** environ;
 
@@ -43,7 +45,7 @@ constexpr int kMessages = 1000;
 class Sink {
  public:
   Sink() {
-    const stdfs::path script = stdfs::path(VELLUMO_SOURCE_DIR) / "tests" / "smtp_sink.py";
+    const stdfs::path script = test_support::SourceDir() / "tests" / "smtp_sink.py";
     ready_ = stdfs::temp_directory_path() / ("vellumo-bench-sink-" + std::to_string(getpid()));
     std::vector<std::string> args = {"/usr/bin/python3", script.string(), "--port", "0",
                                      "--ready",          ready_.string()};
@@ -109,19 +111,6 @@ std::string Message(int n) {
   return text;
 }
 
-struct Home {
-  Home() {
-    std::string pattern = (stdfs::temp_directory_path() / "vellumo-outbox-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path = pattern;
-  }
-  ~Home() {
-    std::error_code ec;
-    stdfs::remove_all(path, ec);
-  }
-  stdfs::path path;
-};
-
 double Seconds(std::chrono::steady_clock::duration d) {
   return std::chrono::duration<double>(d).count();
 }
@@ -130,8 +119,8 @@ void BM_FlushQueuedAgainstSendingFresh(benchmark::State& state) {
   Sink sink;
   SwitchTransport transport(sink.port());
   for (auto _ : state) {
-    Home home;
-    PosixFileSystem fs(home.path.string());
+    const test_support::ScopedTempDir home("vellumo-outbox");
+    PosixFileSystem fs(home.str());
     MemRegistry registry;
     PosixProcesses processes("", "");
     SystemClock clock;
@@ -142,7 +131,7 @@ void BM_FlushQueuedAgainstSendingFresh(benchmark::State& state) {
         processes,
         clock,
         system,
-        (home.path / "mail").string(),
+        (home / "mail").string(),
         {},
         [&](const localmail::TransportConfig&) -> std::unique_ptr<localmail::Transport> {
           return std::make_unique<Forward>(transport);

@@ -12,27 +12,10 @@
 #include "platform/mem_registry.h"
 #include "platform/reg_file.h"
 #include "posix/sqlite_registry.h"
+#include "tests/support/scoped_temp_dir.h"
 
 namespace vellumo {
 namespace {
-
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "vellumo-bench-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 constexpr int kSections = 20;
 constexpr int kKeysPerSection = 50;
@@ -69,8 +52,8 @@ void GetValues(benchmark::State& state, Registry& registry) {
 }
 
 void BM_SqliteGetValue(benchmark::State& state) {
-  TempFolder folder;
-  SqliteRegistry registry(folder.path() + "/registry.db");
+  test_support::ScopedTempDir folder("vellumo-bench");
+  SqliteRegistry registry((folder / "registry.db").string());
   Fill(registry);
   GetValues(state, registry);
 }
@@ -78,8 +61,8 @@ BENCHMARK(BM_SqliteGetValue)->Repetitions(9)->ReportAggregatesOnly(true);
 
 // Every read from another key than the last one: no help from the last-key memo.
 void BM_SqliteGetValueAlternatingKeys(benchmark::State& state) {
-  TempFolder folder;
-  SqliteRegistry registry(folder.path() + "/registry.db");
+  test_support::ScopedTempDir folder("vellumo-bench");
+  SqliteRegistry registry((folder / "registry.db").string());
   Fill(registry);
   const std::string a = Settings::KeyPath(kVellumo, Section(1));
   const std::string b = Settings::KeyPath(kVellumo, Section(2));
@@ -93,8 +76,8 @@ void BM_SqliteGetValueAlternatingKeys(benchmark::State& state) {
 BENCHMARK(BM_SqliteGetValueAlternatingKeys)->Repetitions(9)->ReportAggregatesOnly(true);
 
 void BM_SqliteGetMissingValue(benchmark::State& state) {
-  TempFolder folder;
-  SqliteRegistry registry(folder.path() + "/registry.db");
+  test_support::ScopedTempDir folder("vellumo-bench");
+  SqliteRegistry registry((folder / "registry.db").string());
   Fill(registry);
   const std::string section = Settings::KeyPath(kVellumo, Section(3));
   for (auto _ : state) {
@@ -113,8 +96,8 @@ BENCHMARK(BM_MemGetValue);
 
 // One committed, synced transaction per write.
 void BM_SqliteSetValue(benchmark::State& state) {
-  TempFolder folder;
-  SqliteRegistry registry(folder.path() + "/registry.db");
+  test_support::ScopedTempDir folder("vellumo-bench");
+  SqliteRegistry registry((folder / "registry.db").string());
   Fill(registry);
   const std::string section = Settings::KeyPath(kVellumo, Section(4));
   int i = 0;
@@ -166,8 +149,8 @@ void BM_SqliteImportRegFile10k(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     {
-      TempFolder folder;
-      SqliteRegistry registry(folder.path() + "/registry.db");
+      test_support::ScopedTempDir folder("vellumo-bench");
+      SqliteRegistry registry((folder / "registry.db").string());
       state.ResumeTiming();
       ImportRegFile(registry, file, "big.reg");
       state.PauseTiming();

@@ -26,26 +26,10 @@
 #include "platform/reg_file.h"
 #include "platform/ui/script_host.h"
 #include "posix/sqlite_registry.h"
+#include "tests/support/scoped_temp_dir.h"
 
 namespace vellumo {
 namespace {
-
-class TempFolder {
- public:
-  TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vellumo-send-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    path_ = pattern;
-  }
-  ~TempFolder() {
-    std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
-  }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 // Forwards to a registry, counting the reads and the time spent in every call.
 class CountingRegistry final : public Registry {
@@ -174,8 +158,8 @@ constexpr std::string_view kSettings =
     "\"UserSwap1\"=\"Winter collection\"\r\n";
 
 void BM_ItemSend(benchmark::State& state) {
-  TempFolder folder;
-  SqliteRegistry sqlite(folder.path() + "/registry.db");
+  test_support::ScopedTempDir folder("vellumo-send");
+  SqliteRegistry sqlite((folder / "registry.db").string());
   ImportRegFile(sqlite, kSettings, "bench settings");
   CountingRegistry registry(sqlite);
   MemFileSystem fs;

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,6 +9,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "tests/support/source_dir.h"
 
 namespace vellumo::localmail {
 namespace {
@@ -323,11 +323,8 @@ TEST(SafeAttachmentName, KeepsOnlyAHarmlessFileName) {
 class RealWorldMessages : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* source = std::getenv("VELLUMO_SOURCE_DIR");
-    const std::filesystem::path dir =
-        source != nullptr ? std::filesystem::path(source) / "../shared/realworld/eml"
-                          : std::filesystem::path("/work/shared/realworld/eml");
-    if (!std::filesystem::is_directory(dir)) GTEST_SKIP() << "no real-world messages at " << dir;
+    const std::filesystem::path dir = test_support::RealWorldDir() / "eml";
+    if (!std::filesystem::is_directory(dir)) GTEST_SKIP() << test_support::NoRealWorldInputs(dir);
     for (const auto& entry : std::filesystem::directory_iterator(dir)) {
       std::ifstream in(entry.path(), std::ios::binary);
       files_[entry.path().filename().string()] =

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -10,6 +9,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "tests/support/source_dir.h"
 
 namespace vellumo::localmail {
 namespace {
@@ -282,10 +282,8 @@ TEST(VcardWrite, RewritesTwoOneQuotedPrintableAsUtf8) {
 class RealWorldVcards : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* source = std::getenv("VELLUMO_SOURCE_DIR");
-    dir_ = source != nullptr ? std::filesystem::path(source) / "../shared/realworld/vcf"
-                             : std::filesystem::path("/work/shared/realworld/vcf");
-    if (!std::filesystem::is_directory(dir_)) GTEST_SKIP() << "no real-world vCards at " << dir_;
+    dir_ = test_support::RealWorldDir() / "vcf";
+    if (!std::filesystem::is_directory(dir_)) GTEST_SKIP() << test_support::NoRealWorldInputs(dir_);
     for (const auto& entry : std::filesystem::directory_iterator(dir_)) {
       std::ifstream in(entry.path(), std::ios::binary);
       files_[entry.path().filename().string()] =

@@ -2,9 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
-
 #include "base/error.h"
+#include "tests/support/thrown_code.h"
 
 namespace vellumo {
 namespace {
@@ -22,15 +21,7 @@ LocalTime At(int year, int month, int day, int hour, int minute, int second, int
   return t;
 }
 
-template <typename F>
-std::optional<ErrorCode> ThrownCode(F f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.code();
-  }
-  return std::nullopt;
-}
+using test_support::ThrownCode;
 
 TEST(ClockFormat, DefaultFakeTimeInEveryFormat) {
   MemClock clock;

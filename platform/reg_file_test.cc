@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -12,6 +11,8 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "platform/mem_registry.h"
+#include "tests/support/registry_dump.h"
+#include "tests/support/source_dir.h"
 
 namespace vellumo {
 namespace {
@@ -23,18 +24,7 @@ using ::testing::StartsWith;
 
 std::string Utf16(std::string_view utf8) { return "\xFF\xFE" + text::Utf8ToUtf16Le(utf8); }
 
-std::string Dump(Registry& registry, const std::string& path) {
-  std::string out = path + "\n";
-  for (const auto& [name, value] : registry.Values(path)) {
-    out += "  " + name + "=" + std::to_string(value.type) + ":" + value.AsText() + "\n";
-  }
-  for (const std::string& sub : registry.SubKeys(path)) out += Dump(registry, path + "\\" + sub);
-  return out;
-}
-
-std::string Dump(Registry& registry) {
-  return Dump(registry, "HKEY_CURRENT_USER") + Dump(registry, "HKEY_CLASSES_ROOT");
-}
+using test_support::RegistryDump;
 
 size_t CountValues(Registry& registry, const std::string& path) {
   size_t count = registry.Values(path).size();
@@ -201,11 +191,11 @@ TEST(ImportRegFile, RefusesMalformedFilesNamingTheLineAndChangingNothing) {
   for (const Case& c : cases) {
     MemRegistry reg;
     reg.SetValue("HKCU\\A", "d", RegValue::String("before"));
-    const std::string before = Dump(reg);
+    const std::string before = RegistryDump(reg);
     const std::string error = ImportError(reg, c.file);
     EXPECT_THAT(error, StartsWith("test.reg:" + std::to_string(c.line) + ": ")) << c.file;
     EXPECT_THAT(error, HasSubstr(c.reason)) << c.file;
-    EXPECT_EQ(Dump(reg), before) << c.file;
+    EXPECT_EQ(RegistryDump(reg), before) << c.file;
   }
 }
 
@@ -316,7 +306,7 @@ TEST(ExportRegFile, WrapsLongHexValuesAtEightyColumns) {
   EXPECT_GE(continued, 300 / 25);
   MemRegistry again;
   ImportRegFile(again, ExportRegFile(reg, "HKCU\\W"), "w.reg");
-  EXPECT_EQ(Dump(again), Dump(reg));
+  EXPECT_EQ(RegistryDump(again), RegistryDump(reg));
 }
 
 TEST(ExportRegFile, ImportingAnExportGivesTheSameRegistry) {
@@ -341,7 +331,7 @@ TEST(ExportRegFile, ImportingAnExportGivesTheSameRegistry) {
 
   MemRegistry again;
   ImportRegFile(again, ExportRegFile(reg, "HKCU"), "all.reg");
-  EXPECT_EQ(Dump(again), Dump(reg));
+  EXPECT_EQ(RegistryDump(again), RegistryDump(reg));
   EXPECT_EQ(again.Values("HKCU\\Software\\Mixed Case"), reg.Values("HKCU\\Software\\Mixed Case"));
 }
 
@@ -363,12 +353,9 @@ TEST(ExportRegFile, RefusesWhatItCannotWrite) {
 // Every registry file of the real-world sample folder is either imported whole or refused at a
 // named line for a stated reason; nothing in between.
 TEST(ImportRegFile, RealWorldFilesImportOrAreRefusedClearly) {
-  std::string folder = "/work/shared/realworld/reg";
-  if (const char* source = std::getenv("VELLUMO_SOURCE_DIR")) {
-    const std::string beside = std::string(source) + "/../shared/realworld/reg";
-    if (std::filesystem::is_directory(beside)) folder = beside;
-  }
-  if (!std::filesystem::is_directory(folder)) GTEST_SKIP() << "no folder " << folder;
+  const std::string folder = (test_support::RealWorldDir() / "reg").string();
+  if (!std::filesystem::is_directory(folder))
+    GTEST_SKIP() << test_support::NoRealWorldInputs(folder);
 
   struct Expected {
     int values;  // values present after importing into an empty registry; -1: refused
@@ -420,8 +407,9 @@ TEST(ImportRegFile, RealWorldFilesImportOrAreRefusedClearly) {
 }
 
 TEST(ImportRegFile, RealWorldFilesKeepTheirData) {
-  const std::string folder = "/work/shared/realworld/reg";
-  if (!std::filesystem::is_directory(folder)) GTEST_SKIP() << "no folder " << folder;
+  const std::string folder = (test_support::RealWorldDir() / "reg").string();
+  if (!std::filesystem::is_directory(folder))
+    GTEST_SKIP() << test_support::NoRealWorldInputs(folder);
   auto import = [&](const std::string& name, MemRegistry& reg) {
     std::ifstream in(folder + "/" + name, std::ios::binary);
     ImportRegFile(reg, std::string(std::istreambuf_iterator<char>(in), {}), name);
@@ -485,7 +473,7 @@ TEST(ImportRegFile, RealWorldFilesKeepTheirData) {
   MemRegistry again;
   ImportRegFile(again, ExportRegFile(reg, "HKCU"), "hkcu.reg");
   ImportRegFile(again, ExportRegFile(reg, "HKCR"), "hkcr.reg");
-  EXPECT_EQ(Dump(again), Dump(reg));
+  EXPECT_EQ(RegistryDump(again), RegistryDump(reg));
 }
 
 }  // namespace

@@ -6,20 +6,14 @@
 #include <map>
 
 #include "base/error.h"
+#include "tests/support/thrown_code.h"
 
 namespace vellumo {
 namespace {
 
 using ::testing::ElementsAre;
 
-ErrorCode CodeOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const Error& error) {
-    return error.code();
-  }
-  return ErrorCode::kOther;
-}
+using test_support::ThrownCode;
 
 TEST(WinPath, MapsDrivesBelowHome) {
   WinPath paths("/home/u/.vellumo/", nullptr);
@@ -70,10 +64,12 @@ TEST(WinPath, NativePathsPassThroughNormalised) {
 
 TEST(WinPath, RejectsPathsThatCannotLiveHere) {
   WinPath paths("/h", nullptr);
-  EXPECT_EQ(CodeOf([&] { paths.ToNative("\\\\server\\share\\a.htm"); }), ErrorCode::kBadFileName);
-  EXPECT_EQ(CodeOf([&] { paths.ToNative("\\/server/share"); }), ErrorCode::kBadFileName);
-  EXPECT_EQ(CodeOf([&] { paths.ToNative(""); }), ErrorCode::kBadFileName);
-  EXPECT_EQ(CodeOf([&] { paths.ToNative(std::string("C:\\a\0b", 7)); }), ErrorCode::kBadFileName);
+  EXPECT_EQ(ThrownCode([&] { paths.ToNative("\\\\server\\share\\a.htm"); }),
+            ErrorCode::kBadFileName);
+  EXPECT_EQ(ThrownCode([&] { paths.ToNative("\\/server/share"); }), ErrorCode::kBadFileName);
+  EXPECT_EQ(ThrownCode([&] { paths.ToNative(""); }), ErrorCode::kBadFileName);
+  EXPECT_EQ(ThrownCode([&] { paths.ToNative(std::string("C:\\a\0b", 7)); }),
+            ErrorCode::kBadFileName);
   try {
     paths.ToNative("\\\\server\\share");
   } catch (const Error& error) {

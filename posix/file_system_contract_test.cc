@@ -3,16 +3,14 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <functional>
 #include <memory>
-#include <stdexcept>
 
 #include "base/error.h"
 #include "platform/mem_file_system.h"
 #include "posix/posix_file_system.h"
+#include "tests/support/scoped_temp_dir.h"
 
 namespace vellumo {
 namespace {
@@ -31,16 +29,12 @@ struct MemBackend : Backend {
 };
 
 struct DiskBackend : Backend {
-  std::string home;
+  test_support::ScopedTempDir home{"vellumo-fs"};
   std::unique_ptr<PosixFileSystem> disk;
   DiskBackend() {
-    char folder[] = "/tmp/vellumo-fs-XXXXXX";
-    if (::mkdtemp(folder) == nullptr) throw std::runtime_error("mkdtemp failed");
-    home = folder;
-    disk = std::make_unique<PosixFileSystem>(home);
+    disk = std::make_unique<PosixFileSystem>(home.str());
     disk->CreateFolder("C:\\");
   }
-  ~DiskBackend() override { std::filesystem::remove_all(home); }
   FileSystem& fs() override { return *disk; }
 };
 

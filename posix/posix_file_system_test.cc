@@ -5,7 +5,6 @@
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -15,6 +14,7 @@
 #include <thread>
 
 #include "base/error.h"
+#include "tests/support/scoped_temp_dir.h"
 
 namespace vellumo {
 namespace {
@@ -25,13 +25,9 @@ using ::testing::ElementsAre;
 class PosixFileSystemTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char folder[] = "/tmp/vellumo-posixfs-XXXXXX";
-    ASSERT_NE(::mkdtemp(folder), nullptr);
-    home_ = folder;
     drive_ = home_ + "/drive_c";
     stdfs::create_directory(drive_);
   }
-  void TearDown() override { stdfs::remove_all(home_); }
 
   std::vector<std::string> DiskNames(const std::string& folder) {
     std::vector<std::string> names;
@@ -47,7 +43,8 @@ class PosixFileSystemTest : public ::testing::Test {
     return st.st_mode & 07777;
   }
 
-  std::string home_;
+  test_support::ScopedTempDir temp_{"vellumo-posixfs"};
+  std::string home_ = temp_.str();
   std::string drive_;
 };
 

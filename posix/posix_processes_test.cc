@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -14,6 +13,7 @@
 #include <thread>
 
 #include "base/error.h"
+#include "tests/support/scoped_temp_dir.h"
 
 namespace vellumo {
 namespace {
@@ -24,13 +24,6 @@ using ::testing::HasSubstr;
 
 class PosixProcessesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char folder[] = "/tmp/vellumo-proc-XXXXXX";
-    ASSERT_NE(::mkdtemp(folder), nullptr);
-    dir_ = folder;
-  }
-  void TearDown() override { stdfs::remove_all(dir_); }
-
   // A program that writes its arguments, one a line, to out, then renames it into place so a
   // reader never sees a part.
   std::string ArgumentRecorder(const std::string& name, const std::string& out) {
@@ -51,7 +44,8 @@ class PosixProcessesTest : public ::testing::Test {
     return "";
   }
 
-  std::string dir_;
+  test_support::ScopedTempDir temp_{"vellumo-proc"};
+  std::string dir_ = temp_.str();
 };
 
 TEST_F(PosixProcessesTest, RunFeedsInputAndCollectsBothStreams) {

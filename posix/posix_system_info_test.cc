@@ -1,10 +1,10 @@
 #include "posix/posix_system_info.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
-#include <filesystem>
 #include <fstream>
+
+#include "tests/support/scoped_temp_dir.h"
 
 namespace vellumo {
 namespace {
@@ -62,15 +62,14 @@ TEST(PosixSystemInfo, ProcessorNamesAndTypes) {
 }
 
 TEST(PosixSystemInfo, ReadsTheGivenProcFolder) {
-  char folder[] = "/tmp/vellumo-proc-XXXXXX";
-  ASSERT_NE(::mkdtemp(folder), nullptr);
+  const test_support::ScopedTempDir temp("vellumo-proc");
+  const std::string folder = temp.str();
   std::ofstream(std::string(folder) + "/cpuinfo") << "model name : Test CPU\n";
   std::ofstream(std::string(folder) + "/meminfo") << "MemTotal: 2048 kB\nMemAvailable: 1024 kB\n";
   PosixSystemInfo info(folder);
   EXPECT_EQ(info.ProcessorName(), "Test CPU");
   EXPECT_EQ(info.Memory().total_physical, 2048u * 1024);
   EXPECT_EQ(info.Memory().available_virtual, 1024u * 1024);
-  std::filesystem::remove_all(folder);
 }
 
 TEST(PosixSystemInfo, DescribesThisMachine) {

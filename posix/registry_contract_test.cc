@@ -1,7 +1,6 @@
 // The contract every Registry keeps, run against the in-memory registry and against SQLite.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <functional>
@@ -12,6 +11,8 @@
 #include "platform/mem_registry.h"
 #include "platform/registry.h"
 #include "posix/sqlite_registry.h"
+#include "tests/support/registry_dump.h"
+#include "tests/support/scoped_temp_dir.h"
 
 namespace vellumo {
 namespace {
@@ -26,35 +27,14 @@ struct MemMaker {
 
 // A registry file in a folder of its own, removed with everything in it.
 struct SqliteMaker {
-  SqliteMaker() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "vellumo-registry-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    folder = pattern;
-  }
-  ~SqliteMaker() {
-    std::error_code ec;
-    std::filesystem::remove_all(folder, ec);
-  }
   std::unique_ptr<Registry> Make() {
-    return std::make_unique<SqliteRegistry>(folder + "/registry.db");
+    return std::make_unique<SqliteRegistry>((folder / "registry.db").string());
   }
-  std::string folder;
+  test_support::ScopedTempDir folder{"vellumo-registry"};
 };
 
 // Every key below the roots with its values, as "path|name=type:text" lines.
-std::string Dump(Registry& registry, const std::string& path) {
-  std::string out = path + "\n";
-  for (const auto& [name, value] : registry.Values(path)) {
-    out += "  " + name + "=" + std::to_string(value.type) + ":" + value.AsText() + "\n";
-  }
-  for (const std::string& sub : registry.SubKeys(path)) out += Dump(registry, path + "\\" + sub);
-  return out;
-}
-
-std::string Dump(Registry& registry) {
-  return Dump(registry, "HKEY_CURRENT_USER") + Dump(registry, "HKEY_CLASSES_ROOT");
-}
+using test_support::RegistryDump;
 
 template <class Maker>
 class RegistryContract : public ::testing::Test {
@@ -130,7 +110,7 @@ TYPED_TEST(RegistryContract, ListingsAreSortedCaseInsensitively) {
 
 TYPED_TEST(RegistryContract, ReadingNeverCreatesAnything) {
   Registry& reg = this->reg_;
-  const std::string before = Dump(reg);
+  const std::string before = RegistryDump(reg);
   EXPECT_EQ(reg.GetValue("HKCU\\Software\\Nobody\\Nothing", "Key"), std::nullopt);
   EXPECT_FALSE(reg.KeyExists("HKCU\\Software\\Nobody"));
   EXPECT_TRUE(reg.SubKeys("HKCU\\Software\\Nobody").empty());
@@ -138,7 +118,7 @@ TYPED_TEST(RegistryContract, ReadingNeverCreatesAnything) {
   reg.DeleteValue("HKCU\\Software\\Nobody", "Key");
   reg.DeleteKeyTree("HKCU\\Software\\Nobody");
   EXPECT_FALSE(reg.KeyExists("HKCU\\Software"));
-  EXPECT_EQ(Dump(reg), before);
+  EXPECT_EQ(RegistryDump(reg), before);
 
   reg.CreateKey("HKCU\\Software\\Somebody");
   EXPECT_EQ(reg.GetValue("HKCU\\Software\\Somebody", "Missing"), std::nullopt);
@@ -284,7 +264,7 @@ TYPED_TEST(RegistryContract, ApplyChangesNothingWhenItsLastOpFails) {
   Registry& reg = this->reg_;
   reg.SetValue("HKCU\\Keep\\Me", "x", RegValue::Dword(1));
   reg.SetValue("HKCU\\Gone", "y", RegValue::Dword(2));
-  const std::string before = Dump(reg);
+  const std::string before = RegistryDump(reg);
 
   RegValue wide = RegValue::Dword(0);
   wide.number = 1ull << 40;
@@ -303,7 +283,7 @@ TYPED_TEST(RegistryContract, ApplyChangesNothingWhenItsLastOpFails) {
     };
     batch.insert(batch.end(), ending.begin(), ending.end());
     EXPECT_THROW(reg.Apply(batch), Error);
-    EXPECT_EQ(Dump(reg), before);
+    EXPECT_EQ(RegistryDump(reg), before);
   }
   // The registry is still usable afterwards.
   reg.SetValue("HKCU\\Keep\\Me", "x", RegValue::Dword(3));
@@ -320,7 +300,7 @@ std::string DeepKey(int levels) {
 TYPED_TEST(RegistryContract, TheLimitsOfTheWindowsRegistryHoldForEveryWrite) {
   Registry& reg = this->reg_;
   reg.SetValue("HKCU\\Keep", "x", RegValue::Dword(1));
-  const std::string before = Dump(reg);
+  const std::string before = RegistryDump(reg);
   struct Refused {
     std::function<void()> write;
     std::string limit;
@@ -353,7 +333,7 @@ TYPED_TEST(RegistryContract, TheLimitsOfTheWindowsRegistryHoldForEveryWrite) {
       EXPECT_EQ(e.code(), ErrorCode::kInvalidCall);
       EXPECT_THAT(e.what(), HasSubstr(case_.limit));
     }
-    EXPECT_EQ(Dump(reg), before) << case_.limit;
+    EXPECT_EQ(RegistryDump(reg), before) << case_.limit;
   }
   // Right at each limit is fine.
   reg.CreateKey("HKCU\\" + std::string(255, 'a'));

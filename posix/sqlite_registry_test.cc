@@ -4,13 +4,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #include "base/error.h"
+#include "tests/support/scoped_temp_dir.h"
 
 namespace vellumo {
 namespace {
@@ -19,18 +19,6 @@ using ::testing::HasSubstr;
 
 class SqliteRegistryTest : public ::testing::Test {
  protected:
-  SqliteRegistryTest() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "vellumo-sqlite-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    folder_ = pattern;
-    path_ = folder_ + "/registry.db";
-  }
-  ~SqliteRegistryTest() override {
-    std::error_code ec;
-    std::filesystem::remove_all(folder_, ec);
-  }
-
   void WriteFile(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
   std::string ReadFile() const {
     std::ifstream in(path_, std::ios::binary);
@@ -74,8 +62,9 @@ class SqliteRegistryTest : public ::testing::Test {
     EXPECT_FALSE(std::filesystem::exists(path_ + "-wal"));
   }
 
-  std::string folder_;
-  std::string path_;
+  test_support::ScopedTempDir temp_{"vellumo-sqlite"};
+  std::string folder_ = temp_.str();
+  std::string path_ = folder_ + "/registry.db";
 };
 
 TEST_F(SqliteRegistryTest, CreatesAMissingFileWithItsSchemaVersion) {

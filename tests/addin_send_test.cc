@@ -22,6 +22,9 @@
 
 #include "localmail/mime_message.h"
 #include "posix/posix_processes.h"
+#include "tests/support/scoped_temp_dir.h"
+#include "tests/support/send_home.h"
+#include "tests/support/source_dir.h"
 #include "tests/support/test_files.h"
 
 extern char** environ;
@@ -64,21 +67,11 @@ class AddInSendTest : public ::testing::Test {
     const char* bin = std::getenv("VELLUMO_BIN");
     if (bin == nullptr) GTEST_SKIP() << "VELLUMO_BIN is not set";
     bin_ = bin;
-    const char* source = std::getenv("VELLUMO_SOURCE_DIR");
-    source_ = source != nullptr ? source : ".";
-    std::string pattern = (stdfs::temp_directory_path() / "vellumo-addin-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    home_ = pattern;
+    source_ = test_support::SourceDir();
     // The home scripts/demo makes: the example settings and the folders they point at.
-    const ProcessResult imported =
-        Run({"regedit", "/s", (source_ / "examples" / "settings.reg").string()});
-    ASSERT_EQ(imported.exit_code, 0) << imported.errors;
-    stdfs::create_directories(home_ / "drive_c" / "Vellumo");
-    stdfs::copy(source_ / "examples" / "stationery", home_ / "drive_c" / "Vellumo" / "Stationery");
-    stdfs::copy(source_ / "examples" / "signatures", home_ / "drive_c" / "Vellumo" / "Signatures");
-  }
-  void TearDown() override {
-    if (!home_.empty()) stdfs::remove_all(home_);
+    ASSERT_EQ(test_support::FillExampleHome(
+                  home_, [this](std::vector<std::string> args) { return Run(std::move(args)); }),
+              "");
   }
 
   // The program as a user runs it, the window layer answering from no script at all (every
@@ -125,12 +118,13 @@ class AddInSendTest : public ::testing::Test {
   std::string bin_;
   std::string answers_;
   stdfs::path source_;
-  stdfs::path home_;
+  test_support::ScopedTempDir temp_{"vellumo-addin"};
+  stdfs::path home_ = temp_.path();
   PosixProcesses processes_{"", ""};
 };
 
 TEST_F(AddInSendTest, ANewMessageIsDressedBeforeItGoesOut) {
-  SmtpSink sink(source_ / "tests" / "smtp_sink.py", home_ / "sink");
+  SmtpSink sink(home_ / "sink");
   ASSERT_NE(sink.Start(), 0) << "the SMTP sink did not start (/usr/bin/python3, aiosmtpd)";
   ASSERT_EQ(Run({"transport", "set", "smtp://127.0.0.1:" + std::to_string(sink.port())}).exit_code,
             0);
@@ -251,7 +245,7 @@ TEST_F(AddInSendTest, AutoModeWithoutATemplateIsCancelledAndSwitchedOn) {
 }
 
 TEST_F(AddInSendTest, AFailureAsksForAReportAndYesMailsTheLogToSupport) {
-  SmtpSink sink(source_ / "tests" / "smtp_sink.py", home_ / "sink");
+  SmtpSink sink(home_ / "sink");
   ASSERT_NE(sink.Start(), 0) << "the SMTP sink did not start (/usr/bin/python3, aiosmtpd)";
   ASSERT_EQ(Run({"transport", "set", "smtp://127.0.0.1:" + std::to_string(sink.port())}).exit_code,
             0);

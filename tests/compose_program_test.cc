@@ -14,6 +14,7 @@
 #include "base/text.h"
 #include "common/settings/settings.h"
 #include "posix/sqlite_registry.h"
+#include "tests/support/scoped_temp_dir.h"
 #include "tests/support/test_files.h"
 
 namespace vellumo {
@@ -55,16 +56,9 @@ class ComposeProgramTest : public ::testing::Test {
     const char* bin = std::getenv("VELLUMO_BIN");
     if (bin == nullptr) GTEST_SKIP() << "VELLUMO_BIN is not set";
     bin_ = bin;
-    std::string pattern = (stdfs::temp_directory_path() / "vellumo-composecmd-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    home_ = pattern;
     Write("t.htm", "<html><body>\n[#Input your message here#]\n</body></html>\n");
     Write("html.eml", kHtmlMail);
     Write("text.eml", kTextMail);
-  }
-  void TearDown() override {
-    std::error_code ignored;  // a leftover temp folder is no test failure
-    if (!home_.empty()) stdfs::remove_all(home_, ignored);
   }
   std::string Write(const std::string& name, const std::string& content) {
     std::ofstream(home_ / name, std::ios::binary) << content;
@@ -95,7 +89,8 @@ class ComposeProgramTest : public ::testing::Test {
   }
 
   std::string bin_;
-  stdfs::path home_;
+  test_support::ScopedTempDir temp_{"vellumo-composecmd"};
+  stdfs::path home_ = temp_.path();
 };
 
 TEST_F(ComposeProgramTest, PrintsTheHtmlPartAtTheMarker) {

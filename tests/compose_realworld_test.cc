@@ -1,7 +1,7 @@
-// `vellumo compose` over real-world messages and templates (/work/shared/realworld or
-// VELLUMO_REALWORLD_DIR): every message lands at the marker of the template, the template around
-// it stays exactly as it was, and with every rule switched on the result still has the
-// template's own head and tail, so it renders as the template does.
+// `vellumo compose` over real-world messages and templates (VELLUMO_REALWORLD_DIR, else
+// ../shared/realworld beside the sources): every message lands at the marker of the template, the
+// template around it stays exactly as it was, and with every rule switched on the result still has
+// the template's own head and tail, so it renders as the template does.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -18,6 +18,8 @@
 #include "common/settings/settings.h"
 #include "localmail/mime_message.h"
 #include "posix/sqlite_registry.h"
+#include "tests/support/scoped_temp_dir.h"
+#include "tests/support/source_dir.h"
 #include "tests/support/test_files.h"
 
 namespace vellumo {
@@ -71,12 +73,10 @@ class ComposeRealWorldTest : public ::testing::Test {
     const char* bin = std::getenv("VELLUMO_BIN");
     if (bin == nullptr) GTEST_SKIP() << "VELLUMO_BIN is not set";
     bin_ = bin;
-    const char* dir = std::getenv("VELLUMO_REALWORLD_DIR");
-    realworld_ = dir ? dir : "/work/shared/realworld";
-    if (!stdfs::is_directory(realworld_ / "eml")) GTEST_SKIP() << "no real-world inputs";
-    std::string pattern = (stdfs::temp_directory_path() / "vellumo-compose-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    home_ = pattern;
+    realworld_ = test_support::RealWorldDir();
+    if (!stdfs::is_directory(realworld_ / "eml")) {
+      GTEST_SKIP() << test_support::NoRealWorldInputs(realworld_ / "eml");
+    }
     stdfs::create_directories(home_ / "templates");
     stdfs::create_directories(home_ / "work");
     messages_ = FilesOf(realworld_ / "eml", ".eml");
@@ -85,10 +85,6 @@ class ComposeRealWorldTest : public ::testing::Test {
     }
     ASSERT_FALSE(messages_.empty());
     ASSERT_FALSE(templates_.empty());
-  }
-  void TearDown() override {
-    std::error_code ignored;  // a leftover temp folder is no test failure
-    if (!home_.empty()) stdfs::remove_all(home_, ignored);
   }
 
   // A copy of the template with the marker right after its opening body tag.
@@ -140,7 +136,8 @@ class ComposeRealWorldTest : public ::testing::Test {
 
   std::string bin_;
   stdfs::path realworld_;
-  stdfs::path home_;
+  test_support::ScopedTempDir temp_{"vellumo-compose"};
+  stdfs::path home_ = temp_.path();
   std::vector<stdfs::path> messages_;
   std::vector<stdfs::path> templates_;
 };

@@ -2,7 +2,6 @@
 // write 10,000 dated notes through Write_log_line to one real file on the disk.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -20,6 +19,7 @@
 #include "platform/mem_registry.h"
 #include "platform/ui/script_host.h"
 #include "posix/posix_file_system.h"
+#include "tests/support/scoped_temp_dir.h"
 
 namespace vellumo {
 namespace {
@@ -29,17 +29,6 @@ constexpr int kLinesEach = 10000;
 
 class DiagnosticsAppendTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "vellumo-append-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;  // a leftover temp folder is no test failure
-    std::filesystem::remove_all(folder_, ignored);
-  }
-
   // Runs in the child: its own platform objects, the same log file.
   [[noreturn]] void Writer(int process, const std::string& log) {
     MemRegistry registry;
@@ -60,7 +49,8 @@ class DiagnosticsAppendTest : public ::testing::Test {
     _exit(0);
   }
 
-  std::filesystem::path folder_;
+  test_support::ScopedTempDir temp_{"vellumo-append"};
+  std::filesystem::path folder_ = temp_.path();
 };
 
 struct Parsed {

@@ -29,7 +29,7 @@ constexpr std::string_view kCompactSignatureEnd = "Cell: +44 7700 900461";
 
 class DressingKeepsTextTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_TRUE(home_.ok()); }
+  void SetUp() override { ASSERT_TRUE(home_.ok()) << home_.error(); }
 
   std::string Example(const std::string& name) {
     return ReadAll(home_.source() / "examples" / "messages" / name);

@@ -32,6 +32,8 @@
 #include "posix/posix_system_info.h"
 #include "posix/sqlite_registry.h"
 #include "posix/system_clock.h"
+#include "tests/support/scoped_temp_dir.h"
+#include "tests/support/source_dir.h"
 #include "tests/support/test_files.h"
 
 extern char** environ;
@@ -82,18 +84,14 @@ class ExactlyOnceTest : public ::testing::Test {
  protected:
   void SetUp() override {
     bin_ = test_support::EnvValue("VELLUMO_BIN");
-    source_ = test_support::EnvValue("VELLUMO_SOURCE_DIR");
-    std::string pattern = (stdfs::temp_directory_path() / "vellumo-once-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
+    source_ = test_support::SourceDir();
     home_ = root_ / "home";
     stdfs::create_directories(home_);
-    sink_ = std::make_unique<SmtpSink>(source_ / "tests" / "smtp_sink.py", root_ / "sink");
+    sink_ = std::make_unique<SmtpSink>(root_ / "sink");
   }
   void TearDown() override {
     sink_.reset();
     if (mounted_) umount2(home_.c_str(), MNT_DETACH);
-    if (!root_.empty()) stdfs::remove_all(root_);
   }
 
   std::vector<std::string> Args(std::vector<std::string> args) const {
@@ -189,7 +187,8 @@ class ExactlyOnceTest : public ::testing::Test {
 
   std::string bin_;
   stdfs::path source_;
-  stdfs::path root_;
+  test_support::ScopedTempDir temp_{"vellumo-once"};
+  stdfs::path root_ = temp_.path();
   stdfs::path home_;
   bool mounted_ = false;
   PosixProcesses processes_{"", ""};

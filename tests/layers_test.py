@@ -13,7 +13,8 @@ The layers, lowest first (README "Layout"):
   programs/ tests/ bench/ fuzz/
                              anything
 A test of a lower layer (x_test.cc and the fixtures it uses) may also include the adapters it
-exercises, never a deliverable or a program.
+exercises, never a deliverable or a program, and the shared test helpers of tests/support that
+the library vellumo_test_support holds (SHARED_TEST_SUPPORT); those see base and platform only.
 
 Usage: layers_test.py [ROOT]     check the tree at ROOT (default: this checkout)
        layers_test.py --self-test
@@ -28,6 +29,13 @@ DELIVERABLES = {"addin", "optionspage", "profilewizard", "sendtomany"}
 ANYTHING = {"programs", "tests", "bench", "fuzz"}
 # Inside common/, a folder sees those of a lower rank and its own.
 COMMON_RANK = {"settings": 0, "diagnostics": 1, "forms": 2, "compose": 2}
+
+# The headers of vellumo_test_support (tests/support/CMakeLists.txt). The other files of
+# tests/support serve the integration tests alone.
+SHARED_TEST_SUPPORT = {"tests/support/scoped_temp_dir.h", "tests/support/thrown_code.h",
+                       "tests/support/registry_dump.h", "tests/support/source_dir.h"}
+SHARED_TEST_SUPPORT_SOURCES = {"tests/support/scoped_temp_dir.cc",
+                               "tests/support/registry_dump.cc", "tests/support/source_dir.cc"}
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.MULTILINE)
 
@@ -49,6 +57,10 @@ def is_test_file(path):
 def allowed(src, dst):
     """Whether the file src may include the header dst (both relative paths)."""
     (top, sub), (dtop, dsub) = area(src), area(dst)
+    if src in SHARED_TEST_SUPPORT or src in SHARED_TEST_SUPPORT_SOURCES:
+        return dtop in ("base", "platform") or dst in SHARED_TEST_SUPPORT
+    if dst in SHARED_TEST_SUPPORT and is_test_file(src):
+        return True
     if top in ANYTHING:
         return True
     if is_test_file(src) and (dtop in ADAPTERS or dtop == "html"):
@@ -81,21 +93,23 @@ def check(root):
     faults = []
     checked = 0
     tops = ({"base", "platform", "html", "common"} | ADAPTERS | DELIVERABLES)
+    files = []
     for top in sorted(tops):
         folder = root / top
-        if not folder.is_dir():
+        if folder.is_dir():
+            files += sorted(f for f in folder.rglob("*") if f.suffix in (".h", ".cc", ".inc"))
+    files += [root / name for name in sorted(SHARED_TEST_SUPPORT | SHARED_TEST_SUPPORT_SOURCES)]
+    for file in files:
+        if not file.is_file():
             continue
-        for file in sorted(folder.rglob("*")):
-            if file.suffix not in (".h", ".cc", ".inc") or not file.is_file():
-                continue
-            src = file.relative_to(root).as_posix()
-            text = file.read_text(encoding="utf-8", errors="replace")
-            checked += 1
-            for number, line in enumerate(text.splitlines(), 1):
-                match = INCLUDE.match(line)
-                if match and "/" in match.group(1) and not allowed(src, match.group(1)):
-                    faults.append(f"{src}:{number}: includes \"{match.group(1)}\", a layer above "
-                                  f"{area(src)[0]}/")
+        src = file.relative_to(root).as_posix()
+        text = file.read_text(encoding="utf-8", errors="replace")
+        checked += 1
+        for number, line in enumerate(text.splitlines(), 1):
+            match = INCLUDE.match(line)
+            if match and "/" in match.group(1) and not allowed(src, match.group(1)):
+                faults.append(f"{src}:{number}: includes \"{match.group(1)}\", a layer above "
+                              f"{area(src)[0]}/")
     return checked, faults
 
 
@@ -118,6 +132,15 @@ def self_test():
         ("addin/connect.cc", "localmail/local_client.h", False),
         ("addin/connect.cc", "common/compose/tips.h", True),
         ("programs/vellumo/main.cc", "addin/connect.h", True),
+        ("base/text_test.cc", "tests/support/thrown_code.h", True),
+        ("platform/reg_file_test.cc", "tests/support/registry_dump.h", True),
+        ("base/text.cc", "tests/support/thrown_code.h", False),
+        ("posix/sqlite_registry_test.cc", "tests/support/send_home.h", False),
+        ("tests/support/registry_dump.h", "platform/registry.h", True),
+        ("tests/support/source_dir.cc", "tests/support/source_dir.h", True),
+        ("tests/support/scoped_temp_dir.cc", "tests/support/test_files.h", False),
+        ("tests/support/registry_dump.cc", "localmail/mime_message.h", False),
+        ("tests/send_corpus_test.cc", "tests/support/send_home.h", True),
     ]
     wrong = [c for c in cases if allowed(c[0], c[1]) != c[2]]
     for src, dst, expected in wrong:

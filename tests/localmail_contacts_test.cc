@@ -21,6 +21,8 @@
 #include "posix/posix_system_info.h"
 #include "posix/sqlite_registry.h"
 #include "posix/system_clock.h"
+#include "tests/support/scoped_temp_dir.h"
+#include "tests/support/source_dir.h"
 #include "tests/support/test_files.h"
 
 namespace vellumo {
@@ -39,21 +41,16 @@ class LocalContactsProgramTest : public ::testing::Test {
   void SetUp() override {
     bin_ = test_support::EnvValue("VELLUMO_BIN");
     if (bin_.empty()) GTEST_SKIP() << "VELLUMO_BIN is not set";
-    const char* realworld = std::getenv("VELLUMO_REALWORLD_DIR");
-    const stdfs::path root = realworld != nullptr ? realworld : "/work/shared/realworld";
+    const stdfs::path root = test_support::RealWorldDir();
     for (const auto& entry : stdfs::directory_iterator(root / "vcf", ec_)) {
       if (entry.path().extension() == ".vcf") cards_.push_back(entry.path());
     }
-    if (cards_.empty()) GTEST_SKIP() << "no real-world vCards in " << root;
+    if (cards_.empty()) GTEST_SKIP() << test_support::NoRealWorldInputs(root / "vcf");
     std::sort(cards_.begin(), cards_.end());
-    std::string pattern = (stdfs::temp_directory_path() / "vellumo-contacts-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    home_ = pattern;
   }
   void TearDown() override {
     client_.reset();
     registry_.reset();
-    if (!home_.empty()) stdfs::remove_all(home_);
   }
 
   ProcessResult Run(std::vector<std::string> args) {
@@ -93,7 +90,8 @@ class LocalContactsProgramTest : public ::testing::Test {
   std::string bin_;
   std::error_code ec_;
   std::vector<stdfs::path> cards_;
-  stdfs::path home_;
+  test_support::ScopedTempDir temp_{"vellumo-contacts"};
+  stdfs::path home_ = temp_.path();
   PosixProcesses processes_{"", ""};
   SystemClock clock_;
   PosixSystemInfo system_;

@@ -5,12 +5,10 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
-#include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -23,6 +21,8 @@
 #include "localmail/mime_message.h"
 #include "localmail/smtp_transport.h"
 #include "posix/posix_processes.h"
+#include "tests/support/scoped_temp_dir.h"
+#include "tests/support/source_dir.h"
 #include "tests/support/test_files.h"
 
 extern char** environ;
@@ -55,17 +55,9 @@ class LocalMailProgramTest : public ::testing::Test {
   void SetUp() override {
     bin_ = test_support::EnvValue("VELLUMO_BIN");
     if (bin_.empty()) GTEST_SKIP() << "VELLUMO_BIN is not set";
-    source_ = test_support::EnvValue("VELLUMO_SOURCE_DIR");
-    const char* realworld = std::getenv("VELLUMO_REALWORLD_DIR");
-    realworld_ = realworld != nullptr ? realworld : "/work/shared/realworld";
-    std::string pattern = (stdfs::temp_directory_path() / "vellumo-localmail-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    home_ = pattern;
+    realworld_ = test_support::RealWorldDir();
   }
-  void TearDown() override {
-    sink_.reset();
-    if (!home_.empty()) stdfs::remove_all(home_);
-  }
+  void TearDown() override { sink_.reset(); }
 
   ProcessResult Run(std::vector<std::string> args, std::string_view input = {}) {
     args.insert(args.begin(), {bin_, "--home", home_.string()});
@@ -74,8 +66,7 @@ class LocalMailProgramTest : public ::testing::Test {
 
   // The sink, skipping the test where it cannot run.
   SmtpSink& Sink() {
-    if (!sink_)
-      sink_ = std::make_unique<SmtpSink>(source_ / "tests" / "smtp_sink.py", home_ / "sink");
+    if (!sink_) sink_ = std::make_unique<SmtpSink>(home_ / "sink");
     return *sink_;
   }
   int StartSink(int port = 0, const std::string& auth = "", const std::string& tls = "") {
@@ -91,7 +82,8 @@ class LocalMailProgramTest : public ::testing::Test {
   std::string bin_;
   stdfs::path source_;
   stdfs::path realworld_;
-  stdfs::path home_;
+  test_support::ScopedTempDir temp_{"vellumo-localmail"};
+  stdfs::path home_ = temp_.path();
   PosixProcesses processes_{"", ""};
   std::unique_ptr<SmtpSink> sink_;
 };
@@ -110,7 +102,7 @@ constexpr std::string_view kMessage =
 
 TEST_F(LocalMailProgramTest, EveryRealWorldMessageIsSentAndFiledWithItsBodiesIntact) {
   const std::vector<stdfs::path> messages = FilesIn(realworld_ / "eml", ".eml");
-  if (messages.empty()) GTEST_SKIP() << "no real-world messages in " << realworld_;
+  if (messages.empty()) GTEST_SKIP() << test_support::NoRealWorldInputs(realworld_ / "eml");
   // Transport none first, then a sendmail command that keeps what it is given.
   const stdfs::path captured = home_ / "captured";
   stdfs::create_directories(captured);

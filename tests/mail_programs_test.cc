@@ -4,7 +4,6 @@
 // installs both).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <string>
@@ -12,6 +11,8 @@
 
 #include "localmail/mime_message.h"
 #include "posix/posix_processes.h"
+#include "tests/support/scoped_temp_dir.h"
+#include "tests/support/source_dir.h"
 #include "tests/support/test_files.h"
 
 namespace vellumo {
@@ -46,13 +47,10 @@ class MailProgramsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     bin_ = test_support::EnvValue("VELLUMO_BIN");
-    source_ = test_support::EnvValue("VELLUMO_SOURCE_DIR");
-    std::string pattern = (stdfs::temp_directory_path() / "vellumo-programs-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    root_ = pattern;
+    source_ = test_support::SourceDir();
     home_ = root_ / "home";
     stdfs::create_directories(home_);
-    sink_ = std::make_unique<SmtpSink>(source_ / "tests" / "smtp_sink.py", root_ / "sink");
+    sink_ = std::make_unique<SmtpSink>(root_ / "sink");
     const int port = sink_->Start();
     ASSERT_NE(port, 0) << "the SMTP sink did not start";
     ASSERT_EQ(Run({bin_, "--home", home_.string(), "transport", "set",
@@ -60,10 +58,7 @@ class MailProgramsTest : public ::testing::Test {
                   .exit_code,
               0);
   }
-  void TearDown() override {
-    sink_.reset();
-    if (!root_.empty()) stdfs::remove_all(root_);
-  }
+  void TearDown() override { sink_.reset(); }
 
   // A program run with a home of its own and nothing of the machine's configuration.
   ProcessResult Run(std::vector<std::string> args, std::string_view input = {}) {
@@ -79,7 +74,8 @@ class MailProgramsTest : public ::testing::Test {
 
   std::string bin_;
   stdfs::path source_;
-  stdfs::path root_;
+  test_support::ScopedTempDir temp_{"vellumo-programs"};
+  stdfs::path root_ = temp_.path();
   stdfs::path home_;
   PosixProcesses processes_{"", ""};
   std::unique_ptr<SmtpSink> sink_;

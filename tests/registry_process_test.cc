@@ -21,10 +21,13 @@
 #include "common/settings/settings.h"
 #include "platform/reg_file.h"
 #include "posix/sqlite_registry.h"
+#include "tests/support/registry_dump.h"
+#include "tests/support/scoped_temp_dir.h"
 
 namespace vellumo {
 namespace {
 
+using test_support::RegistryDump;
 using ::testing::HasSubstr;
 
 // Runs body in a child process, which exits 0 when body returns and 1 when it throws.
@@ -51,15 +54,6 @@ int WaitFor(pid_t pid) {
   return status;
 }
 
-std::string Dump(Registry& registry, const std::string& path) {
-  std::string out = path + "\n";
-  for (const auto& [name, value] : registry.Values(path)) {
-    out += "  " + name + "=" + std::to_string(value.type) + ":" + value.AsText() + "\n";
-  }
-  for (const std::string& sub : registry.SubKeys(path)) out += Dump(registry, path + "\\" + sub);
-  return out;
-}
-
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
@@ -67,20 +61,9 @@ std::string ReadFile(const std::string& path) {
 
 class RegistryProcessTest : public ::testing::Test {
  protected:
-  RegistryProcessTest() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "vellumo-processes-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    folder_ = pattern;
-    path_ = folder_ + "/registry.db";
-  }
-  ~RegistryProcessTest() override {
-    std::error_code ec;
-    std::filesystem::remove_all(folder_, ec);
-  }
-
-  std::string folder_;
-  std::string path_;
+  test_support::ScopedTempDir temp_{"vellumo-processes"};
+  std::string folder_ = temp_.str();
+  std::string path_ = folder_ + "/registry.db";
 };
 
 TEST_F(RegistryProcessTest, TwoProcessesSavingAtOnceLoseNothing) {
@@ -201,7 +184,7 @@ TEST_F(RegistryProcessTest, AProcessKilledDuringALargeImportLeavesTheRegistryAsB
   std::string before;
   {
     SqliteRegistry registry(path_);
-    before = Dump(registry, "HKEY_CURRENT_USER");
+    before = RegistryDump(registry, "HKEY_CURRENT_USER");
   }
 
   int progress[2];
@@ -246,7 +229,7 @@ TEST_F(RegistryProcessTest, AProcessKilledDuringALargeImportLeavesTheRegistryAsB
   close(progress[0]);
 
   SqliteRegistry registry(path_);
-  EXPECT_EQ(Dump(registry, "HKEY_CURRENT_USER"), before);
+  EXPECT_EQ(RegistryDump(registry, "HKEY_CURRENT_USER"), before);
   // And the file takes writes again.
   registry.SetValue("HKCU\\Software\\Big", "existing", RegValue::Dword(2));
   EXPECT_EQ(registry.GetValue("HKCU\\Software\\Big", "existing"), RegValue::Dword(2));

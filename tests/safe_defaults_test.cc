@@ -3,7 +3,6 @@
 // failing into the report question.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,6 +11,9 @@
 #include <vector>
 
 #include "posix/posix_processes.h"
+#include "tests/support/scoped_temp_dir.h"
+#include "tests/support/send_home.h"
+#include "tests/support/source_dir.h"
 #include "tests/support/test_files.h"
 
 namespace vellumo {
@@ -27,14 +29,7 @@ class SafeDefaultsTest : public ::testing::Test {
  protected:
   void SetUp() override {
     bin_ = EnvValue("VELLUMO_BIN");
-    source_ = EnvValue("VELLUMO_SOURCE_DIR");
-    std::string pattern = (stdfs::temp_directory_path() / "vellumo-safe-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    home_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;  // a leftover temp folder is no test failure
-    stdfs::remove_all(home_, ignored);
+    source_ = test_support::SourceDir();
   }
   // The program with every window taking its default (no answers) and logged.
   ProcessResult Run(std::vector<std::string> args) {
@@ -49,12 +44,9 @@ class SafeDefaultsTest : public ::testing::Test {
   }
   // A home as scripts/demo makes it.
   void ExampleHome() {
-    const ProcessResult imported =
-        Run({"regedit", "/s", (source_ / "examples" / "settings.reg").string()});
-    ASSERT_EQ(imported.exit_code, 0) << imported.errors;
-    stdfs::create_directories(home_ / "drive_c" / "Vellumo");
-    stdfs::copy(source_ / "examples" / "stationery", home_ / "drive_c" / "Vellumo" / "Stationery");
-    stdfs::copy(source_ / "examples" / "signatures", home_ / "drive_c" / "Vellumo" / "Signatures");
+    ASSERT_EQ(test_support::FillExampleHome(
+                  home_, [this](std::vector<std::string> args) { return Run(std::move(args)); }),
+              "");
   }
   std::vector<nlohmann::json> UiLog() {
     std::vector<nlohmann::json> lines;
@@ -69,7 +61,8 @@ class SafeDefaultsTest : public ::testing::Test {
 
   std::string bin_;
   stdfs::path source_;
-  stdfs::path home_;
+  test_support::ScopedTempDir temp_{"vellumo-safe"};
+  stdfs::path home_ = temp_.path();
   PosixProcesses processes_{"", ""};
 };
 

@@ -14,6 +14,7 @@
 #include "html/html_text.h"
 #include "localmail/mime_message.h"
 #include "tests/support/send_home.h"
+#include "tests/support/source_dir.h"
 #include "tests/support/test_files.h"
 
 namespace vellumo {
@@ -27,13 +28,6 @@ using test_support::MissingWords;
 using test_support::ReadAll;
 using test_support::SendHome;
 using test_support::SmtpSink;
-
-stdfs::path RealWorldFolder() {
-  if (const std::string dir = EnvValue("VELLUMO_REALWORLD_DIR"); !dir.empty()) return dir;
-  const stdfs::path beside =
-      stdfs::path(EnvValue("VELLUMO_SOURCE_DIR")) / ".." / "shared" / "realworld";
-  return stdfs::is_directory(beside) ? beside : stdfs::path("/work/shared/realworld");
-}
 
 std::vector<stdfs::path> FilesUnder(const stdfs::path& folder, const std::string& extension) {
   std::vector<stdfs::path> files;
@@ -77,14 +71,14 @@ void ExpectTextKept(const std::set<std::string>& words, const MimeMessage& sent,
 }
 
 TEST(SendCorpus, EveryWordOfEveryRealMessageLeavesInBothAlternatives) {
-  const stdfs::path realworld = RealWorldFolder();
+  const stdfs::path realworld = test_support::RealWorldDir();
   std::vector<stdfs::path> files = FilesUnder(realworld / "eml", ".eml");
   for (const stdfs::path& html : FilesUnder(realworld / "html", ".html")) files.push_back(html);
-  if (files.empty()) GTEST_SKIP() << "no real-world inputs in " << realworld;
+  if (files.empty()) GTEST_SKIP() << test_support::NoRealWorldInputs(realworld);
 
   SendHome home;
-  ASSERT_TRUE(home.ok());
-  SmtpSink sink(home.source() / "tests" / "smtp_sink.py", home.home() / "sink");
+  ASSERT_TRUE(home.ok()) << home.error();
+  SmtpSink sink(home.home() / "sink");
   ASSERT_NE(sink.Start(), 0) << "the SMTP sink did not start (/usr/bin/python3, aiosmtpd)";
   ASSERT_EQ(
       home.Run({"transport", "set", "smtp://127.0.0.1:" + std::to_string(sink.port())}).exit_code,

@@ -2,7 +2,6 @@
 // message box and an input box, and the UI log file holds one JSON line for each.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -13,6 +12,7 @@
 
 #include "base/error.h"
 #include "posix/posix_file_system.h"
+#include "tests/support/scoped_temp_dir.h"
 #include "tty/host_factory.h"
 
 namespace vellumo::ui {
@@ -22,15 +22,6 @@ using Json = nlohmann::json;
 
 class UiScriptTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vellumo-ui-XXXXXX").string();
-    ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    folder_ = pattern;
-  }
-  void TearDown() override {
-    std::error_code ignored;  // a leftover temp folder is no test failure
-    std::filesystem::remove_all(folder_, ignored);
-  }
   std::string PathOf(const std::string& name) const { return (folder_ / name).string(); }
   void Write(const std::string& name, const std::string& content) const {
     std::ofstream(PathOf(name), std::ios::binary) << content;
@@ -44,7 +35,8 @@ class UiScriptTest : public ::testing::Test {
     return lines;
   }
 
-  std::filesystem::path folder_;
+  test_support::ScopedTempDir temp_{"vellumo-ui"};
+  std::filesystem::path folder_ = temp_.path();
 };
 
 TEST_F(UiScriptTest, AnswersFileDrivesBoxesAndTheLogHoldsOneLineEach) {

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -13,6 +12,7 @@
 #include "platform/faulty_file_system.h"
 #include "platform/mem_file_system.h"
 #include "platform/mem_registry.h"
+#include "tests/support/source_dir.h"
 
 namespace vellumo::compose {
 namespace {
@@ -171,9 +171,7 @@ TEST_F(TipsTest, SettingsFailuresAreLogged) {
 
 // The sample tips file must keep every one of its tips in use.
 TEST(SampleTipsFile, RotatesThroughEveryTip) {
-  const char* source = std::getenv("VELLUMO_SOURCE_DIR");
-  if (source == nullptr) GTEST_SKIP() << "VELLUMO_SOURCE_DIR not set";
-  std::ifstream in(std::string(source) + "/resources/tips.txt", std::ios::binary);
+  std::ifstream in(test_support::SourceDir() / "resources" / "tips.txt", std::ios::binary);
   ASSERT_TRUE(in) << "resources/tips.txt missing";
   std::stringstream content;
   content << in.rdbuf();

@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <string>
 #include <vector>
+
+#include "tests/support/source_dir.h"
 
 namespace vellumo {
 namespace {
@@ -79,9 +80,7 @@ bool Calls(const std::string& text, std::string_view name) {
 class KeysScanTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    const char* root = std::getenv("VELLUMO_SOURCE_DIR");
-    if (root == nullptr) GTEST_SKIP() << "VELLUMO_SOURCE_DIR not set";
-    root_ = root;
+    root_ = test_support::SourceDir();
     sources_ = ProgramSources(root_);
     // Guards against scanning the wrong folder and passing on nothing.
     ASSERT_GT(sources_.size(), 100u) << root_;

@@ -1,32 +1,33 @@
 #include "tests/support/send_home.h"
 
-#include <stdlib.h>
-
 #include <cctype>
 
 #include "base/text.h"
 #include "html/html_text.h"
+#include "tests/support/source_dir.h"
 #include "tests/support/test_files.h"
 
 namespace vellumo::test_support {
 
 namespace stdfs = std::filesystem;
 
-SendHome::SendHome() : source_(EnvValue("VELLUMO_SOURCE_DIR")) {
-  std::string pattern = (stdfs::temp_directory_path() / "vellumo-send-XXXXXX").string();
-  if (mkdtemp(pattern.data()) == nullptr) return;
-  home_ = pattern;
-  const ProcessResult imported =
-      Run({"regedit", "/s", (source_ / "examples" / "settings.reg").string()});
-  if (imported.exit_code != 0) return;
-  stdfs::create_directories(home_ / "drive_c" / "Vellumo");
-  stdfs::copy(source_ / "examples" / "stationery", home_ / "drive_c" / "Vellumo" / "Stationery");
-  stdfs::copy(source_ / "examples" / "signatures", home_ / "drive_c" / "Vellumo" / "Signatures");
-  ok_ = true;
+std::string FillExampleHome(const stdfs::path& home,
+                            const std::function<ProcessResult(std::vector<std::string>)>& run) {
+  const stdfs::path examples = SourceDir() / "examples";
+  const ProcessResult imported = run({"regedit", "/s", (examples / "settings.reg").string()});
+  if (imported.exit_code != 0) {
+    return "importing " + (examples / "settings.reg").string() + " failed: " + imported.errors;
+  }
+  const stdfs::path folder = home / "drive_c" / "Vellumo";
+  stdfs::create_directories(folder);
+  stdfs::copy(examples / "stationery", folder / "Stationery");
+  stdfs::copy(examples / "signatures", folder / "Signatures");
+  return "";
 }
 
-SendHome::~SendHome() {
-  if (!home_.empty()) stdfs::remove_all(home_);
+SendHome::SendHome() : source_(SourceDir()) {
+  error_ = FillExampleHome(home_,
+                           [this](std::vector<std::string> args) { return Run(std::move(args)); });
 }
 
 ProcessResult SendHome::Run(std::vector<std::string> args, std::string_view input) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -10,19 +11,26 @@
 
 #include "localmail/mime_message.h"
 #include "posix/posix_processes.h"
+#include "tests/support/scoped_temp_dir.h"
 
 namespace vellumo::test_support {
 
+// Makes home what scripts/demo makes: examples/settings.reg imported by run (the program with
+// this home, as the caller runs it), the example stationery and signatures copied where those
+// settings point. Returns "" when done, else what failed.
+std::string FillExampleHome(const std::filesystem::path& home,
+                            const std::function<ProcessResult(std::vector<std::string>)>& run);
+
 class SendHome {
  public:
-  // REQUIRES: VELLUMO_BIN and VELLUMO_SOURCE_DIR set (program_path.cc sees to it). Imports
-  // examples/settings.reg and copies the stationery and signatures; ok() tells whether it did.
+  // REQUIRES: VELLUMO_BIN set (program_path.cc sees to it). A fresh home, removed with the
+  // object, filled by FillExampleHome; ok() tells whether that worked, error() what did not.
   SendHome();
-  ~SendHome();
   SendHome(const SendHome&) = delete;
   SendHome& operator=(const SendHome&) = delete;
 
-  bool ok() const { return ok_; }
+  bool ok() const { return error_.empty(); }
+  const std::string& error() const { return error_; }
   const std::filesystem::path& home() const { return home_; }
   const std::filesystem::path& source() const { return source_; }
 
@@ -38,9 +46,10 @@ class SendHome {
 
  private:
   std::filesystem::path source_;
-  std::filesystem::path home_;
+  ScopedTempDir dir_{"vellumo-send"};
+  std::filesystem::path home_ = dir_.path();
   PosixProcesses processes_{"", ""};
-  bool ok_ = false;
+  std::string error_;
 };
 
 // The words of a text: runs of letters and digits (any byte above 127 counts as a letter, a

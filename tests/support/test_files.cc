@@ -11,6 +11,8 @@
 #include <iterator>
 #include <thread>
 
+#include "tests/support/source_dir.h"
+
 extern char** environ;
 
 namespace vellumo::test_support {
@@ -44,8 +46,8 @@ std::vector<stdfs::path> FilesIn(const stdfs::path& folder, std::string_view ext
   return files;
 }
 
-SmtpSink::SmtpSink(stdfs::path script, stdfs::path folder)
-    : script_(std::move(script)), folder_(std::move(folder)) {
+SmtpSink::SmtpSink(stdfs::path folder)
+    : script_(SourceDir() / "tests" / "smtp_sink.py"), folder_(std::move(folder)) {
   stdfs::create_directories(folder_);
 }
 

@@ -12,8 +12,8 @@
 
 namespace vellumo::test_support {
 
-// The environment's value, "" when unset. VELLUMO_BIN and VELLUMO_SOURCE_DIR always have one:
-// program_path.cc gives them this build's paths when the runner did not.
+// The environment's value, "" when unset. VELLUMO_BIN always has one: program_path.cc gives it
+// this build's program when the runner did not (source_dir.h finds the sources).
 std::string EnvValue(const char* name);
 
 std::string ReadAll(const std::filesystem::path& path);
@@ -24,8 +24,9 @@ std::vector<std::filesystem::path> FilesIn(const std::filesystem::path& folder,
 
 class SmtpSink {
  public:
-  // Messages are written to folder as NAME.eml with their envelope as NAME.env.
-  SmtpSink(std::filesystem::path script, std::filesystem::path folder);
+  // Messages are written to folder as NAME.eml with their envelope as NAME.env by the source
+  // tree's tests/smtp_sink.py.
+  explicit SmtpSink(std::filesystem::path folder);
   ~SmtpSink();
   SmtpSink(const SmtpSink&) = delete;
   SmtpSink& operator=(const SmtpSink&) = delete;
