@@ -49,8 +49,8 @@ function(vellumo_area name)
         continue()
       endif()
       add_executable(${program} ${kind_sources})
-      target_link_libraries(${program} PRIVATE ${name} ${ARG_TEST_DEPS} GTest::gtest GTest::gmock
-                            GTest::gtest_main)
+      target_link_libraries(${program} PRIVATE ${name} ${ARG_TEST_DEPS} vellumo_fault_check
+                            GTest::gtest GTest::gmock GTest::gtest_main)
       gtest_discover_tests(${program} DISCOVERY_TIMEOUT 60
                            PROPERTIES LABELS ${kind}
                                       ENVIRONMENT "VELLUMO_SOURCE_DIR=${PROJECT_SOURCE_DIR}")

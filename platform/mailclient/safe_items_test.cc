@@ -79,12 +79,12 @@ TEST(SafeObjects, CreatedByProgrammaticIdAndFailingWhereNotInstalled) {
   EXPECT_NE(CreateSafeContactItem(app), nullptr);
 
   // Members of a wrapper fail on demand under the wrapper's own name.
-  app.FailMember("SafeContactItem.Email1Address", Error(ErrorCode::kPermissionDenied));
+  app.FailMember(mail::Member::kSafeContactItemEmail1Address, Error(ErrorCode::kPermissionDenied));
   auto safe = CreateSafeContactItem(app);
   safe->SetItem(app.StandardFolder(DefaultFolder::kContacts)->AddContact({}));
   EXPECT_EQ(CodeOf([&] { safe->Email1Address(); }), ErrorCode::kPermissionDenied);
   EXPECT_EQ(safe->FullName(), "");
-  app.FailMember("Application.CreateObject", Error(ErrorCode::kCantCreateObject));
+  app.FailMember(mail::Member::kApplicationCreateObject, Error(ErrorCode::kCantCreateObject));
   EXPECT_EQ(CodeOf([&] { CreateSafeCurrentUser(app); }), ErrorCode::kCantCreateObject);
 }
 
