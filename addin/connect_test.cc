@@ -84,7 +84,7 @@ TEST_F(ConnectTest, ReadsTheApplicationPathAtConnection) {
 TEST_F(ConnectTest, FailuresGoToTheLogAndTheReportQuestionIsTheMessageForm) {
   std::shared_ptr<Connect> connect = Connected();
   auto item = NewMail("<p>Hello</p>");
-  app_.FailMember("MailItem.SetHTMLBody", Error(ErrorCode::kPermissionDenied), 1);
+  app_.FailMember(mail::Member::kMailItemSetHTMLBody, Error(ErrorCode::kPermissionDenied), 1);
   item->Send();
   EXPECT_THAT(SupportLog(), HasSubstr("ol_ItemSend, olSendItem_Err, Permission denied"));
   const auto shown = Shown();

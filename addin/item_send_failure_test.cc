@@ -31,7 +31,8 @@ TEST_F(SendTest, TheSafeWrapperIsTheCurrentItemWhileTheSendIsDressed) {
   EXPECT_FALSE(Raise(item));
   EXPECT_TRUE(peeking.wrapped);
   EXPECT_TRUE(Dressed(*item)) << "the wrapper writes through to the item";
-  EXPECT_EQ(app_.Calls("SafeMailItem.Save"), 2) << "once when wrapped, once when marked";
+  EXPECT_EQ(app_.Calls(mail::Member::kSafeMailItemSave), 2)
+      << "once when wrapped, once when marked";
 }
 
 TEST_F(SendTest, RedemptionErrWhenTheWrapperIsMissingTheItemItselfIsDressed) {
@@ -45,17 +46,20 @@ TEST_F(SendTest, RedemptionErrWhenTheWrapperIsMissingTheItemItselfIsDressed) {
                                         "Redemption error", "olRedemption_Err:"}));
 
   log_.entries.clear();
-  app_.FailMember("SafeMailItem.Save", Error(ErrorCode::kPermissionDenied), 1);
+  // Optional: with the wrapper not installed its Save is never reached (checked below).
+  app_.FailMember(mail::Member::kSafeMailItemSave, Error(ErrorCode::kPermissionDenied), 1,
+                  Firing::kOptional);
   app_.classes().Unregister(mail::kSafeMailItemProgId);
   auto other = NewMail("<p>Hello</p>");
   EXPECT_FALSE(Raise(other));
   EXPECT_TRUE(Dressed(*other));
   EXPECT_THAT(Logged("error"), SizeIs(1));
+  EXPECT_EQ(app_.Calls(mail::Member::kSafeMailItemSave), 0);
 }
 
 TEST_F(SendTest, SendItemErrLogsAFailingCallAndTheSendGoesOn) {
   auto item = NewMail("<p>Hello</p>");
-  app_.FailMember("MailItem.SetHTMLBody", Error(ErrorCode::kPermissionDenied));
+  app_.FailMember(mail::Member::kMailItemSetHTMLBody, Error(ErrorCode::kPermissionDenied));
   item->Send();
   ASSERT_EQ(app_.sent().size(), 1u) << "a failing write never stops the send";
   EXPECT_EQ(app_.sent()[0].html_body, "<p>Hello</p>");
@@ -64,7 +68,7 @@ TEST_F(SendTest, SendItemErrLogsAFailingCallAndTheSendGoesOn) {
 }
 
 TEST_F(SendTest, AnUnreadableMessageClassLetsTheItemGoUnchanged) {
-  app_.FailMember("MailItem.MessageClass", Error(ErrorCode::kNotSupported));
+  app_.FailMember(mail::Member::kMailItemMessageClass, Error(ErrorCode::kNotSupported));
   auto item = NewMail("<p>Hello</p>");
   EXPECT_FALSE(Raise(item));
   EXPECT_EQ(item->HTMLBody(), "<p>Hello</p>");
@@ -76,7 +80,7 @@ TEST_F(SendTest, AnUnreadableMessageClassLetsTheItemGoUnchanged) {
 TEST_F(SendTest, MyVersionErrTakesTheTextSearchString) {
   System("MyReplySearchString", "-----Original Message-----");
   System("Office2003SearchString", "<div class=OutlookMessageHeader");
-  app_.FailMember("Application.Version", Error(ErrorCode::kObjectNotSet));
+  app_.FailMember(mail::Member::kApplicationVersion, Error(ErrorCode::kObjectNotSet));
   auto item = NewMail("<p>Hello</p>");
   EXPECT_FALSE(Raise(item));
   EXPECT_EQ(state_.ReplySeparator, "-----Original Message-----");
@@ -86,7 +90,7 @@ TEST_F(SendTest, MyVersionErrTakesTheTextSearchString) {
 
 TEST_F(SendTest, MyMessItemErrLeavesTheEditorUnknown) {
   System("Office2003SearchString", "<div class=OutlookMessageHeader");
-  app_.FailMember("MailItem.GetInspector", Error(ErrorCode::kObjectNotSet));
+  app_.FailMember(mail::Member::kMailItemGetInspector, Error(ErrorCode::kObjectNotSet));
   auto item = PlainMail("Just text");
   EXPECT_FALSE(Raise(item));
   EXPECT_THAT(Notes(), ElementsAre("Object variable or With block variable not set - error with "
@@ -99,7 +103,7 @@ TEST_F(SendTest, MyMessItemErrLeavesTheEditorUnknown) {
 
 TEST_F(SendTest, MyReplySearchStringErrIsLoggedAndTheItemIsDressedAsANewMessage) {
   System("Office2003SearchString", "-----Original");
-  app_.FailMember("MailItem.Body", Error(ErrorCode::kPermissionDenied));
+  app_.FailMember(mail::Member::kMailItemBody, Error(ErrorCode::kPermissionDenied));
   auto item = NewMail("<p>Hello</p>");
   EXPECT_FALSE(Raise(item));
   EXPECT_FALSE(state_.IsReply);

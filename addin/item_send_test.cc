@@ -87,7 +87,7 @@ TEST_F(SendTest, AnyUserPropertyOrAnUnreadableListLeavesTheItemAlone) {
   EXPECT_EQ(item->HTMLBody(), "<p>Hello</p>");
 
   auto other = NewMail("<p>Hello</p>");
-  app_.FailMember("MailItem.UserProperties", Error(ErrorCode::kPermissionDenied), 1);
+  app_.FailMember(mail::Member::kMailItemUserProperties, Error(ErrorCode::kPermissionDenied), 1);
   EXPECT_FALSE(Raise(other));
   EXPECT_EQ(other->HTMLBody(), "<p>Hello</p>");
   EXPECT_THAT(Logged("error"), ElementsAre(MemLog::Entry{"error", "Permission denied",

@@ -50,6 +50,7 @@ function(vellumo_area name)
       endif()
       add_executable(${program} ${kind_sources})
       target_link_libraries(${program} PRIVATE ${name} ${ARG_TEST_DEPS} vellumo_test_support
+                            vellumo_fault_check
                             GTest::gtest GTest::gmock GTest::gtest_main)
       gtest_discover_tests(${program} DISCOVERY_TIMEOUT 60
                            PROPERTIES LABELS ${kind}

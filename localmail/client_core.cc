@@ -99,8 +99,8 @@ std::string ClientCore::FolderPath(const FolderNames& names) const {
 }
 
 FolderNames ClientCore::StandardNames(mail::DefaultFolder id) {
-  for (const StandardFolderInfo& standard : kStandardFolders) {
-    if (standard.id == id) return {std::string(kPersonalFolders), std::string(standard.name)};
+  if (const mail::StandardFolderInfo* standard = mail::FindStandardFolder(id)) {
+    return {std::string(kPersonalFolders), std::string(standard->name)};
   }
   throw Error(ErrorCode::kInvalidCall,
               "default folder " + std::to_string(static_cast<int>(id)) + " is not in this store");
@@ -109,11 +109,30 @@ FolderNames ClientCore::StandardNames(mail::DefaultFolder id) {
 mail::ItemType ClientCore::FolderType(const FolderNames& names) {
   const std::string path = FolderPath(names);
   if (Maildir::Exists(fs(), path)) return mail::ItemType::kMail;
+  for (const KindMarker& marker : kKindMarkers) {
+    if (fs().FileExists(path + "/" + std::string(marker.file))) return marker.type;
+  }
   if (fs().FileExists(path + "/" + std::string(kContactsMarker)) ||
       !fs().ListFiles(path, "*.vcf").empty()) {
     return mail::ItemType::kContact;
   }
   return mail::ItemType::kMail;
+}
+
+void ClientCore::CreateFolderFor(const FolderNames& names, mail::ItemType type) {
+  const std::string path = FolderPath(names);
+  std::string_view marker;
+  if (type == mail::ItemType::kContact) marker = kContactsMarker;
+  for (const KindMarker& kind : kKindMarkers) {
+    if (kind.type == type) marker = kind.file;
+  }
+  if (marker.empty()) {
+    Maildir::Create(fs(), path);
+    return;
+  }
+  fs().CreateFolder(path);
+  const std::string marker_path = path + "/" + std::string(marker);
+  if (!fs().FileExists(marker_path)) fs().WriteFile(marker_path, "");
 }
 
 void ClientCore::ShowFile(std::string_view name, std::string_view bytes) {

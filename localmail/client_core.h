@@ -16,26 +16,23 @@
 #include "localmail/transport.h"
 #include "platform/mailclient/application.h"
 #include "platform/mailclient/explorer_model.h"
+#include "platform/mailclient/standard_folders.h"
 
 namespace vellumo::localmail {
 
-// The client's standard folders: where they live and what they hold.
-struct StandardFolderInfo {
-  mail::DefaultFolder id;
-  std::string_view name;
-  mail::ItemType type;
-};
-inline constexpr StandardFolderInfo kStandardFolders[] = {
-    {mail::DefaultFolder::kInbox, "Inbox", mail::ItemType::kMail},
-    {mail::DefaultFolder::kDrafts, "Drafts", mail::ItemType::kMail},
-    {mail::DefaultFolder::kOutbox, "Outbox", mail::ItemType::kMail},
-    {mail::DefaultFolder::kSentMail, "Sent Items", mail::ItemType::kMail},
-    {mail::DefaultFolder::kDeletedItems, "Deleted Items", mail::ItemType::kMail},
-    {mail::DefaultFolder::kContacts, "Contacts", mail::ItemType::kContact},
-};
-
 // A file in a contacts folder that marks it as one while it holds no card yet.
 inline constexpr std::string_view kContactsMarker = ".vellumo-contacts";
+
+// Folders of items the client keeps no files for yet (appointments, tasks): a plain folder that a
+// marker file names the kind of, so the folder lists with its kind and stays empty.
+struct KindMarker {
+  mail::ItemType type;
+  std::string_view file;
+};
+inline constexpr KindMarker kKindMarkers[] = {
+    {mail::ItemType::kAppointment, ".vellumo-calendar"},
+    {mail::ItemType::kTask, ".vellumo-tasks"},
+};
 
 // The names of a folder from the top: {"Personal Folders", "Inbox", "Projects"}.
 using FolderNames = std::vector<std::string>;
@@ -72,6 +69,9 @@ class ClientCore {
   static FolderNames StandardNames(mail::DefaultFolder id);
   // The ItemType a folder holds, judged from the disk.
   mail::ItemType FolderType(const FolderNames& names);
+  // Creates the folder at names for items of type: a Maildir for mail (and any type the client
+  // has no marker for), a marked folder for contacts, appointments and tasks.
+  void CreateFolderFor(const FolderNames& names, mail::ItemType type);
 
   // Writes bytes to a file below the store for the desktop to show, and opens it there.
   void ShowFile(std::string_view name, std::string_view bytes);

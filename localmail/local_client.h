@@ -5,6 +5,7 @@
 //   Personal Folders/            the default store
 //     Inbox/ Drafts/ Outbox/ Sent Items/ Deleted Items/   Maildir folders (see maildir.h)
 //     Contacts/                  one vCard file per contact (several cards per file are read)
+//     Calendar/ Tasks/           hold no items yet; a marker file names their kind
 //     any folder/sub folder/...  user folders at any depth; a folder of .vcf files is a
 //                                contacts folder, a Maildir a mail folder
 //   Public Folders/All Public Folders/...

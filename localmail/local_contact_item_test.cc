@@ -177,7 +177,9 @@ TEST_F(LocalContactTest, ListingAndShowingPrintTheDecodedFields) {
 
   out.str("");
   PrintFolderTree(*env_.client, out);
-  EXPECT_THAT(out.str(), HasSubstr("Personal Folders (0 items)\n  Contacts (2 contacts)\n"));
+  EXPECT_THAT(
+      out.str(),
+      HasSubstr("Personal Folders (0 items)\n  Calendar (0 items)\n  Contacts (2 contacts)\n"));
   EXPECT_THAT(out.str(), HasSubstr("\nPublic Folders (0 items)\n  All Public Folders (0 items)\n"));
   EXPECT_THAT(err.str(), IsEmpty());
 }

@@ -116,7 +116,9 @@ std::vector<std::shared_ptr<mail::Item>> LocalFolder::LoadItems() {
   FileSystem& fs = core->fs();
   const std::string path = core->FolderPath(names_);
   std::vector<std::shared_ptr<mail::Item>> items;
-  if (core->FolderType(names_) == mail::ItemType::kContact) {
+  const mail::ItemType type = core->FolderType(names_);
+  if (type != mail::ItemType::kMail && type != mail::ItemType::kContact) return items;
+  if (type == mail::ItemType::kContact) {
     for (const std::string& file : fs.ListFiles(path, "*.vcf")) {
       const std::string file_path = path + "/" + file;
       try {
@@ -194,13 +196,7 @@ std::shared_ptr<mail::Folder> LocalFolders::Add(std::string_view name, mail::Ite
   if (Find(name)) throw Error(ErrorCode::kInvalidCall, "folder '" + std::string(name) + "' exists");
   FolderNames names = parent_;
   names.emplace_back(name);
-  const std::string path = core->FolderPath(names);
-  if (type == mail::ItemType::kContact) {
-    core->fs().CreateFolder(path);
-    core->fs().WriteFile(path + "/" + std::string(kContactsMarker), "");
-  } else {
-    Maildir::Create(core->fs(), path);
-  }
+  core->CreateFolderFor(names, type);
   return std::make_shared<LocalFolder>(core_, std::move(names));
 }
 
@@ -257,18 +253,17 @@ std::shared_ptr<mail::Item> FindItemAnywhere(const std::shared_ptr<ClientCore>& 
 }
 
 void CreateStoreLayout(ClientCore& core) {
-  FileSystem& fs = core.fs();
-  for (const StandardFolderInfo& standard : kStandardFolders) {
-    const std::string path = core.FolderPath(ClientCore::StandardNames(standard.id));
-    if (standard.type == mail::ItemType::kContact) {
-      fs.CreateFolder(path);
-      const std::string marker = path + "/" + std::string(kContactsMarker);
-      if (!fs.FileExists(marker)) fs.WriteFile(marker, "");
-    } else {
-      Maildir::Create(fs, path);
+  for (const mail::StandardFolderInfo& standard : mail::kStandardFolders) {
+    const FolderNames names = ClientCore::StandardNames(standard.id);
+    // A store made before a standard folder was added may hold a folder of that name already:
+    // it is kept as it is, with whatever it holds.
+    if (standard.type != mail::ItemType::kMail && standard.type != mail::ItemType::kContact &&
+        core.fs().FolderExists(core.FolderPath(names))) {
+      continue;
     }
+    core.CreateFolderFor(names, standard.type);
   }
-  Maildir::Create(fs,
+  Maildir::Create(core.fs(),
                   core.FolderPath({std::string(kPublicFolders), std::string(kAllPublicFolders)}));
 }
 

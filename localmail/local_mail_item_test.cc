@@ -324,7 +324,9 @@ TEST_F(LocalMailItemTest, FoldersHoldMailOrContactsAndNestAtAnyDepth) {
             mail::ItemType::kContact);
   EXPECT_EQ(ns->GetDefaultFolder(mail::DefaultFolder::kInbox)->DefaultItemType(),
             mail::ItemType::kMail);
-  EXPECT_THROW(ns->GetDefaultFolder(mail::DefaultFolder::kCalendar), Error);
+  EXPECT_EQ(ns->GetDefaultFolder(mail::DefaultFolder::kCalendar)->DefaultItemType(),
+            mail::ItemType::kAppointment);
+  EXPECT_THROW(ns->GetDefaultFolder(mail::DefaultFolder::kJournal), Error);
   auto stores = ns->Folders();
   ASSERT_EQ(stores->Count(), 2);
   EXPECT_EQ(stores->Item("public folders")->Folders()->Item(1)->Name(), "All Public Folders");

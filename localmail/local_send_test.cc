@@ -203,7 +203,7 @@ TEST_F(LocalSendTest, FlushReportsWhatStaysQueued) {
 TEST_F(LocalSendTest, WhenTheOutboxCannotBeWrittenTheDraftStaysAndNothingGoesOut) {
   auto mail = Draft();
   const std::string id = mail->EntryID();
-  env_.faulty.FailOn("WriteFile", "Outbox", ErrorCode::kDiskFull);
+  env_.faulty.FailOn(FaultyFileSystem::Call::kWriteFile, "Outbox", ErrorCode::kDiskFull);
   EXPECT_THROW(mail->Send(), Error);
   EXPECT_EQ(env_.transport.attempts(), 0);
   EXPECT_THAT(Files("Drafts"), ElementsAre(id + ":2,DS"));
@@ -212,7 +212,7 @@ TEST_F(LocalSendTest, WhenTheOutboxCannotBeWrittenTheDraftStaysAndNothingGoesOut
 
 TEST_F(LocalSendTest, SentButNotFiledStaysInTheOutboxAndIsNeverTransmittedTwice) {
   auto mail = Draft();
-  env_.faulty.FailOn("WriteFile", "Sent Items", ErrorCode::kDiskFull);
+  env_.faulty.FailOn(FaultyFileSystem::Call::kWriteFile, "Sent Items", ErrorCode::kDiskFull);
   // Delivered is delivered: the filing failure is a warning, not a failed send.
   EXPECT_NO_THROW(mail->Send());
   EXPECT_THAT(env_.client->TakeProblems(),
@@ -233,7 +233,7 @@ TEST_F(LocalSendTest, SentButNotFiledStaysInTheOutboxAndIsNeverTransmittedTwice)
 TEST_F(LocalSendTest, AReasonThatCannotBeRecordedIsStillReported) {
   env_.transport.Fail("refused", 1);
   auto mail = Draft();
-  env_.faulty.FailOn("WriteFile", "Outbox/cur", ErrorCode::kDiskFull);
+  env_.faulty.FailOn(FaultyFileSystem::Call::kWriteFile, "Outbox/cur", ErrorCode::kDiskFull);
   try {
     mail->Send();
     FAIL() << "no error";

@@ -96,7 +96,7 @@ TEST_F(MaildirTest, ATakenUniqueNameIsRefusedAndNothingIsLeftBehind) {
 
 TEST_F(MaildirTest, AFailedRenameLeavesNoCopyInTmp) {
   FaultyFileSystem faulty(fs_);
-  faulty.FailOn("Rename", "", ErrorCode::kDiskFull);
+  faulty.FailOn(FaultyFileSystem::Call::kRename, "", ErrorCode::kDiskFull);
   Maildir box(faulty, std::string(kFolder));
   EXPECT_THROW(box.Deliver("1.a.host", "x", "S"), Error);
   EXPECT_THAT(fs_.ListFiles(std::string(kFolder) + "/tmp", ""), IsEmpty());
@@ -131,7 +131,7 @@ TEST_F(MaildirTest, AClaimThatCannotBeMadeForAnotherReasonIsAnError) {
   FaultyFileSystem faulty(fs_);
   Maildir box(faulty, std::string(kFolder));
   const std::string path = box.Deliver("1.a.host", "first", "S");
-  faulty.FailOn("Rename", "", ErrorCode::kPermissionDenied);
+  faulty.FailOn(FaultyFileSystem::Call::kRename, "", ErrorCode::kPermissionDenied);
   EXPECT_THROW((void)box.Claim(path, "41.9000"), Error);
 }
 

@@ -62,7 +62,7 @@ TEST(FaultyFileSystem, FailsChosenMembersAndPathsOnly) {
   mem.AddFile("C:\\work\\beforetext.txt", "b");
   mem.AddFile("C:\\work\\aftertext.txt", "a");
   FaultyFileSystem fs(mem);
-  fs.FailOn("ReadFile", "BEFORETEXT", ErrorCode::kPermissionDenied);
+  fs.FailOn(FaultyFileSystem::Call::kReadFile, "BEFORETEXT", ErrorCode::kPermissionDenied);
   try {
     (void)fs.ReadFile("C:\\work\\beforetext.txt");
     ADD_FAILURE() << "no failure";
@@ -81,13 +81,13 @@ TEST(FaultyFileSystem, CountsAnyMemberAndEitherPathOfTwo) {
   MemFileSystem mem;
   mem.AddFile("C:\\a.txt", "a");
   FaultyFileSystem fs(mem);
-  fs.FailOn("*", "target", ErrorCode::kDiskFull, 2);
+  fs.FailOn(FaultyFileSystem::Call::kAny, "target", ErrorCode::kDiskFull, 2);
   EXPECT_THROW(fs.Copy("C:\\a.txt", "C:\\target.txt", false), Error);
   EXPECT_THROW(fs.AppendFile("C:\\target.txt", "x"), Error);
   fs.AppendFile("C:\\target.txt", "x");  // the two failures are used up
   EXPECT_EQ(mem.Contents("C:\\target.txt"), "x");
 
-  fs.FailOnWith("Rename", "", "Disk not ready");
+  fs.FailOnWith(FaultyFileSystem::Call::kRename, "", "Disk not ready");
   try {
     fs.Rename("C:\\a.txt", "C:\\b.txt");
     ADD_FAILURE() << "no failure";

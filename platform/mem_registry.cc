@@ -1,5 +1,8 @@
 #include "platform/mem_registry.h"
 
+#include <iterator>
+#include <string>
+
 #include "base/text.h"
 
 namespace vellumo {
@@ -146,7 +149,15 @@ void MemRegistry::RemoveTree(Tree& tree, std::string_view key) {
   tree.erase(tree.lower_bound(fold + "\\"), tree.lower_bound(fold + "]"));
 }
 
-void FaultyRegistry::Fail(Call call, ErrorCode code, int times, int after) {
+void FaultyRegistry::Fail(Call call, ErrorCode code, int times, int after, Firing firing,
+                          std::source_location where) {
+  static constexpr const char* kNames[] = {"any call",  "GetValue",  "SetValue",      "DeleteValue",
+                                           "KeyExists", "CreateKey", "DeleteKeyTree", "SubKeys",
+                                           "Values",    "Apply"};
+  static_assert(std::size(kNames) == kCallKinds);
+  std::string what = std::string("registry ") + kNames[static_cast<size_t>(call)];
+  if (after > 0) what += " after " + std::to_string(after) + " more";
+  plan_ = ledger_.Plan(std::move(what), firing, where);
   fail_call_ = call;
   code_ = code;
   times_ = times;
@@ -162,6 +173,7 @@ void FaultyRegistry::Enter(Call call) {
     return;
   }
   if (times_ > 0) --times_;
+  ledger_.Fire(plan_);
   throw Error(code_, "injected registry failure");
 }
 

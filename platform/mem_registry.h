@@ -4,7 +4,9 @@
 // Normalized(), Apply() changes everything or nothing, reading never creates a key.
 //
 // FaultyRegistry: forwards every call to another registry and makes chosen calls fail on demand,
-// so a test can check what its code does when the registry refuses.
+// so a test can check what its code does when the registry refuses. Each Fail() is a planned
+// failure (fault_plan.h): one that never made a call fail is reported when the wrapper goes away,
+// unless it was planned with Firing::kOptional.
 //
 // Neither is thread-safe.
 #pragma once
@@ -12,12 +14,14 @@
 #include <array>
 #include <map>
 #include <optional>
+#include <source_location>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "base/error.h"
+#include "platform/fault_plan.h"
 #include "platform/registry.h"
 
 namespace vellumo {
@@ -80,7 +84,9 @@ class FaultyRegistry : public Registry {
   // After `after` more matching calls have gone through, the next `times` matching calls (all
   // of them when times < 0) throw Error(code) without reaching the target. kAny matches every
   // call. A new Fail() replaces the previous one.
-  void Fail(Call call, ErrorCode code = ErrorCode::kPermissionDenied, int times = 1, int after = 0);
+  void Fail(Call call, ErrorCode code = ErrorCode::kPermissionDenied, int times = 1, int after = 0,
+            Firing firing = Firing::kRequired,
+            std::source_location where = std::source_location::current());
   // No more failures.
   void Heal() { times_ = 0; }
   // Calls of that kind made so far, failed ones included.
@@ -107,7 +113,9 @@ class FaultyRegistry : public Registry {
   ErrorCode code_ = ErrorCode::kPermissionDenied;
   int times_ = 0;
   int after_ = 0;
+  size_t plan_ = 0;
   std::array<int, kCallKinds> calls_{};
+  FaultLedger ledger_;
 };
 
 }  // namespace vellumo

@@ -20,7 +20,7 @@ using CreateHTMLBodyFailureTest = ComposeTest;
 TEST_F(CreateHTMLBodyFailureTest, UnreadableSignatureReturnsTheIncomingMessage) {
   Signature("sig.htm", "Regards");
   FaultyFileSystem faulty(fs_);
-  faulty.FailOn("ReadFile", "sig.htm", ErrorCode::kPermissionDenied);
+  faulty.FailOn(FaultyFileSystem::Call::kReadFile, "sig.htm", ErrorCode::kPermissionDenied);
   ui::ScriptHost host(ui::ScriptAnswers::Parse("", "answers"), &transcript_);
   EXPECT_EQ(ComposeWith(host, faulty, "incoming"), "incoming");
   EXPECT_EQ(log_.entries, std::vector<MemLog::Entry>{
@@ -29,7 +29,7 @@ TEST_F(CreateHTMLBodyFailureTest, UnreadableSignatureReturnsTheIncomingMessage) 
 
 TEST_F(CreateHTMLBodyFailureTest, TemplateReadErrorReturnsTheIncomingMessage) {
   FaultyFileSystem faulty(fs_);
-  faulty.FailOn("ReadFile", "plain.htm", ErrorCode::kPathFileAccess);
+  faulty.FailOn(FaultyFileSystem::Call::kReadFile, "plain.htm", ErrorCode::kPathFileAccess);
   ui::ScriptHost host(ui::ScriptAnswers::Parse("", "answers"), &transcript_);
   EXPECT_EQ(ComposeWith(host, faulty, "incoming"), "incoming");
   EXPECT_EQ(log_.entries,
@@ -114,7 +114,7 @@ TEST_F(CreateHTMLBodyFailureTest, FailingPlaceholderFillReturnsTheIncomingMessag
 
 TEST_F(CreateHTMLBodyFailureTest, FailingFolderListingReturnsTheIncomingMessage) {
   FaultyFileSystem faulty(fs_);
-  faulty.FailOn("ListFiles", "", ErrorCode::kPermissionDenied);
+  faulty.FailOn(FaultyFileSystem::Call::kListFiles, "", ErrorCode::kPermissionDenied);
   ui::ScriptHost host(ui::ScriptAnswers::Parse("", "answers"), &transcript_);
   EXPECT_EQ(ComposeWith(host, faulty, "incoming", "C:\\Templates\\gone.htm"), "incoming");
   EXPECT_EQ(log_.entries, std::vector<MemLog::Entry>{
@@ -123,7 +123,7 @@ TEST_F(CreateHTMLBodyFailureTest, FailingFolderListingReturnsTheIncomingMessage)
 
 TEST_F(CreateHTMLBodyFailureTest, FailingFormatWarningReturnsTheIncomingMessage) {
   NewItem("");
-  app_.FailMember("Inspector.IsWordMail", Error(ErrorCode::kNotSupported));
+  app_.FailMember(mail::Member::kInspectorIsWordMail, Error(ErrorCode::kNotSupported));
   Admin("FormatWarning", "True");
   FailingHost host;
   EXPECT_EQ(ComposeWith(host, fs_, "incoming"), "incoming");

@@ -218,7 +218,7 @@ TEST_F(CreateHTMLBodyTest, WordEditorThatCannotSaveReturnsTheIncomingMessage) {
 TEST_F(CreateHTMLBodyTest, WordEditorFailuresReturnTheIncomingMessage) {
   NewItem("", "Hello", mail::EditorType::kWord);
   app_.SetWordVersion("9.0");
-  app_.FailMember("WordDocument.SaveAs", Error(ErrorCode::kDiskFull));
+  app_.FailMember(mail::Member::kWordDocumentSaveAs, Error(ErrorCode::kDiskFull));
   EXPECT_EQ(Compose("incoming"), "incoming");
   EXPECT_EQ(log_.entries,
             std::vector<MemLog::Entry>{ErrorEntry(
@@ -304,7 +304,7 @@ TEST_F(CreateHTMLBodyTest, ReplyWhoseCutIsEmptyReturnsTheIncomingMessage) {
 
 TEST_F(CreateHTMLBodyTest, UnknownFormatOfAPlainItemConvertsAndWarns) {
   NewItem("");
-  app_.FailMember("Inspector.IsWordMail", Error(ErrorCode::kNotSupported));
+  app_.FailMember(mail::Member::kInspectorIsWordMail, Error(ErrorCode::kNotSupported));
   Admin("FormatWarning", "True");
   answers_ = "OK";
   EXPECT_EQ(Compose("hi"), Merged("<div><span>hi</span></div>&nbsp;&nbsp;&nbsp;"));
@@ -317,7 +317,7 @@ TEST_F(CreateHTMLBodyTest, UnknownFormatOfAPlainItemConvertsAndWarns) {
 
 TEST_F(CreateHTMLBodyTest, FormatWarningNeedsBothSwitchesAndNoReply) {
   NewItem("");
-  app_.FailMember("Inspector.IsWordMail", Error(ErrorCode::kNotSupported));
+  app_.FailMember(mail::Member::kInspectorIsWordMail, Error(ErrorCode::kNotSupported));
   Compose("hi");  // "FormatWarning" defaults to "False"
   Admin("FormatWarning", "True");
   User("FormatWarningMessage", "False");
@@ -329,7 +329,7 @@ TEST_F(CreateHTMLBodyTest, FormatWarningNeedsBothSwitchesAndNoReply) {
 }
 
 TEST_F(CreateHTMLBodyTest, UnknownFormatReplyWithoutSeparatorReturnsTheIncomingMessage) {
-  app_.FailMember("MailItem.HTMLBody", Error(ErrorCode::kNotSupported), 1);
+  app_.FailMember(mail::Member::kMailItemHTMLBody, Error(ErrorCode::kNotSupported), 1);
   Reply("XX-SEP");
   EXPECT_EQ(Compose("no separator"), "no separator");
   EXPECT_EQ(log_.entries,
@@ -338,7 +338,7 @@ TEST_F(CreateHTMLBodyTest, UnknownFormatReplyWithoutSeparatorReturnsTheIncomingM
 }
 
 TEST_F(CreateHTMLBodyTest, UnknownFormatReplyWithSeparatorIsCut) {
-  app_.FailMember("MailItem.HTMLBody", Error(ErrorCode::kNotSupported), 1);
+  app_.FailMember(mail::Member::kMailItemHTMLBody, Error(ErrorCode::kNotSupported), 1);
   Reply("XX-SEP");
   EXPECT_EQ(Compose("new XX-SEP old"), Merged("new ") + "<p><hr>X-SEP old");
   EXPECT_TRUE(log_.entries.empty());
@@ -346,7 +346,7 @@ TEST_F(CreateHTMLBodyTest, UnknownFormatReplyWithSeparatorIsCut) {
 
 TEST_F(CreateHTMLBodyTest, UnknownFormatPlainReplyKeepsTheTextWhenTheCutFails) {
   NewItem("");
-  app_.FailMember("Inspector.IsWordMail", Error(ErrorCode::kNotSupported));
+  app_.FailMember(mail::Member::kInspectorIsWordMail, Error(ErrorCode::kNotSupported));
   Reply("XX-SEP");
   EXPECT_EQ(Compose("hi"), Merged("<div><span>hi</span></div>&nbsp;&nbsp;&nbsp;") + "<p><hr>");
   EXPECT_EQ(log_.entries,

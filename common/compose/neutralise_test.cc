@@ -336,7 +336,7 @@ TEST_F(RulesTest, SwitchesMustBeExactlyTrueAndInTheirOwnSection) {
 TEST_F(RulesTest, AFailedDumpIsLoggedAndTheRulesGoOn) {
   AllSwitchesOn();
   FaultyFileSystem faulty(fs_);
-  faulty.FailOn("WriteFile", "text.txt", ErrorCode::kPermissionDenied);
+  faulty.FailOn(FaultyFileSystem::Call::kWriteFile, "text.txt", ErrorCode::kPermissionDenied);
   WriteBeforeDump(settings_, faulty, log_, kApp, "x");
   const std::string out = ApplyUserTextRules(settings_, faulty, log_, kApp, "<hr>");
   EXPECT_EQ(out, "<xhr>");

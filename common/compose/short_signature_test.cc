@@ -204,7 +204,7 @@ TEST_F(DisclaimerTest, EachLineFollowedByABreak) {
 
 TEST_F(DisclaimerTest, UnreadableFileGivesNoBlockAndIsLogged) {
   mem_.AddFile("C:\\Vellumo\\DisclaimerText.txt", "Confidential.");
-  fs_.FailOn("ReadFile", "DisclaimerText", ErrorCode::kPermissionDenied);
+  fs_.FailOn(FaultyFileSystem::Call::kReadFile, "DisclaimerText", ErrorCode::kPermissionDenied);
   EXPECT_EQ(GetDisclaimerText(fs_, log_, kApp), "");
   const std::vector<MemLog::Entry> expected{
       {"error", "Permission denied", "GetDisclaimerText", "GetDisclaimerText_Err"}};

@@ -144,7 +144,7 @@ TEST_F(TipsTest, MissingTipsFileIsLoggedAndChangesNothing) {
 
   log_.entries.clear();
   mem_.AddFile(kTips, NumberedTips(15, 20));
-  fs_.FailOn("ReadFile", "tips.txt", ErrorCode::kPermissionDenied, 1);
+  fs_.FailOn(FaultyFileSystem::Call::kReadFile, "tips.txt", ErrorCode::kPermissionDenied, 1);
   Next();
   EXPECT_EQ(Last(), "19");
   ASSERT_EQ(log_.entries.size(), 1u);

@@ -81,7 +81,7 @@ TEST_F(DiagnosticsReport, AnswerYesMailsTheRecordWithTheLogThroughTheSafeWrapper
   EXPECT_TRUE(sent.delete_after_submit);
   EXPECT_THAT(sent.attachments, ElementsAre("SupportLog.txt"));
   EXPECT_EQ(sent.body, kExpectedBody);
-  EXPECT_EQ(app_.Calls("SafeMailItem.Send"), 1) << "sent through the wrapper";
+  EXPECT_EQ(app_.Calls(mail::Member::kSafeMailItemSend), 1) << "sent through the wrapper";
   EXPECT_EQ(app_.StandardFolder(mail::DefaultFolder::kSentMail)->Items()->Count(), 0)
       << "DeleteAfterSubmit keeps no copy";
   EXPECT_EQ(Log(), ErrorLine()) << "the error line is written before the question";
@@ -199,8 +199,9 @@ TEST_F(DiagnosticsReport, MissingSafeWrapperStopsTheReport) {
 }
 
 TEST_F(DiagnosticsReport, FailingMembersAreEachLoggedAndTheRestStillRuns) {
-  app_.FailMember("Inspector.EditorType", Error(ErrorCode::kNotSupported));
-  app_.FailMember("MailItem.SetBillingInformation", Error(ErrorCode::kPermissionDenied));
+  app_.FailMember(mail::Member::kInspectorEditorType, Error(ErrorCode::kNotSupported));
+  app_.FailMember(mail::Member::kMailItemSetBillingInformation,
+                  Error(ErrorCode::kPermissionDenied));
   ui_.answers = {ui::kYes};
   Fail();
   EXPECT_EQ(Log(), ErrorLine() + OwnFailure("Object doesn't support this property or method") +
@@ -212,7 +213,7 @@ TEST_F(DiagnosticsReport, FailingMembersAreEachLoggedAndTheRestStillRuns) {
 }
 
 TEST_F(DiagnosticsReport, RefusedSendLeavesTheErrorLine) {
-  app_.FailMember("MailItem.Send", Error("Relay access denied"));
+  app_.FailMember(mail::Member::kMailItemSend, Error("Relay access denied"));
   ui_.answers = {ui::kYes};
   Fail();
   EXPECT_THAT(app_.sent(), IsEmpty());
@@ -248,7 +249,7 @@ TEST_F(OptionsPageReport, MailsTheShortRecordToTheFixedAddressWithoutWrapper) {
   EXPECT_EQ(sent.billing_information, "Preview Send");
   EXPECT_TRUE(sent.delete_after_submit);
   EXPECT_THAT(sent.attachments, ElementsAre("ErrorLog.txt"));
-  EXPECT_EQ(app_.Calls("SafeMailItem.Send"), 0);
+  EXPECT_EQ(app_.Calls(mail::Member::kSafeMailItemSend), 0);
 
   diag_.Write_to_error_file("Overflow", "PropertyPage_ApplyChanges", "Apply_Err");
   EXPECT_EQ(app_.sent().size(), 2u) << "no report-handled flag";

@@ -111,7 +111,7 @@ TEST_F(DiagnosticsLog, CreateErrorLogFileTruncatesAndTrailingSeparatorsDoNotDoub
 }
 
 TEST_F(DiagnosticsLog, CreateErrorLogFileShowsItsFailuresAndStillReturnsThePath) {
-  fs_.FailOn("CreateFolder", "Support", ErrorCode::kPermissionDenied);
+  fs_.FailOn(FaultyFileSystem::Call::kCreateFolder, "Support", ErrorCode::kPermissionDenied);
   EXPECT_EQ(diag_.Create_Error_Log_File(), kSupportLog);
 
   ASSERT_EQ(ui_.boxes.size(), 2u) << "the folder, then the file";
@@ -124,7 +124,7 @@ TEST_F(DiagnosticsLog, CreateErrorLogFileShowsItsFailuresAndStillReturnsThePath)
 }
 
 TEST_F(DiagnosticsLog, UnwritableLogNeverThrowsAndRecoversWhenWritableAgain) {
-  fs_.FailOn("AppendFile", "SupportLog", ErrorCode::kPermissionDenied);
+  fs_.FailOn(FaultyFileSystem::Call::kAppendFile, "SupportLog", ErrorCode::kPermissionDenied);
   diag_.Write_to_error_file("Overflow", "ol_ItemSend", "olSendItem_Err");
   diag_.Write_log_line("note");
   EXPECT_EQ(Log(), "");  // created, but nothing could be appended
@@ -238,7 +238,7 @@ TEST_F(OptionsPageLog, KeepsItsOwnLogInUserSettingsAndIgnoresTheScreens) {
 }
 
 TEST_F(OptionsPageLog, OwnFailuresAreShownInAMessageBox) {
-  app_.FailMember("MailItem.Send", Error("Server refused"));
+  app_.FailMember(mail::Member::kMailItemSend, Error("Server refused"));
   diag_.Write_to_error_file("Overflow", "PropertyPage_ApplyChanges", "Apply_Err");
 
   ASSERT_EQ(ui_.boxes.size(), 1u);

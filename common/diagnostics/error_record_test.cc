@@ -117,7 +117,7 @@ TEST_F(RecordTest, AddInRecordHasEighteenLinesInOrder) {
 }
 
 TEST_F(RecordTest, FailingLineIsLeftOutAndReported) {
-  app_.FailMember("Application.Version", Error(ErrorCode::kNotSupported));
+  app_.FailMember(mail::Member::kApplicationVersion, Error(ErrorCode::kNotSupported));
   const RecordContext context{failure_, "t", program_, "C:\\app", settings_, &app_};
   std::vector<std::string> failures;
   const std::string record = BuildRecord(kOptionsPageRecord, context, [&](const std::exception& e) {

@@ -79,7 +79,7 @@ TEST_F(FileListTest, MissingOrUnlistableFolderLeavesTheListEmpty) {
 
   lists_.SetPath(kFilTemplates, "C:\\temp");
   EXPECT_EQ(lists_.ListCount(kFilTemplates), 2);
-  fs_.FailOn("ListFiles", "temp", ErrorCode::kPermissionDenied);
+  fs_.FailOn(FaultyFileSystem::Call::kListFiles, "temp", ErrorCode::kPermissionDenied);
   lists_.Refresh(kFilTemplates);
   EXPECT_THAT(lists_.List(kFilTemplates), IsEmpty());
 }

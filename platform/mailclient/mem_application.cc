@@ -5,29 +5,9 @@
 #include "base/error.h"
 #include "base/text.h"
 #include "platform/mailclient/safe_items.h"
+#include "platform/mailclient/standard_folders.h"
 
 namespace vellumo::mail {
-namespace {
-
-struct StandardFolderSpec {
-  DefaultFolder id;
-  const char* name;
-  ItemType type;
-};
-
-// The personal store's folders, in the order they are created.
-constexpr StandardFolderSpec kStandardFolders[] = {
-    {DefaultFolder::kDeletedItems, "Deleted Items", ItemType::kMail},
-    {DefaultFolder::kInbox, "Inbox", ItemType::kMail},
-    {DefaultFolder::kOutbox, "Outbox", ItemType::kMail},
-    {DefaultFolder::kSentMail, "Sent Items", ItemType::kMail},
-    {DefaultFolder::kDrafts, "Drafts", ItemType::kMail},
-    {DefaultFolder::kCalendar, "Calendar", ItemType::kAppointment},
-    {DefaultFolder::kContacts, "Contacts", ItemType::kContact},
-    {DefaultFolder::kTasks, "Tasks", ItemType::kTask},
-};
-
-}  // namespace
 
 MemApplication::MemApplication(FileSystem* fs) : state_(std::make_shared<MemState>()) {
   state_->fs = fs;
@@ -35,7 +15,7 @@ MemApplication::MemApplication(FileSystem* fs) : state_(std::make_shared<MemStat
 
   state_->stores = std::make_shared<MemFolder>(weak, "", ItemType::kMail, nullptr, true);
   auto personal = state_->stores->AddFolder("Personal Folders", ItemType::kMail);
-  for (const StandardFolderSpec& standard : kStandardFolders) {
+  for (const StandardFolderInfo& standard : kStandardFolders) {
     state_->defaults[standard.id] = personal->AddFolder(standard.name, standard.type);
   }
   auto public_store = state_->stores->AddFolder("Public Folders", ItemType::kMail);
@@ -133,8 +113,9 @@ std::shared_ptr<OptionsPageList> MemApplication::ShowOptionsDialog() {
   return pages;
 }
 
-void MemApplication::FailMember(std::string member, Error error, int times) {
-  state_->faults.Fail(std::move(member), std::move(error), times);
+void MemApplication::FailMember(Member member, Error error, int times, Firing firing,
+                                std::source_location where) {
+  state_->faults.Fail(member, std::move(error), times, firing, where);
 }
 
 }  // namespace vellumo::mail

@@ -10,8 +10,9 @@
 // cancels, records what went out (sent()), files a copy in Sent Items (not with
 // DeleteAfterSubmit) and takes the item out of its folder. Nothing reaches a network.
 //
-// Failures on demand: FailMember("MailItem.Send", Error(...)) makes that member throw (see
-// FaultPlan in mem_state.h for the names); Calls() tells how often a member was called. Events
+// Failures on demand: FailMember(Member::kMailItemSend, Error(...)) makes that member throw (see
+// Member and FaultPlan in mem_state.h); Calls() tells how often a member was called. A planned
+// failure that never fired fails the test (platform/fault_plan.h). Events
 // are raised by the members that raise them in a real client (Send, Close, Execute) or by
 // ShowOptionsDialog. Files: attachments and saved documents go through the FileSystem given to
 // the constructor; without one nothing is read or written.
@@ -21,6 +22,7 @@
 #pragma once
 
 #include <memory>
+#include <source_location>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -76,10 +78,11 @@ class MemApplication final : public Application {
   ClassTable& classes() { return state_->classes; }
 
   // Failures on demand.
-  void FailMember(std::string member, Error error, int times = -1);
-  void ClearFailure(std::string_view member) { state_->faults.Clear(member); }
+  void FailMember(Member member, Error error, int times = -1, Firing firing = Firing::kRequired,
+                  std::source_location where = std::source_location::current());
+  void ClearFailure(Member member) { state_->faults.Clear(member); }
   void ClearFailures() { state_->faults.ClearAll(); }
-  int Calls(std::string_view member) const { return state_->faults.Calls(member); }
+  int Calls(Member member) const { return state_->faults.Calls(member); }
 
   // What happened.
   const std::vector<MemSentMessage>& sent() const { return state_->sent; }

@@ -274,7 +274,7 @@ TEST(MemApplicationFaults, MembersFailOnDemandWithTheGivenError) {
   auto mail = app.CreateMailItem();
   mail->Recipients()->Add("a@example.com");
 
-  app.FailMember("MailItem.Send", Error(ErrorCode::kPermissionDenied));
+  app.FailMember(mail::Member::kMailItemSend, Error(ErrorCode::kPermissionDenied));
   try {
     mail->Send();
     ADD_FAILURE() << "no error";
@@ -282,23 +282,23 @@ TEST(MemApplicationFaults, MembersFailOnDemandWithTheGivenError) {
     EXPECT_EQ(e.code(), ErrorCode::kPermissionDenied);
   }
   EXPECT_TRUE(app.sent().empty());
-  EXPECT_EQ(app.Calls("MailItem.Send"), 1);
-  app.ClearFailure("MailItem.Send");
+  EXPECT_EQ(app.Calls(mail::Member::kMailItemSend), 1);
+  app.ClearFailure(mail::Member::kMailItemSend);
 
   // Reads and writes of a property fail separately; a count limits the failures.
-  app.FailMember("MailItem.SetBillingInformation", Error("refused"), 1);
+  app.FailMember(mail::Member::kMailItemSetBillingInformation, Error("refused"), 1);
   EXPECT_THROW(mail->SetBillingInformation("Preview"), Error);
   mail->SetBillingInformation("Preview");
   EXPECT_EQ(mail->BillingInformation(), "Preview");
 
-  app.FailMember("Items.Restrict", Error("busy"));
+  app.FailMember(mail::Member::kItemsRestrict, Error("busy"));
   auto contacts = app.GetNamespace("MAPI")->GetDefaultFolder(DefaultFolder::kContacts)->Items();
   EXPECT_THROW(contacts->Restrict("[FullName] = 'x'"), Error);
-  app.FailMember("Application.CreateItem", Error(ErrorCode::kCantCreateObject));
+  app.FailMember(mail::Member::kApplicationCreateItem, Error(ErrorCode::kCantCreateObject));
   EXPECT_THROW(app.CreateItem(ItemType::kMail), Error);
-  app.FailMember("Inspector.EditorType", Error(ErrorCode::kNotSupported));
+  app.FailMember(mail::Member::kInspectorEditorType, Error(ErrorCode::kNotSupported));
   EXPECT_THROW(mail->GetInspector()->EditorType(), Error);
-  app.FailMember("CommandBar.FindControl", Error(ErrorCode::kObjectNotSet));
+  app.FailMember(mail::Member::kCommandBarFindControl, Error(ErrorCode::kObjectNotSet));
   auto bar = app.ActiveExplorer()->CommandBars()->Item("Standard");
   EXPECT_THROW(bar->FindControl("x"), Error);
 

@@ -4,9 +4,12 @@
 
 #include "platform/mailclient/mem_application.h"
 #include "platform/mem_file_system.h"
+#include "tests/support/thrown_code.h"
 
 namespace vellumo::mail {
 namespace {
+
+using test_support::ThrownCode;
 
 class ItemsTest : public ::testing::Test {
  protected:
@@ -14,16 +17,6 @@ class ItemsTest : public ::testing::Test {
   MemApplication app_{&fs_};
   std::shared_ptr<MailItem> mail_ = app_.CreateMailItem();
 };
-
-ErrorCode CodeOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const Error& e) {
-    return e.code();
-  }
-  ADD_FAILURE() << "no error";
-  return ErrorCode::kOther;
-}
 
 TEST_F(ItemsTest, TextPropertiesByNameIgnoringCase) {
   mail_->SetProperty("subject", "Hi");
@@ -33,8 +26,8 @@ TEST_F(ItemsTest, TextPropertiesByNameIgnoringCase) {
   // Body and HTMLBody are separate parts.
   mail_->SetHTMLBody("<b>x</b>");
   EXPECT_EQ(mail_->Body(), "");
-  EXPECT_EQ(CodeOf([&] { mail_->Property("FullName"); }), ErrorCode::kNotSupported);
-  EXPECT_EQ(CodeOf([&] { mail_->SetProperty("Nonsense", "x"); }), ErrorCode::kNotSupported);
+  EXPECT_EQ(ThrownCode([&] { mail_->Property("FullName"); }), ErrorCode::kNotSupported);
+  EXPECT_EQ(ThrownCode([&] { mail_->SetProperty("Nonsense", "x"); }), ErrorCode::kNotSupported);
 
   auto contact = AsContactItem(app_.CreateItem(ItemType::kContact));
   ASSERT_NE(contact, nullptr);
@@ -43,7 +36,7 @@ TEST_F(ItemsTest, TextPropertiesByNameIgnoringCase) {
   contact->SetCustomerID("C-7");
   EXPECT_EQ(contact->Property("user3"), "three");
   EXPECT_EQ(contact->CustomerID(), "C-7");
-  EXPECT_EQ(CodeOf([&] { contact->Property("HTMLBody"); }), ErrorCode::kNotSupported);
+  EXPECT_EQ(ThrownCode([&] { contact->Property("HTMLBody"); }), ErrorCode::kNotSupported);
   EXPECT_EQ(contact->Parent()->Name(), "Contacts");
 }
 
@@ -75,8 +68,8 @@ TEST_F(ItemsTest, UserPropertiesAddFindAndKeepTheirValues) {
   EXPECT_EQ(props->Count(), 1);
   EXPECT_EQ(props->Find("CORVANEVELLUMO")->Name(), "CorvaneVellumo");
   EXPECT_EQ(props->Find("Other"), nullptr);
-  EXPECT_EQ(CodeOf([&] { props->Add(" ", UserPropertyType::kText); }), ErrorCode::kInvalidCall);
-  EXPECT_EQ(CodeOf([&] { props->Item(2); }), ErrorCode::kSubscriptOutOfRange);
+  EXPECT_EQ(ThrownCode([&] { props->Add(" ", UserPropertyType::kText); }), ErrorCode::kInvalidCall);
+  EXPECT_EQ(ThrownCode([&] { props->Item(2); }), ErrorCode::kSubscriptOutOfRange);
   props->Remove(1);
   EXPECT_EQ(props->Count(), 0);
 }
@@ -89,8 +82,8 @@ TEST_F(ItemsTest, RecipientsKeepAddressesAsGiven) {
   EXPECT_EQ(recipients->Item(1)->Address(), "ann@example.com");
   EXPECT_EQ(recipients->Item(2)->Address(), "/o=Org/cn=bob");
   EXPECT_EQ(recipients->Item(2)->Type(), RecipientType::kCc);
-  EXPECT_EQ(CodeOf([&] { recipients->Add("  "); }), ErrorCode::kInvalidCall);
-  EXPECT_EQ(CodeOf([&] { recipients->Item(3); }), ErrorCode::kSubscriptOutOfRange);
+  EXPECT_EQ(ThrownCode([&] { recipients->Add("  "); }), ErrorCode::kInvalidCall);
+  EXPECT_EQ(ThrownCode([&] { recipients->Item(3); }), ErrorCode::kSubscriptOutOfRange);
   recipients->Remove(1);
   EXPECT_EQ(mail_->Recipients()->Item(1)->Address(), "/o=Org/cn=bob");
 }
@@ -99,21 +92,22 @@ TEST_F(ItemsTest, AttachmentsCopyFilesInAndOutThroughTheFileSystem) {
   fs_.AddFile("C:\\temp\\report.txt", "log lines");
   auto attachments = mail_->Attachments();
   EXPECT_EQ(attachments->Add("C:\\temp\\report.txt")->FileName(), "report.txt");
-  EXPECT_EQ(CodeOf([&] { attachments->Add("C:\\temp\\missing.txt"); }), ErrorCode::kFileNotFound);
+  EXPECT_EQ(ThrownCode([&] { attachments->Add("C:\\temp\\missing.txt"); }),
+            ErrorCode::kFileNotFound);
   EXPECT_EQ(attachments->Count(), 1);
 
   fs_.RemoveFile("C:\\temp\\report.txt");  // the attachment is a copy
   fs_.AddFolder("C:\\out");
   attachments->Item(1)->SaveAsFile("C:\\out\\copy.txt");
   EXPECT_EQ(fs_.Contents("C:\\out\\copy.txt"), "log lines");
-  EXPECT_EQ(CodeOf([&] { attachments->Item(1)->SaveAsFile("C:\\nowhere\\x.txt"); }),
+  EXPECT_EQ(ThrownCode([&] { attachments->Item(1)->SaveAsFile("C:\\nowhere\\x.txt"); }),
             ErrorCode::kPathNotFound);
 }
 
 TEST_F(ItemsTest, LinksLeadToTheContactAMailWasCreatedFrom) {
   auto contact =
       app_.StandardFolder(DefaultFolder::kContacts)->AddContact({{"FullName", "Ann Archer"}});
-  EXPECT_EQ(CodeOf([&] { mail_->Links()->Add(app_.CreateItem(ItemType::kContact)); }),
+  EXPECT_EQ(ThrownCode([&] { mail_->Links()->Add(app_.CreateItem(ItemType::kContact)); }),
             ErrorCode::kInvalidCall);  // unsaved
   mail_->Links()->Add(contact);
   ASSERT_EQ(mail_->Links()->Count(), 1);
@@ -147,7 +141,7 @@ TEST_F(ItemsTest, InspectorReportsTheEditorAndTheWordDocumentSavesHtml) {
   const std::string html = fs_.Contents("C:\\app\\GetMyHtml.htm").value_or("");
   EXPECT_NE(html.find("<p>line &lt;1&gt;</p>"), std::string::npos) << html;
   EXPECT_NE(html.find("<p>line 2</p>"), std::string::npos) << html;
-  EXPECT_EQ(CodeOf([&] { doc->SaveAs("C:\\app\\x.htm", 9); }), ErrorCode::kInvalidCall);
+  EXPECT_EQ(ThrownCode([&] { doc->SaveAs("C:\\app\\x.htm", 9); }), ErrorCode::kInvalidCall);
 
   auto rtf = app_.CreateMailItem();
   std::static_pointer_cast<MemMailItem>(rtf)->SetEditorType(EditorType::kRtf);

@@ -9,12 +9,15 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <source_location>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "base/error.h"
+#include "platform/fault_plan.h"
 #include "platform/mailclient/application.h"
 #include "platform/mailclient/object.h"
 
@@ -27,28 +30,62 @@ namespace vellumo::mail {
 class ExplorerModel;
 class MemFolder;
 
-// Members told to fail. A member is named "Interface.Member" after the interface it belongs to
-// and the C++ member ("MailItem.Send", "Items.Restrict", "Application.CreateObject"); text
-// properties are named by property ("MailItem.Subject" reads, "MailItem.SetSubject" writes);
-// the safe wrappers by their class ("SafeMailItem.Send").
+// The members a test can make fail. Each is checked by the fake under its name
+// "Interface.Member" (MemberName): text properties by property ("MailItem.Body" reads,
+// "MailItem.SetHTMLBody" writes), the safe wrappers by their class ("SafeMailItem.Send"). An enum,
+// not the names, so a misspelt member cannot silently never fail; add a row here and to the
+// table in mem_state.cc for a member a new test needs.
+enum class Member {
+  kApplicationVersion,
+  kApplicationCreateItem,
+  kApplicationCreateObject,
+  kItemsRestrict,
+  kMailItemBody,
+  kMailItemHTMLBody,
+  kMailItemSetHTMLBody,
+  kMailItemMessageClass,
+  kMailItemSetBillingInformation,
+  kMailItemUserProperties,
+  kMailItemGetInspector,
+  kMailItemSave,
+  kMailItemSend,
+  kInspectorEditorType,
+  kInspectorIsWordMail,
+  kWordDocumentSaveAs,
+  kCommandBarFindControl,
+  kSafeMailItemSave,
+  kSafeMailItemSend,
+  kSafeContactItemEmail1Address,
+};
+// Every Member, in declaration order.
+std::span<const Member> AllMembers();
+// The name the fake checks the member by ("MailItem.Send").
+std::string_view MemberName(Member member);
+
+// Members told to fail. Each Fail is a planned failure (platform/fault_plan.h): one that never
+// made its member throw is reported when the plan goes away with its application, unless it was
+// planned with Firing::kOptional.
 class FaultPlan {
  public:
-  // member throws error on its next `times` calls (times < 0: until cleared).
-  void Fail(std::string member, Error error, int times = -1);
-  void Clear(std::string_view member);
+  // member throws error on its next `times` calls (times < 0: until cleared). Replaces an earlier
+  // plan for the same member.
+  void Fail(Member member, Error error, int times, Firing firing, std::source_location where);
+  void Clear(Member member);
   void ClearAll();
-  // Counts the call, then throws when member is told to fail.
-  void Check(std::string_view member);
+  // Counts the call of the member named so, then throws when it is told to fail.
+  void Check(std::string_view name);
   // How often member was called (also the calls that failed).
-  int Calls(std::string_view member) const;
+  int Calls(Member member) const;
 
  private:
   struct Planned {
     Error error;
     int times;
+    size_t plan;
   };
   std::map<std::string, Planned, std::less<>> planned_;
   std::map<std::string, int, std::less<>> calls_;
+  FaultLedger ledger_;
 };
 
 // What a send transmitted, as it was when it left.

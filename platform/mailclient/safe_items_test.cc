@@ -3,19 +3,12 @@
 #include <gtest/gtest.h>
 
 #include "platform/mailclient/mem_application.h"
+#include "tests/support/thrown_code.h"
 
 namespace vellumo::mail {
 namespace {
 
-ErrorCode CodeOf(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const Error& e) {
-    return e.code();
-  }
-  ADD_FAILURE() << "no error";
-  return ErrorCode::kOther;
-}
+using test_support::ThrownCode;
 
 TEST(SafeMailItem, AnswersForTheItemAndSendsItThroughItemSend) {
   MemApplication app;
@@ -23,7 +16,7 @@ TEST(SafeMailItem, AnswersForTheItemAndSendsItThroughItemSend) {
   app.ItemSend().Connect([&](std::shared_ptr<MailItem> item, bool&) { seen = item; });
 
   auto safe = CreateSafeMailItem(app);
-  EXPECT_EQ(CodeOf([&] { safe->Subject(); }), ErrorCode::kObjectNotSet);
+  EXPECT_EQ(ThrownCode([&] { safe->Subject(); }), ErrorCode::kObjectNotSet);
   auto mail = app.CreateMailItem();
   safe->SetItem(mail);
   EXPECT_EQ(safe->GetItem(), mail);
@@ -67,7 +60,7 @@ TEST(SafeCurrentUser, GivesTheProfileUserAtEachCall) {
   app.SetCurrentUser("Ann Archer", "ann@example.com");
   EXPECT_EQ(user->Name(), "Ann Archer");
   EXPECT_EQ(user->Address(), "ann@example.com");
-  EXPECT_EQ(CodeOf([&] { user->SetType(RecipientType::kTo); }), ErrorCode::kNotSupported);
+  EXPECT_EQ(ThrownCode([&] { user->SetType(RecipientType::kTo); }), ErrorCode::kNotSupported);
 }
 
 TEST(SafeObjects, CreatedByProgrammaticIdAndFailingWhereNotInstalled) {
@@ -75,17 +68,17 @@ TEST(SafeObjects, CreatedByProgrammaticIdAndFailingWhereNotInstalled) {
   EXPECT_NE(std::dynamic_pointer_cast<SafeMailItem>(app.CreateObject("redemption.safemailitem")),
             nullptr);
   app.classes().Unregister(kSafeMailItemProgId);
-  EXPECT_EQ(CodeOf([&] { CreateSafeMailItem(app); }), ErrorCode::kCantCreateObject);
+  EXPECT_EQ(ThrownCode([&] { CreateSafeMailItem(app); }), ErrorCode::kCantCreateObject);
   EXPECT_NE(CreateSafeContactItem(app), nullptr);
 
   // Members of a wrapper fail on demand under the wrapper's own name.
-  app.FailMember("SafeContactItem.Email1Address", Error(ErrorCode::kPermissionDenied));
+  app.FailMember(mail::Member::kSafeContactItemEmail1Address, Error(ErrorCode::kPermissionDenied));
   auto safe = CreateSafeContactItem(app);
   safe->SetItem(app.StandardFolder(DefaultFolder::kContacts)->AddContact({}));
-  EXPECT_EQ(CodeOf([&] { safe->Email1Address(); }), ErrorCode::kPermissionDenied);
+  EXPECT_EQ(ThrownCode([&] { safe->Email1Address(); }), ErrorCode::kPermissionDenied);
   EXPECT_EQ(safe->FullName(), "");
-  app.FailMember("Application.CreateObject", Error(ErrorCode::kCantCreateObject));
-  EXPECT_EQ(CodeOf([&] { CreateSafeCurrentUser(app); }), ErrorCode::kCantCreateObject);
+  app.FailMember(mail::Member::kApplicationCreateObject, Error(ErrorCode::kCantCreateObject));
+  EXPECT_EQ(ThrownCode([&] { CreateSafeCurrentUser(app); }), ErrorCode::kCantCreateObject);
 }
 
 TEST(SafeObjects, WrappersWorkOverAnyImplementation) {
@@ -96,7 +89,7 @@ TEST(SafeObjects, WrappersWorkOverAnyImplementation) {
   safe.SetHTMLBody("<p>x</p>");
   EXPECT_EQ(safe.GetItem()->HTMLBody(), "<p>x</p>");
   safe.SetItem(nullptr);
-  EXPECT_EQ(CodeOf([&] { safe.HTMLBody(); }), ErrorCode::kObjectNotSet);
+  EXPECT_EQ(ThrownCode([&] { safe.HTMLBody(); }), ErrorCode::kObjectNotSet);
 }
 
 }  // namespace

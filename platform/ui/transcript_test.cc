@@ -129,7 +129,7 @@ TEST_F(TranscriptTest, BadUtf8IsReplacedNotLost) {
 TEST(TranscriptFailure, FailedAppendIsCountedNotThrown) {
   MemFileSystem mem;
   FaultyFileSystem fs(mem);
-  fs.FailOn("AppendFile", "ui.jsonl", ErrorCode::kDiskFull, 1);
+  fs.FailOn(FaultyFileSystem::Call::kAppendFile, "ui.jsonl", ErrorCode::kDiskFull, 1);
   Transcript transcript(fs, kLog);
   EXPECT_NO_THROW(transcript.MsgBox("a", kOkOnly, "t", kOk, false));
   transcript.MsgBox("b", kOkOnly, "t", kOk, false);
