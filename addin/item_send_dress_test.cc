@@ -103,12 +103,7 @@ TEST_F(PreviewTest, WhatAPreviewLeftBehindDoesNotSteerTheNextSend) {
 
 TEST_F(PreviewTest, TheFinalCompositionIsNoPreview) {
   // The preview raises PreviewMode; left raised, the script question would be skipped.
-  fs_.AddFile(std::string(kStationery) + "\\letter.htm",
-              "<html><script>x()</script><body>[#Input your message here#]</body></html>");
-  host_.Answer("No\n");
-  auto item = NewMail("<p>Hello</p>");
-  EXPECT_TRUE(Raise(item));
-  EXPECT_EQ(item->HTMLBody(), "<p>Hello</p>");
+  SendRefusingAScriptTemplate();
   EXPECT_FALSE(state_.PreviewMode);
 }
 

@@ -173,6 +173,18 @@ class SendTest : public ::testing::Test {
     return NewMail("", body, std::move(to), mail::EditorType::kText);
   }
 
+  // The template holds script and the user refuses it: the send must be cancelled with the item
+  // untouched. Returns the item for further checks.
+  std::shared_ptr<mail::MailItem> SendRefusingAScriptTemplate() {
+    fs_.AddFile(std::string(kStationery) + "\\letter.htm",
+                "<html><script>x()</script><body>[#Input your message here#]</body></html>");
+    host_.Answer("No\n");
+    auto item = NewMail("<p>Hello</p>");
+    EXPECT_TRUE(Raise(item)) << "a refused script template cancels the send";
+    EXPECT_EQ(item->HTMLBody(), "<p>Hello</p>");
+    return item;
+  }
+
   // Raises the handler directly; returns Cancel as it left it. The item stays inspectable.
   bool Raise(const std::shared_ptr<mail::MailItem>& item, bool cancel = false) {
     handler_.ol_ItemSend(item, cancel);

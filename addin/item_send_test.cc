@@ -276,12 +276,7 @@ TEST_F(SendTest, AFailingModeButtonIsLoggedAndTheModeStillSwitches) {
 }
 
 TEST_F(SendTest, ScriptInTheTemplateRefusedCancelsWithoutTouchingTheItem) {
-  fs_.AddFile(std::string(kStationery) + "\\letter.htm",
-              "<html><script>x()</script><body>[#Input your message here#]</body></html>");
-  host_.Answer("No\n");
-  auto item = NewMail("<p>Hello</p>");
-  EXPECT_TRUE(Raise(item));
-  EXPECT_EQ(item->HTMLBody(), "<p>Hello</p>");
+  auto item = SendRefusingAScriptTemplate();
   EXPECT_EQ(item->BillingInformation(), "");
   EXPECT_EQ(item->UserProperties()->Count(), 0);
 

@@ -548,14 +548,8 @@ bool TtyHost::RunCommand(Form& form, const std::string& line, FormRecord& record
 }
 
 void TtyHost::ShowForm(Form& form) {
-  for (const Form* shown : showing_) {
-    if (shown == &form) {
-      throw Error(ErrorCode::kInvalidCall, form.name() + " is already shown");
-    }
-  }
-  form.Load();
-  FormRecord record = FormRecord::Snapshot(form);
-  showing_.push_back(&form);
+  ModalShowing showing(showing_, form);
+  FormRecord& record = showing.record();
   bool redraw = true;
   while (form.loaded()) {
     if (std::exchange(redraw, false)) {
@@ -584,12 +578,7 @@ void TtyHost::ShowForm(Form& form) {
       out_ << "! error: " << error.what() << "\n";
     }
   }
-  showing_.pop_back();
-  record.unload = form.unload_mode();
-  record.answer = form.answer;
-  if (transcript_) {
-    transcript_->FormShown(record);
-  }
+  showing.Finish(transcript_);
 }
 
 }  // namespace vellumo::ui

@@ -191,26 +191,9 @@ std::string ScriptHost::InputBox(std::string_view prompt, std::string_view title
 }
 
 void ScriptHost::ShowForm(Form& form) {
-  for (const Form* shown : showing_) {
-    if (shown == &form) {
-      throw Error(ErrorCode::kInvalidCall, form.name() + " is already shown");
-    }
-  }
-  form.Load();
-  FormRecord record = FormRecord::Snapshot(form);
-  showing_.push_back(&form);
-  try {
-    RunForm(form, record);
-  } catch (...) {
-    showing_.pop_back();
-    throw;
-  }
-  showing_.pop_back();
-  record.unload = form.unload_mode();
-  record.answer = form.answer;
-  if (transcript_) {
-    transcript_->FormShown(record);
-  }
+  ModalShowing showing(showing_, form);
+  RunForm(form, showing.record());
+  showing.Finish(transcript_);
 }
 
 void ScriptHost::RunForm(Form& form, FormRecord& record) {

@@ -125,4 +125,24 @@ void Transcript::Append(const std::string& line) {
   }
 }
 
+ModalShowing::ModalShowing(std::vector<const Form*>& showing, Form& form)
+    : showing_(showing), form_(form) {
+  for (const Form* shown : showing_) {
+    if (shown == &form) {
+      throw Error(ErrorCode::kInvalidCall, form.name() + " is already shown");
+    }
+  }
+  form.Load();
+  record_ = FormRecord::Snapshot(form);
+  showing_.push_back(&form);
+}
+
+void ModalShowing::Finish(Transcript* transcript) {
+  record_.unload = form_.unload_mode();
+  record_.answer = form_.answer;
+  if (transcript != nullptr) {
+    transcript->FormShown(record_);
+  }
+}
+
 }  // namespace vellumo::ui

@@ -44,6 +44,28 @@ struct FormRecord {
   static FormRecord Snapshot(const Form& form);
 };
 
+class Transcript;
+
+// One modal showing of a form by a host that keeps the stack of forms it shows: refuses a form
+// that is already shown (kInvalidCall), loads the form, takes its record, and takes it off the
+// stack however the showing ends. Finish() completes the record (unload mode, answer) and hands
+// it to the transcript, when there is one.
+class ModalShowing {
+ public:
+  ModalShowing(std::vector<const Form*>& showing, Form& form);
+  ~ModalShowing() { showing_.pop_back(); }
+  ModalShowing(const ModalShowing&) = delete;
+  ModalShowing& operator=(const ModalShowing&) = delete;
+
+  FormRecord& record() { return record_; }
+  void Finish(Transcript* transcript);
+
+ private:
+  std::vector<const Form*>& showing_;
+  Form& form_;
+  FormRecord record_;
+};
+
 class Transcript {
  public:
   // Appends to path through fs; fs must outlive the transcript.

@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <stdexcept>
+#include <vector>
 
+#include "base/error.h"
 #include "platform/faulty_file_system.h"
 #include "platform/mem_file_system.h"
 #include "platform/ui/host.h"
@@ -137,6 +140,34 @@ TEST(TranscriptFailure, FailedAppendIsCountedNotThrown) {
   EXPECT_THAT(transcript.first_failure(), ::testing::HasSubstr("Disk full"));
   ASSERT_EQ(mem.appends().size(), 1u);
   EXPECT_EQ(Json::parse(mem.appends()[0].data)["text"], "b");
+}
+
+// What the script and terminal hosts share: a form shown once at a time, and off the stack however
+// the showing ends, so a failure inside one window never blocks showing it again.
+TEST(ModalShowing, RefusesAShownFormAndLeavesTheStackEvenWhenTheShowingFails) {
+  Form form("frmPreview");
+  std::vector<const Form*> showing;
+  {
+    ModalShowing outer(showing, form);
+    EXPECT_TRUE(form.loaded());
+    ASSERT_EQ(showing.size(), 1u);
+    try {
+      ModalShowing again(showing, form);
+      ADD_FAILURE() << "a form shown twice at once";
+    } catch (const Error& error) {
+      EXPECT_EQ(error.code(), ErrorCode::kInvalidCall);
+    }
+    EXPECT_EQ(showing.size(), 1u) << "the refused showing took nothing off";
+  }
+  EXPECT_TRUE(showing.empty());
+
+  form.Unload();
+  try {
+    ModalShowing failing(showing, form);
+    throw std::runtime_error("the window could not be drawn");
+  } catch (const std::runtime_error&) {
+  }
+  EXPECT_TRUE(showing.empty()) << "a failed showing must not leave the form marked as shown";
 }
 
 }  // namespace
