@@ -96,8 +96,12 @@ std::vector<Maildir::Message> Maildir::List() const {
 }
 
 std::optional<std::string> Maildir::Find(std::string_view unique) const {
-  for (const Message& message : List()) {
-    if (message.unique == unique) return message.path;
+  // Every delivery asks this, so it must not cost a sorted listing of a large Sent Items.
+  for (std::string_view sub : {kNew, kCur}) {
+    const std::string dir = Join(folder_, sub);
+    for (const std::string& name : fs_.FilesStartingWith(dir, unique)) {
+      if (name.front() != '.' && ParseMaildirName(name).unique == unique) return Join(dir, name);
+    }
   }
   return std::nullopt;
 }

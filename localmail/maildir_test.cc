@@ -79,6 +79,7 @@ TEST_F(MaildirTest, DeliveredMessagesGoThroughTmpAndAreListedInOrder) {
   EXPECT_THAT(uniques, ElementsAre("1.a.host", "2.b.host", "3.c.host"));
   EXPECT_EQ(box_.Find("3.c.host"), std::string(kFolder) + "/new/3.c.host");
   EXPECT_EQ(box_.Find("4.d.host"), std::nullopt);
+  EXPECT_EQ(box_.Find("3.c"), std::nullopt);  // a prefix of a unique name is another name
 
   box_.Replace(b, "second, edited");
   EXPECT_EQ(fs_.Contents(b), "second, edited");

@@ -17,6 +17,8 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::SizeIs;
+using ::testing::UnorderedElementsAre;
 
 struct Backend {
   virtual ~Backend() = default;
@@ -155,6 +157,16 @@ TEST_P(FileSystemContract, ListsSortedIgnoringCaseWithPlainWildcards) {
   EXPECT_THAT(fs().ListFiles("C:\\missing", "*.*"), IsEmpty());
   EXPECT_THAT(fs().ListFolders("C:\\missing"), IsEmpty());
   EXPECT_THAT(fs().ListFiles("C:\\t\\b.htm", "*.*"), IsEmpty());
+}
+
+TEST_P(FileSystemContract, FilesStartingWithMatchesBytesAndSkipsFolders) {
+  fs().CreateFolder("C:\\t\\ab.folder");
+  for (const char* name : {"ab.1", "ab.2,S", "Ab.3", "xab"}) {
+    fs().WriteFile(std::string("C:\\t\\") + name, name);
+  }
+  EXPECT_THAT(fs().FilesStartingWith("C:\\t", "ab."), UnorderedElementsAre("ab.1", "ab.2,S"));
+  EXPECT_THAT(fs().FilesStartingWith("C:\\t", ""), SizeIs(4));
+  EXPECT_THAT(fs().FilesStartingWith("C:\\missing", "ab"), IsEmpty());
 }
 
 TEST_P(FileSystemContract, CopiesOnlyOverAnExistingFileWhenAsked) {

@@ -302,7 +302,8 @@ uint64_t PosixFileSystem::FileSize(std::string_view path) {
   return static_cast<uint64_t>(st.st_size);
 }
 
-std::vector<std::string> PosixFileSystem::List(std::string_view folder, bool want_files) {
+std::vector<std::string> PosixFileSystem::List(std::string_view folder, bool want_files,
+                                               std::string_view prefix) {
   std::string native = paths_.ToNative(folder);
   Dir dir(::opendir(native.c_str()));
   if (!dir) {
@@ -312,7 +313,7 @@ std::vector<std::string> PosixFileSystem::List(std::string_view folder, bool wan
   std::vector<std::string> names;
   while (const dirent* entry = ::readdir(dir.get())) {
     std::string_view name = entry->d_name;
-    if (name == "." || name == ".." || IsTempName(name)) continue;
+    if (name == "." || name == ".." || IsTempName(name) || !name.starts_with(prefix)) continue;
     bool is_file = entry->d_type == DT_REG;
     bool is_folder = entry->d_type == DT_DIR;
     if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
@@ -352,6 +353,11 @@ std::vector<std::string> PosixFileSystem::ListFiles(std::string_view folder,
   }
   SortNames(names);
   return names;
+}
+
+std::vector<std::string> PosixFileSystem::FilesStartingWith(std::string_view folder,
+                                                            std::string_view prefix) {
+  return List(folder, true, prefix);
 }
 
 std::vector<std::string> PosixFileSystem::ListFolders(std::string_view folder) {

@@ -44,6 +44,8 @@ class PosixFileSystem final : public FileSystem {
   bool FolderExists(std::string_view path) override;
   uint64_t FileSize(std::string_view path) override;
   std::vector<std::string> ListFiles(std::string_view folder, std::string_view pattern) override;
+  std::vector<std::string> FilesStartingWith(std::string_view folder,
+                                             std::string_view prefix) override;
   std::vector<std::string> ListFolders(std::string_view folder) override;
   void Copy(std::string_view from, std::string_view to, bool overwrite) override;
   void RemoveFile(std::string_view path) override;
@@ -57,7 +59,8 @@ class PosixFileSystem final : public FileSystem {
   const WinPath& paths() const { return paths_; }
 
  private:
-  std::vector<std::string> List(std::string_view folder, bool want_files);
+  std::vector<std::string> List(std::string_view folder, bool want_files,
+                                std::string_view prefix = {});
 
   WinPath paths_;
 };
