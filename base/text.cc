@@ -198,9 +198,13 @@ std::string Replace(std::string_view s, std::string_view find, std::string_view 
                     Compare compare) {
   if (find.empty()) return std::string(s);
   std::string out;
+  if (compare == Compare::kBinary) {
+    if (!ReplaceInto(s, find, with, out)) out.assign(s);
+    return out;
+  }
   out.reserve(s.size());
   size_t done = 0;  // bytes of s already copied or replaced
-  if (compare == Compare::kText) {
+  {
     const internal::FoldedText hay = internal::FoldWithOffsets(s);
     const std::string needle = FoldCase(find);
     internal::OffsetMapper to_original(hay);
@@ -212,16 +216,33 @@ std::string Replace(std::string_view s, std::string_view find, std::string_view 
       done = end;
       pos = FindChars(hay.text, needle, pos + needle.size());
     }
-  } else {
-    size_t pos = FindChars(s, find, 0);
-    while (pos != std::string_view::npos) {
-      out.append(s.data() + done, pos - done).append(with);
-      done = pos + find.size();
-      pos = FindChars(s, find, done);
-    }
   }
   out.append(s.data() + done, s.size() - done);
   return out;
+}
+
+bool ReplaceInto(std::string_view s, std::string_view find, std::string_view with,
+                 std::string& out) {
+  if (find.empty()) return false;
+  size_t pos = FindChars(s, find, 0);
+  if (pos == std::string_view::npos) return false;
+  out.clear();
+  // Room for a few longer replacements; a buffer reused across steps has it already.
+  out.reserve(s.size() + (with.size() > find.size() ? s.size() / 8 + with.size() : 0));
+  size_t done = 0;
+  while (pos != std::string_view::npos) {
+    out.append(s.data() + done, pos - done).append(with);
+    done = pos + find.size();
+    pos = FindChars(s, find, done);
+  }
+  out.append(s.data() + done, s.size() - done);
+  return true;
+}
+
+bool Rewriting::Replace(std::string_view find, std::string_view with) {
+  if (!ReplaceInto(text_, find, with, spare_)) return false;
+  Commit();
+  return true;
 }
 
 std::vector<std::string> Split(std::string_view s, std::string_view delimiter) {
