@@ -71,8 +71,13 @@ class FillText {
     if (find.empty()) return;
     JoinReachedStretches(find);
     // No byte-wise occurrence, no occurrence of whole characters: skip the copy.
-    for (std::string& hot : hot_) {
-      if (text::ReplaceInto(hot, find, with, scratch_)) hot.swap(scratch_);
+    hot_has_.resize(hot_.size());
+    for (size_t i = 0; i < hot_.size(); ++i) {
+      if (!HoldsEveryByte(hot_has_[i], hot_[i], find)) continue;
+      if (text::ReplaceInto(hot_[i], find, with, scratch_)) {
+        hot_[i].swap(scratch_);
+        hot_has_[i].fill(kUnknown);
+      }
     }
   }
 
@@ -100,10 +105,24 @@ class FillText {
   static constexpr size_t kMinCold = 4096;
 
   enum Known : uint8_t { kUnknown, kYes, kNo };
+  using ByteIndex = std::array<Known, 256>;  // which bytes a piece holds, learnt as asked
   struct Cold {
     std::string_view text;  // in the caller's text, which outlives the fill
-    std::array<Known, 256> has{};
+    ByteIndex has{};
   };
+
+  // False when a byte of find is not in text, so find cannot be either. Most placeholders are
+  // in no part of a long message: one memchr per byte value tells, however many are asked.
+  static bool HoldsEveryByte(ByteIndex& has, std::string_view text, std::string_view find) {
+    for (char c : find) {
+      const auto b = static_cast<unsigned char>(c);
+      if (has[b] == kUnknown) {
+        has[b] = std::memchr(text.data(), b, text.size()) != nullptr ? kYes : kNo;
+      }
+      if (has[b] == kNo) return false;
+    }
+    return true;
+  }
 
   // The stretches far from every "#]", each starting and ending with an ASCII byte.
   static std::vector<std::pair<size_t, size_t>> ColdStretches(std::string_view text) {
@@ -181,6 +200,7 @@ class FillText {
     }
     hot_ = std::move(hot);
     cold_ = std::move(cold);
+    hot_has_.assign(hot_.size(), ByteIndex{});
   }
 
   // Whether a byte-wise occurrence of find may overlap cold stretch i. One that does lies within
@@ -197,19 +217,14 @@ class FillText {
       joint.append(After(2 * i + 1, keep));
       if (joint.find(find) != std::string::npos) return true;
     }
-    for (char c : find) {
-      const auto b = static_cast<unsigned char>(c);
-      if (cold.has[b] == kUnknown) {
-        cold.has[b] = std::memchr(cold.text.data(), b, cold.text.size()) != nullptr ? kYes : kNo;
-      }
-      if (cold.has[b] == kNo) return false;
-    }
+    if (!HoldsEveryByte(cold.has, cold.text, find)) return false;
     return cold.text.find(find) != std::string_view::npos;
   }
 
   std::vector<std::string> hot_;
   std::vector<Cold> cold_;
-  std::string scratch_;  // the replacement's output, swapped with the part it rewrote
+  std::vector<ByteIndex> hot_has_;  // beside hot_, reset when a part changes
+  std::string scratch_;             // the replacement's output, swapped with the part it rewrote
 };
 
 void Fill(FillText& text, const FieldFill& field, Values& values) {
