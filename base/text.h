@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vellumo::text {
@@ -44,6 +45,40 @@ int64_t InStrRev(std::string_view s, std::string_view find, Compare compare = Co
 // re-scanned. An empty find returns s unchanged. Linear in the size of s.
 std::string Replace(std::string_view s, std::string_view find, std::string_view with,
                     Compare compare = Compare::kBinary);
+// Replace (binary compare) written into out, which is cleared first and keeps its memory, so a
+// caller rewriting a large text step by step reuses one buffer. Returns false, out untouched,
+// when find is empty or does not occur.
+bool ReplaceInto(std::string_view s, std::string_view find, std::string_view with,
+                 std::string& out);
+
+// A text rewritten step by step through two buffers that change places: each step reads text()
+// and writes the next text into the spare buffer, whose memory an earlier step left, so a whole
+// chain of rewrites allocates its large buffers once instead of once a step.
+class Rewriting {
+ public:
+  explicit Rewriting(std::string text) : text_(std::move(text)) {}
+  const std::string& text() const { return text_; }
+  // The spare buffer, emptied, for a step to write the next text into; Commit makes it the text.
+  std::string& Spare() {
+    spare_.clear();
+    return spare_;
+  }
+  void Commit() { text_.swap(spare_); }
+  // Room for n bytes in both buffers, for a caller that knows how large the text will grow.
+  void Reserve(size_t n) {
+    text_.reserve(n);
+    spare_.reserve(n);
+  }
+  // Replace of every occurrence; no copy when find does not occur. Returns whether it did.
+  bool Replace(std::string_view find, std::string_view with);
+  // The text, for a step that edits in place (a replacement no longer than what it replaces).
+  std::string& Edit() { return text_; }
+  std::string Take() && { return std::move(text_); }
+
+ private:
+  std::string text_;
+  std::string spare_;
+};
 
 // Split("", d) is {}; Split("a;", ";") is {"a", ""}. An empty delimiter gives {s}.
 std::vector<std::string> Split(std::string_view s, std::string_view delimiter);

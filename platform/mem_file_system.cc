@@ -83,7 +83,7 @@ std::string MemFileSystem::ReadFile(std::string_view path) {
 void MemFileSystem::WriteFile(std::string_view path, std::string_view data) {
   std::string native = Native(path);
   RequireWritable(native, path);
-  files_[native] = std::string(data);
+  files_[native].assign(data);  // keeps the memory of what it replaces
   files_written_.emplace_back(path);
 }
 

@@ -28,6 +28,8 @@ constexpr std::string_view kWordLabel = "WordFileOpen_Err";
 constexpr std::string_view kMarketingWhere = "CreateHTMLBody- eMarketing error";
 constexpr std::string_view kMarketingLabel = "eMarketing_Err";
 constexpr std::string_view kWordWorkFile = "\\GetMyHtml.htm";
+// What a template, a signature and a date line add to a message, as room reserved up front.
+constexpr size_t kRoomForStationery = 64 * 1024;
 
 // The format the word editor saves in for its version: none for versions it cannot save as HTML.
 std::optional<int> WordSaveFormat(std::string_view version) {
@@ -47,18 +49,21 @@ class Composition {
       : composer_(composer),
         deps_(composer.deps_),
         incoming_(message),
-        text_(message),
+        work_(std::string(message)),
+        text_(work_.Edit()),
         template_path_(template_path),
-        state_(state) {}
+        state_(state) {
+    // Both buffers sized once for the whole composed message, so that no step grows them.
+    work_.Reserve(message.size() + message.size() / 8 + kRoomForStationery);
+  }
 
   std::string Run() {
     // A refusal left from an earlier send must not cancel this one when a stage fails early.
     state_.ScriptCancelled = false;
     if (!Guarded([&] { CheckTemplateExists(); })) return Incoming();
-    WriteBeforeDump(deps_.settings, deps_.fs, deps_.log, state_.ApplicationPath, text_);
+    WriteBeforeDump(deps_.settings, deps_.fs, deps_.log, state_.ApplicationPath, work_);
     if (!Guarded([&] { InsertDateLine(); })) return Incoming();
-    text_ = ApplyUserTextRules(deps_.settings, deps_.fs, deps_.log, state_.ApplicationPath,
-                               std::move(text_));
+    ApplyUserTextRules(deps_.settings, deps_.fs, deps_.log, state_.ApplicationPath, work_);
     ProbeFormat();
     if (!HandleFormat()) return Incoming();
     if (!Guarded([&] { FormatWarning(); })) return Incoming();
@@ -74,16 +79,17 @@ class Composition {
     bool refused = false;
     if (!Guarded([&] { refused = !ScriptAccepted(); })) return Incoming();
     if (refused) return std::move(template_);
-    std::string result;
-    if (!Guarded([&] { result = Merge(); })) return Incoming();
-    if (!ContactAndMarketing(result)) return Incoming();
+    // From here on the work text is the composed message.
+    if (!Guarded([&] { Merge(work_.Spare()); })) return Incoming();
+    work_.Commit();
+    if (!ContactAndMarketing(text_)) return Incoming();
     if (!Guarded([&] {
-          result = FillCompositionPlaceholders(deps_.settings,
-                                               ApplyUserSubstitutions(deps_.settings, result));
+          ApplyUserSubstitutions(deps_.settings, work_);
+          FillCompositionPlaceholders(deps_.settings, work_);
         })) {
       return Incoming();
     }
-    return result;
+    return std::move(work_).Take();
   }
 
  private:
@@ -108,7 +114,9 @@ class Composition {
 
   void InsertDateLine() {
     date_line_ = DateLinePrefix(ReadDateLineSettings(deps_.settings), deps_.clock.Now());
-    if (!date_line_.empty()) text_.insert(0, date_line_);
+    std::string& next = work_.Spare();
+    next.append(date_line_).append(text_);
+    work_.Commit();
   }
 
   // Plain text made HTML: the user's "&", "<" and ">" are text, while the date line in front of
@@ -292,7 +300,8 @@ class Composition {
     return 0;
   }
 
-  std::string Merge() {
+  // The merged message into result (empty).
+  void Merge(std::string& result) {
     const std::string_view whole = template_;
     std::string_view before;
     std::string_view after;
@@ -307,11 +316,10 @@ class Composition {
       before = whole.substr(0, cursor);
       after = whole.substr(cursor);
     }
-    std::string result;
     if (!state_.IsReply) {
       result.reserve(before.size() + text_.size() + after.size());
       result.append(before).append(text_).append(after);
-      return result;
+      return;
     }
     const std::string history = ApplyReplyRules(deps_.settings, parts_.quoted_text);
     const std::string separator = ReplySeparatorMarkup(deps_.settings);
@@ -319,7 +327,6 @@ class Composition {
                    history.size() + 3);
     result.append(before).append(parts_.new_text).append(after);
     result.append("<p>").append(separator).append(history);
-    return result;
   }
 
   bool ContactAndMarketing(std::string& result) {
@@ -346,7 +353,10 @@ class Composition {
   Composer& composer_;
   ComposeDeps& deps_;
   const std::string_view incoming_;
-  std::string text_;
+  // The user's text, then the composed message, rewritten through two buffers; text_ is always
+  // the current text (the buffers swap contents, not places).
+  text::Rewriting work_;
+  std::string& text_;
   std::string& template_path_;
   SendState& state_;
 

@@ -62,12 +62,12 @@ size_t FindNoCase(std::string_view text, std::string_view lower_needle, size_t f
 }
 
 // Every occurrence of lower_needle (as FindNoCase reads it), left to right and not overlapping,
-// replaced by with. Unchanged text comes back without a second copy.
-std::string ReplaceNoCase(std::string_view text, std::string_view lower_needle,
-                          std::string_view with) {
+// replaced by with, written into out (cleared first). False, out untouched, when there is none.
+bool ReplaceNoCaseInto(std::string_view text, std::string_view lower_needle, std::string_view with,
+                       std::string& out) {
   size_t pos = FindNoCase(text, lower_needle, 0);
-  if (pos == npos) return std::string(text);
-  std::string out;
+  if (pos == npos) return false;
+  out.clear();
   out.reserve(text.size() + text.size() / 8);
   size_t copied = 0;
   while (pos != npos) {
@@ -76,7 +76,18 @@ std::string ReplaceNoCase(std::string_view text, std::string_view lower_needle,
     pos = FindNoCase(text, lower_needle, copied);
   }
   out.append(text.substr(copied));
-  return out;
+  return true;
+}
+
+void ReplaceNoCase(text::Rewriting& text, std::string_view lower_needle, std::string_view with) {
+  if (ReplaceNoCaseInto(text.text(), lower_needle, with, text.Spare())) text.Commit();
+}
+
+// A rule on a whole text, run as the pipeline runs it.
+std::string Rewritten(std::string_view text, void (*rule)(text::Rewriting&)) {
+  text::Rewriting work{std::string(text)};
+  rule(work);
+  return std::move(work).Take();
 }
 
 // The first occurrence of needle (lower-case ASCII, any case in the text) at or after from,
@@ -101,11 +112,12 @@ class ForwardFinder {
   bool known_ = false;
 };
 
-// The dumps are written as a print statement writes: the text, then CR LF.
+// The dumps are written as a print statement writes: the text, then CR LF. The content is put
+// together in the spare buffer, which the next step overwrites anyway.
 void Dump(FileSystem& fs, std::string_view application_path, std::string_view file_name,
-          std::string_view text) {
-  std::string content(text);
-  content.append(text::kCrLf);
+          text::Rewriting& text) {
+  std::string& content = text.Spare();
+  content.append(text.text()).append(text::kCrLf);
   fs.WriteFile(std::string(application_path) + std::string(file_name), content);
 }
 
@@ -114,7 +126,7 @@ struct UserTextRule {
   const SettingKey& key;
   std::string_view where;
   std::string_view label;
-  std::string (*apply)(std::string_view);
+  void (*apply)(text::Rewriting&);
 };
 
 constexpr UserTextRule kUserTextRules[] = {
@@ -150,7 +162,7 @@ bool IsLinkStop(char c) {
 // ---------------------------------------------------------------------------------------------
 
 void WriteBeforeDump(const Settings& settings, FileSystem& fs, Log& log,
-                     std::string_view application_path, std::string_view text) {
+                     std::string_view application_path, text::Rewriting& text) {
   Guard(log, kCompareWhere, kCompareLabel, [&] {
     if (settings.IsTrue(keys::WipeOutFileCompare)) {
       Dump(fs, application_path, "\\beforetext.txt", text);
@@ -158,50 +170,73 @@ void WriteBeforeDump(const Settings& settings, FileSystem& fs, Log& log,
   });
 }
 
-std::string ApplyUserTextRules(const Settings& settings, FileSystem& fs, Log& log,
-                               std::string_view application_path, std::string text) {
+void WriteBeforeDump(const Settings& settings, FileSystem& fs, Log& log,
+                     std::string_view application_path, std::string_view text) {
+  text::Rewriting work{std::string(text)};
+  WriteBeforeDump(settings, fs, log, application_path, work);
+}
+
+void ApplyUserTextRules(const Settings& settings, FileSystem& fs, Log& log,
+                        std::string_view application_path, text::Rewriting& text) {
   for (const UserTextRule& rule : kUserTextRules) {
     Guard(log, rule.where, rule.label, [&] {
       if (!settings.IsTrue(rule.key)) return;
       if (rule.apply == nullptr) {
         Dump(fs, application_path, "\\aftertext.txt", text);
       } else {
-        text = rule.apply(text);
+        rule.apply(text);
       }
     });
   }
-  return text;
 }
 
-std::string WipeoutHtml(std::string_view text) {
-  StyleEmptied emptied = EmptyStyle(ReduceBody(text));
-  if (!emptied.style_found) return std::move(emptied.text);
-  return RestorePictures(SwitchPictures(emptied.text));
+std::string ApplyUserTextRules(const Settings& settings, FileSystem& fs, Log& log,
+                               std::string_view application_path, std::string text) {
+  text::Rewriting work(std::move(text));
+  ApplyUserTextRules(settings, fs, log, application_path, work);
+  return std::move(work).Take();
+}
+
+void WipeoutHtml(text::Rewriting& text) {
+  ReduceBodyInPlace(text.Edit());
+  if (!EmptyStyleInPlace(text.Edit())) return;
+  if (SwitchPicturesInto(text.text(), text.Spare())) text.Commit();
+  ReplaceNoCase(text, "<xxximg", "<IMG ");
+}
+
+std::string WipeoutHtml(std::string_view text) { return Rewritten(text, WipeoutHtml); }
+
+bool ReduceBodyInPlace(std::string& text) {
+  const size_t s = FindNoCase(text, "<body", 0);
+  if (s == npos) return false;
+  const size_t g = text.find('>', s);
+  // g == 5 only when the text opens with a bare "<body>": nothing to reduce.
+  if (g == npos || g == 5) return false;
+  text.replace(s, g - s + 1, "<BODY>");
+  return true;
 }
 
 std::string ReduceBody(std::string_view text) {
-  const size_t s = FindNoCase(text, "<body", 0);
-  if (s == npos) return std::string(text);
-  const size_t g = text.find('>', s);
-  // g == 5 only when the text opens with a bare "<body>": nothing to reduce.
-  if (g == npos || g == 5) return std::string(text);
-  std::string out;
-  out.reserve(s + 6 + (text.size() - g - 1));
-  out.append(text.substr(0, s)).append("<BODY>").append(text.substr(g + 1));
+  std::string out(text);
+  ReduceBodyInPlace(out);
   return out;
 }
 
-StyleEmptied EmptyStyle(std::string_view text) {
+bool EmptyStyleInPlace(std::string& text) {
   const size_t s = FindNoCase(text, "<style>", 0);
-  if (s == npos) return {std::string(text), false};
+  if (s == npos) return false;
   // The closing tag of this block: a stray "</style>" before it must not make the text between
   // the two appear twice.
   const size_t e = FindNoCase(text, "</style>", s + 7);
-  if (e == npos) return {std::string(text), false};
-  std::string out;
-  out.reserve(s + 15 + (text.size() - e - 8));
-  out.append(text.substr(0, s)).append("<STYLE></STYLE>").append(text.substr(e + 8));
-  return {std::move(out), true};
+  if (e == npos) return false;
+  text.replace(s, e + 8 - s, "<STYLE></STYLE>");
+  return true;
+}
+
+StyleEmptied EmptyStyle(std::string_view text) {
+  StyleEmptied emptied{std::string(text), false};
+  emptied.style_found = EmptyStyleInPlace(emptied.text);
+  return emptied;
 }
 
 bool SwitchFirstPicture(std::string& text) {
@@ -221,13 +256,13 @@ bool SwitchFirstPicture(std::string& text) {
 // Neither replacement can form a new "<img" with the text around it, and the text before a match
 // holds none, so the next match of the repeated switch is the first "<img" after the replacement:
 // the walk goes on from there. The ">" and attribute searches only ever move forward.
-std::string SwitchPictures(std::string_view text) {
+bool SwitchPicturesInto(std::string_view text, std::string& out) {
   ForwardFinder close(text, ">");
   ForwardFinder id_rid(text, "id=rid");
   ForwardFinder alt(text, "alt=");
-  std::string out;
   size_t copied = 0;
   size_t from = 0;
+  bool switched = false;
   while (true) {
     const size_t s = FindNoCase(text, "<img", from);
     if (s == npos) break;
@@ -236,7 +271,8 @@ std::string SwitchPictures(std::string_view text) {
     const size_t r = id_rid.FindFrom(s);
     const size_t a = alt.FindFrom(s);
     const bool drop_whole = (r != npos && r + 6 <= g) || (a != npos && a + 4 <= g);
-    if (copied == 0) out.reserve(text.size() + text.size() / 8);
+    if (!switched) out.reserve(text.size() + text.size() / 8);
+    switched = true;
     out.append(text.substr(copied, s - copied));
     if (drop_whole) {
       out.append("<xIMG>");
@@ -247,7 +283,13 @@ std::string SwitchPictures(std::string_view text) {
     }
     from = copied;
   }
-  out.append(text.substr(copied));
+  if (switched) out.append(text.substr(copied));
+  return switched;
+}
+
+std::string SwitchPictures(std::string_view text) {
+  std::string out;
+  if (!SwitchPicturesInto(text, out)) out.assign(text);
   return out;
 }
 
@@ -262,29 +304,36 @@ bool RestoreFirstPicture(std::string& text) {
 // replace-all pass equals the repeated first-match restore. Ignoring case folds A-Z only: no
 // character outside ASCII folds to one of the tag's letters (the case-folding tests hold this).
 std::string RestorePictures(std::string_view text) {
-  return ReplaceNoCase(text, "<xxximg", "<IMG ");
+  std::string out;
+  if (!ReplaceNoCaseInto(text, "<xxximg", "<IMG ", out)) out.assign(text);
+  return out;
 }
+
+void WipeoutFontControl(text::Rewriting& text) {
+  text.Replace("face=", "xface=");
+  text.Replace("size=", "xsize=");
+}
+void RemoveDivTags(text::Rewriting& text) { text.Replace("<div>", ""); }
+void DivEndTagsToBreaks(text::Rewriting& text) { text.Replace("</div>", "<br>"); }
+void WipeoutBlockquote(text::Rewriting& text) { text.Replace("BLOCKQUOTE", "xBLOCKQUOTE"); }
+void WipeoutHardRule(text::Rewriting& text) { text.Replace("<hr", "<xhr"); }
 
 std::string WipeoutFontControl(std::string_view text) {
-  return text::Replace(text::Replace(text, "face=", "xface="), "size=", "xsize=");
+  return Rewritten(text, WipeoutFontControl);
 }
-
-std::string RemoveDivTags(std::string_view text) { return text::Replace(text, "<div>", ""); }
-
+std::string RemoveDivTags(std::string_view text) { return Rewritten(text, RemoveDivTags); }
 std::string DivEndTagsToBreaks(std::string_view text) {
-  return text::Replace(text, "</div>", "<br>");
+  return Rewritten(text, DivEndTagsToBreaks);
 }
-
-std::string WipeoutBlockquote(std::string_view text) {
-  return text::Replace(text, "BLOCKQUOTE", "xBLOCKQUOTE");
-}
-
-std::string WipeoutHardRule(std::string_view text) { return text::Replace(text, "<hr", "<xhr"); }
+std::string WipeoutBlockquote(std::string_view text) { return Rewritten(text, WipeoutBlockquote); }
+std::string WipeoutHardRule(std::string_view text) { return Rewritten(text, WipeoutHardRule); }
 
 // "xMG" holds no "IMG" and cannot form one with its neighbours, so the repeated first-match
 // replacement is one replace-all pass. As for the restore, only A-Z fold onto the letters.
 std::string SwitchOffWordPictures(std::string_view text) {
-  return ReplaceNoCase(text, "img", "xMG");
+  std::string out;
+  if (!ReplaceNoCaseInto(text, "img", "xMG", out)) out.assign(text);
+  return out;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -299,15 +348,19 @@ std::string AddReplySignature(const Settings& settings, std::string_view new_tex
   return out;
 }
 
+void RemoveReplyTags(text::Rewriting& history, std::string_view begin_tag, std::string_view end_tag,
+                     std::string_view tags_group) {
+  history.Replace(begin_tag, "<!-- ");
+  history.Replace(end_tag, " -->");
+  if (tags_group.empty() || tags_group.find("NONE") != npos) return;
+  for (const std::string& tag : text::Split(tags_group, ",")) history.Replace(tag, "x" + tag);
+}
+
 std::string RemoveReplyTags(std::string_view history, std::string_view begin_tag,
                             std::string_view end_tag, std::string_view tags_group) {
-  std::string out = text::Replace(history, begin_tag, "<!-- ");
-  out = text::Replace(out, end_tag, " -->");
-  if (tags_group.empty() || tags_group.find("NONE") != npos) return out;
-  for (const std::string& tag : text::Split(tags_group, ",")) {
-    out = text::Replace(out, tag, "x" + tag);
-  }
-  return out;
+  text::Rewriting work{std::string(history)};
+  RemoveReplyTags(work, begin_tag, end_tag, tags_group);
+  return std::move(work).Take();
 }
 
 std::string ReplyFontSmall(std::string_view history) {
@@ -317,14 +370,19 @@ std::string ReplyFontSmall(std::string_view history) {
 }
 
 std::string ApplyReplyRules(const Settings& settings, std::string_view history) {
-  std::string out(history);
+  text::Rewriting work{std::string(history)};
   if (settings.IsTrue(keys::RemoveReplyTags)) {
-    out = RemoveReplyTags(out, settings.Get(keys::WipeoutHTMLBeginTag),
-                          settings.Get(keys::WipeoutHTMLEndTag),
-                          settings.Get(keys::WipeoutHTMLTagsGroup));
+    RemoveReplyTags(work, settings.Get(keys::WipeoutHTMLBeginTag),
+                    settings.Get(keys::WipeoutHTMLEndTag),
+                    settings.Get(keys::WipeoutHTMLTagsGroup));
   }
-  if (settings.IsTrue(keys::WipeoutReplyFontSmall)) out = ReplyFontSmall(out);
-  return out;
+  if (settings.IsTrue(keys::WipeoutReplyFontSmall)) {
+    std::string& out = work.Spare();
+    out.reserve(work.text().size() + 25);
+    out.append("<span font size=1>").append(work.text()).append("</span>");
+    work.Commit();
+  }
+  return std::move(work).Take();
 }
 
 std::string ReplySeparatorMarkup(const Settings& settings) {

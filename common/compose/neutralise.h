@@ -18,6 +18,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/text.h"
 #include "common/diagnostics/log.h"
 #include "common/settings/settings.h"
 #include "platform/file_system.h"
@@ -33,6 +34,9 @@ namespace vellumo::compose {
 // "CompareFile_Err") and ignored.
 void WriteBeforeDump(const Settings& settings, FileSystem& fs, Log& log,
                      std::string_view application_path, std::string_view text);
+// The same on a text being rewritten (its spare buffer holds the dump's content meanwhile).
+void WriteBeforeDump(const Settings& settings, FileSystem& fs, Log& log,
+                     std::string_view application_path, text::Rewriting& text);
 
 // Step 5 of the composition: the rules on the user's text, each when its switch is "True":
 //   WipeoutHTML        (Admin, default "False")  WipeoutHtml
@@ -47,15 +51,20 @@ void WriteBeforeDump(const Settings& settings, FileSystem& fs, Log& log,
 // as it was, and the next step runs. Never throws vellumo::Error.
 [[nodiscard]] std::string ApplyUserTextRules(const Settings& settings, FileSystem& fs, Log& log,
                                              std::string_view application_path, std::string text);
+// The same on a text being rewritten: no whole-text buffer is allocated beyond its two.
+void ApplyUserTextRules(const Settings& settings, FileSystem& fs, Log& log,
+                        std::string_view application_path, text::Rewriting& text);
 
 // WipeoutHTML: ReduceBody, then EmptyStyle, then, only when a style block was emptied,
 // SwitchPictures and RestorePictures. Net effect: pictures carrying "id=rid" or "alt=" go, the
 // others stay.
 [[nodiscard]] std::string WipeoutHtml(std::string_view text);
+void WipeoutHtml(text::Rewriting& text);
 
 // The first "<body" tag (any case) with all its attributes becomes "<BODY>". Unchanged when there
 // is no "<body", no ">" after it, or when the text opens with a bare "<body>".
 [[nodiscard]] std::string ReduceBody(std::string_view text);
+bool ReduceBodyInPlace(std::string& text);  // true when it reduced
 
 struct StyleEmptied {
   std::string text;
@@ -65,6 +74,7 @@ struct StyleEmptied {
 // "<STYLE></STYLE>", with everything between them dropped. Without a bare "<style>" or without a
 // "</style>" after it, the text is unchanged and style_found is false.
 [[nodiscard]] StyleEmptied EmptyStyle(std::string_view text);
+bool EmptyStyleInPlace(std::string& text);  // true when a block was emptied
 
 // Picture switch on the first "<img" (any case) and the first ">" after it: when the tag text
 // holds "id=rid" or "alt=" (any case) the whole tag becomes "<xIMG>", otherwise only "<img"
@@ -73,6 +83,8 @@ struct StyleEmptied {
 // The picture switch repeated while it changes something; one forward walk, same result as
 // calling SwitchFirstPicture until it returns false.
 [[nodiscard]] std::string SwitchPictures(std::string_view text);
+// The same written into out (cleared first); false, out untouched, when no picture switches.
+bool SwitchPicturesInto(std::string_view text, std::string& out);
 
 // Picture restore on the first "<xxxIMG" (any case): it becomes "<IMG " (trailing space).
 // Returns false when there is none.
@@ -82,14 +94,19 @@ struct StyleEmptied {
 
 // WipeOutFontControl: "face=" becomes "xface=", then "size=" becomes "xsize=".
 [[nodiscard]] std::string WipeoutFontControl(std::string_view text);
+void WipeoutFontControl(text::Rewriting& text);
 // WipeoutDivTag, first replacement: every "<div>" is removed.
 [[nodiscard]] std::string RemoveDivTags(std::string_view text);
+void RemoveDivTags(text::Rewriting& text);
 // WipeoutDivTag, second replacement: every "</div>" becomes "<br>".
 [[nodiscard]] std::string DivEndTagsToBreaks(std::string_view text);
+void DivEndTagsToBreaks(text::Rewriting& text);
 // WipeoutBlockquote: "BLOCKQUOTE" becomes "xBLOCKQUOTE" (upper case only).
 [[nodiscard]] std::string WipeoutBlockquote(std::string_view text);
+void WipeoutBlockquote(text::Rewriting& text);
 // WipeoutHardRule: "<hr" becomes "<xhr".
 [[nodiscard]] std::string WipeoutHardRule(std::string_view text);
+void WipeoutHardRule(text::Rewriting& text);
 
 // The Word path's rule on the HTML it reads back: every "IMG" (any case) becomes "xMG", which
 // switches every picture tag off. Same as replacing the first one until none is left.
@@ -112,6 +129,8 @@ inline constexpr std::string_view kSignatureTableOpen =
 // at "," and each element t, in list order and untrimmed, is replaced by "x" & t.
 [[nodiscard]] std::string RemoveReplyTags(std::string_view history, std::string_view begin_tag,
                                           std::string_view end_tag, std::string_view tags_group);
+void RemoveReplyTags(text::Rewriting& history, std::string_view begin_tag, std::string_view end_tag,
+                     std::string_view tags_group);
 
 // "<span font size=1>", history, "</span>".
 [[nodiscard]] std::string ReplyFontSmall(std::string_view history);

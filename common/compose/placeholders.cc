@@ -69,29 +69,31 @@ class FillText {
 
   void Replace(std::string_view find, std::string_view with) {
     if (find.empty()) return;
-    for (size_t i = 0; i < cold_.size();) {
-      if (!Reaches(i, find)) {
-        ++i;
-        continue;
-      }
-      hot_[i].append(cold_[i].text).append(hot_[i + 1]);
-      hot_.erase(hot_.begin() + static_cast<std::ptrdiff_t>(i) + 1);
-      cold_.erase(cold_.begin() + static_cast<std::ptrdiff_t>(i));
-    }
+    JoinReachedStretches(find);
     // No byte-wise occurrence, no occurrence of whole characters: skip the copy.
-    for (std::string& hot : hot_) {
-      if (hot.find(find) != std::string::npos) hot = text::Replace(hot, find, with);
+    hot_has_.resize(hot_.size());
+    for (size_t i = 0; i < hot_.size(); ++i) {
+      if (!HoldsEveryByte(hot_has_[i], hot_[i], find)) continue;
+      if (text::ReplaceInto(hot_[i], find, with, scratch_)) {
+        hot_[i].swap(scratch_);
+        hot_has_[i].fill(kUnknown);
+      }
     }
   }
 
   std::string Take() && {
     if (cold_.empty()) return std::move(hot_[0]);
+    std::string out;
+    WriteInto(out);
+    return out;
+  }
+  // The whole text into out (cleared first).
+  void WriteInto(std::string& out) const {
     size_t size = 0;
     for (size_t j = 0; j < Pieces(); ++j) size += Piece(j).size();
-    std::string out;
+    out.clear();
     out.reserve(size);
     for (size_t j = 0; j < Pieces(); ++j) out.append(Piece(j));
-    return out;
   }
 
  private:
@@ -103,10 +105,24 @@ class FillText {
   static constexpr size_t kMinCold = 4096;
 
   enum Known : uint8_t { kUnknown, kYes, kNo };
+  using ByteIndex = std::array<Known, 256>;  // which bytes a piece holds, learnt as asked
   struct Cold {
     std::string_view text;  // in the caller's text, which outlives the fill
-    std::array<Known, 256> has{};
+    ByteIndex has{};
   };
+
+  // False when a byte of find is not in text, so find cannot be either. Most placeholders are
+  // in no part of a long message: one memchr per byte value tells, however many are asked.
+  static bool HoldsEveryByte(ByteIndex& has, std::string_view text, std::string_view find) {
+    for (char c : find) {
+      const auto b = static_cast<unsigned char>(c);
+      if (has[b] == kUnknown) {
+        has[b] = std::memchr(text.data(), b, text.size()) != nullptr ? kYes : kNo;
+      }
+      if (has[b] == kNo) return false;
+    }
+    return true;
+  }
 
   // The stretches far from every "#]", each starting and ending with an ASCII byte.
   static std::vector<std::pair<size_t, size_t>> ColdStretches(std::string_view text) {
@@ -151,6 +167,42 @@ class FillText {
     return out;
   }
 
+  // Every cold stretch that an occurrence of find may reach joins its neighbours, each run of
+  // joined pieces put together once, in a buffer of its final size.
+  void JoinReachedStretches(std::string_view find) {
+    std::vector<bool> join(cold_.size());
+    bool any = false;
+    for (size_t i = 0; i < cold_.size(); ++i) {
+      join[i] = Reaches(i, find);
+      any = any || join[i];
+    }
+    if (!any) return;
+    std::vector<std::string> hot;
+    std::vector<Cold> cold;
+    for (size_t h = 0; h < hot_.size();) {
+      size_t end = h;
+      size_t size = hot_[h].size();
+      while (end < cold_.size() && join[end]) {
+        size += cold_[end].text.size() + hot_[end + 1].size();
+        ++end;
+      }
+      if (end == h) {
+        hot.push_back(std::move(hot_[h]));
+      } else {
+        std::string merged;
+        merged.reserve(size);
+        merged.append(hot_[h]);
+        for (size_t k = h; k < end; ++k) merged.append(cold_[k].text).append(hot_[k + 1]);
+        hot.push_back(std::move(merged));
+      }
+      if (end < cold_.size()) cold.push_back(cold_[end]);
+      h = end + 1;
+    }
+    hot_ = std::move(hot);
+    cold_ = std::move(cold);
+    hot_has_.assign(hot_.size(), ByteIndex{});
+  }
+
   // Whether a byte-wise occurrence of find may overlap cold stretch i. One that does lies within
   // it or across one of its ends, since the stretch is longer than find.
   bool Reaches(size_t i, std::string_view find) {
@@ -165,25 +217,15 @@ class FillText {
       joint.append(After(2 * i + 1, keep));
       if (joint.find(find) != std::string::npos) return true;
     }
-    for (char c : find) {
-      const auto b = static_cast<unsigned char>(c);
-      if (cold.has[b] == kUnknown) {
-        cold.has[b] = std::memchr(cold.text.data(), b, cold.text.size()) != nullptr ? kYes : kNo;
-      }
-      if (cold.has[b] == kNo) return false;
-    }
+    if (!HoldsEveryByte(cold.has, cold.text, find)) return false;
     return cold.text.find(find) != std::string_view::npos;
   }
 
   std::vector<std::string> hot_;
   std::vector<Cold> cold_;
+  std::vector<ByteIndex> hot_has_;  // beside hot_, reset when a part changes
+  std::string scratch_;             // the replacement's output, swapped with the part it rewrote
 };
-
-// An empty find or a find that does not occur leaves the text as it is, without a copy.
-void ReplaceIn(std::string& text, std::string_view find, std::string_view with) {
-  if (find.empty() || text.find(find) == std::string::npos) return;
-  text = text::Replace(text, find, with);
-}
 
 void Fill(FillText& text, const FieldFill& field, Values& values) {
   const std::string& value = values.Get(field);
@@ -228,18 +270,15 @@ void FillEmptyStringFamily(FillText& text, const EmptyStringFamily& family, Valu
   text.Replace(family.placeholder, value);
 }
 
-std::string Substitute(std::string text, Values& values) {
+void Substitute(text::Rewriting& text, Values& values) {
   for (const UserSubstitution& pair : kUserSubstitutions) {
     const std::string& code = values.Get(kTemplateSettings, pair.code_key);
     const std::string& swap = values.Get(kTemplateSettings, pair.swap_key);
-    if (!code.empty() && !swap.empty()) ReplaceIn(text, code, swap);
+    if (!code.empty() && !swap.empty()) text.Replace(code, swap);
   }
-  return text;
 }
 
-}  // namespace
-
-std::string FillCompositionPlaceholders(const Settings& settings, std::string_view text_in) {
+FillText FillComposition(const Settings& settings, std::string_view text_in) {
   Values values(settings);
   const std::string quote =
       values.IsTrue(keys::SendQuote) ? values.Get(keys::SendQuoteString) : std::string();
@@ -257,7 +296,18 @@ std::string FillCompositionPlaceholders(const Settings& settings, std::string_vi
     text.Replace("<BR>\r\n<BR>", "\r\n<BR>");
   }
   Fill(text, kBackgroundColourField, values);
-  return std::move(text).Take();
+  return text;
+}
+
+}  // namespace
+
+std::string FillCompositionPlaceholders(const Settings& settings, std::string_view text_in) {
+  return FillComposition(settings, text_in).Take();
+}
+
+void FillCompositionPlaceholders(const Settings& settings, text::Rewriting& text) {
+  FillComposition(settings, text.text()).WriteInto(text.Spare());
+  text.Commit();
 }
 
 std::string FillSignatureFilePlaceholders(const Settings& settings, std::string_view text_in) {
@@ -270,12 +320,20 @@ std::string FillSignatureFilePlaceholders(const Settings& settings, std::string_
   FillAll(text, kAddressFields, values);
   FillAll(text, kSignatureFileRtfAddressFields, values);
   ReplaceAll(text, kSignatureFileLeftovers);
-  return Substitute(std::move(text).Take(), values);
+  text::Rewriting filled(std::move(text).Take());
+  Substitute(filled, values);
+  return std::move(filled).Take();
+}
+
+void ApplyUserSubstitutions(const Settings& settings, text::Rewriting& text) {
+  Values values(settings);
+  Substitute(text, values);
 }
 
 std::string ApplyUserSubstitutions(const Settings& settings, std::string_view text) {
-  Values values(settings);
-  return Substitute(std::string(text), values);
+  text::Rewriting work{std::string(text)};
+  ApplyUserSubstitutions(settings, work);
+  return std::move(work).Take();
 }
 
 }  // namespace vellumo::compose

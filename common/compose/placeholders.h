@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/text.h"
 #include "common/settings/settings.h"
 
 namespace vellumo::compose {
@@ -64,5 +65,9 @@ namespace vellumo::compose {
 // For i = 1 to 5: when Template Settings "UserCode"i and "UserSwap"i are both not empty, every
 // occurrence of the code value becomes the swap value.
 [[nodiscard]] std::string ApplyUserSubstitutions(const Settings& settings, std::string_view text);
+void ApplyUserSubstitutions(const Settings& settings, text::Rewriting& text);
+// FillCompositionPlaceholders on a text being rewritten: the filled text is put together in its
+// spare buffer.
+void FillCompositionPlaceholders(const Settings& settings, text::Rewriting& text);
 
 }  // namespace vellumo::compose
