@@ -1,9 +1,9 @@
-# vellumo_area(NAME GLOBS patterns... DEPS libs... TEST_DEPS libs...)
-# One library from the .cc files the patterns match (relative to the current folder), and one test
-# program from those of them that end in _test.cc. New files are picked up without editing the
+# vellumo_area(NAME GLOBS patterns... EXCLUDE regexes... DEPS libs... TEST_DEPS libs...)
+# One library from the .cc files the patterns match (relative to the current folder) and no
+# EXCLUDE regex matches, and one test program from those of them that end in _test.cc. New files are picked up without editing the
 # lists. An area with no sources yet is an interface library, so later areas can link it already.
 function(vellumo_area name)
-  cmake_parse_arguments(ARG "" "" "GLOBS;DEPS;TEST_DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "GLOBS;EXCLUDE;DEPS;TEST_DEPS" ${ARGN})
   if(NOT ARG_GLOBS)
     set(ARG_GLOBS "*.cc")
   endif()
@@ -13,6 +13,9 @@ function(vellumo_area name)
   endforeach()
   file(GLOB sources CONFIGURE_DEPENDS ${patterns})
   list(REMOVE_DUPLICATES sources)
+  foreach(regex ${ARG_EXCLUDE})
+    list(FILTER sources EXCLUDE REGEX "${regex}")
+  endforeach()
   set(lib_sources "")
   set(test_sources "")
   foreach(src ${sources})
@@ -69,4 +72,27 @@ function(vellumo_embed target symbol file)
             -P ${PROJECT_SOURCE_DIR}/cmake/embed.cmake
     DEPENDS ${input} ${PROJECT_SOURCE_DIR}/cmake/embed.cmake VERBATIM)
   target_sources(${target} PRIVATE ${output})
+endfunction()
+
+# vellumo_module(NAME OUTPUT FILE SOURCES files... DEPS libs...)
+# A part of the program loaded on first use (programs/vellumo/program_modules.h): a shared
+# object FILE.so placed beside the program and installed in lib/vellumo. It exports only its
+# entry function; the static libraries linked into it keep their symbols to themselves, so the
+# module's copies never stand in for the program's. The libraries it uses must be built
+# position-independent (vellumo_position_independent).
+function(vellumo_module name)
+  cmake_parse_arguments(ARG "" "OUTPUT" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} MODULE ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS})
+  set_target_properties(${name} PROPERTIES
+    PREFIX "" OUTPUT_NAME ${ARG_OUTPUT}
+    CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON
+    LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}/programs/vellumo)
+  target_link_options(${name} PRIVATE LINKER:--exclude-libs,ALL LINKER:--no-undefined)
+  install(TARGETS ${name} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/vellumo)
+endfunction()
+
+# vellumo_position_independent(libs...): static libraries that modules link.
+function(vellumo_position_independent)
+  set_target_properties(${ARGN} PROPERTIES POSITION_INDEPENDENT_CODE ON)
 endfunction()

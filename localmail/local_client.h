@@ -64,7 +64,7 @@ struct LocalMailDeps {
   // 32 random hexadecimal digits, for unique names and contact ids; empty: the system's random
   // source. Tests give a counter.
   std::function<std::string()> random_hex;
-  // Makes the transport for the settings; empty: MakeTransport (transport.h).
+  // Makes the transport for the settings; empty: MakeTransport (transport.h), which has no SMTP.
   std::function<std::unique_ptr<Transport>(const TransportConfig&)> make_transport;
   // Microseconds since 1970, for the order of the Outbox; empty: the clock's seconds.
   std::function<int64_t()> queue_time;

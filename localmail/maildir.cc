@@ -119,17 +119,8 @@ std::string Maildir::DeliverClaimed(std::string_view unique, std::string_view by
   const std::string target =
       Join(Join(folder_, kCur),
            FormatMaildirName({std::string(unique), std::string(claim), std::string(flags)}));
-  fs_.WriteFile(temp, bytes);
-  try {
-    fs_.Rename(temp, target);
-  } catch (const Error&) {
-    // The message is not delivered; leaving the copy in tmp/ would only confuse a later reader.
-    try {
-      fs_.RemoveFile(temp);
-    } catch (const Error&) {  // ignore: the rename's failure is the one to report
-    }
-    throw;
-  }
+  // Synced before its name appears in cur/ and cur/ after; nothing stays in tmp/ on failure.
+  fs_.WriteNewFile(temp, target, bytes);
   return target;
 }
 

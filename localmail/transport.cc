@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "localmail/smtp_transport.h"
 #include "platform/processes.h"
 
 namespace vellumo::localmail {
@@ -75,7 +74,8 @@ std::unique_ptr<Transport> MakeTransport(const TransportConfig& config, Processe
     case TransportKind::kSendmail:
       return std::make_unique<SendmailTransport>(processes, config.sendmail_argv);
     case TransportKind::kSmtp:
-      return std::make_unique<SmtpTransport>(config);
+      throw Error(ErrorCode::kInvalidCall,
+                  "MakeTransport: SMTP is made by SmtpTransport (smtp_transport.h), not here");
     case TransportKind::kNone:
       break;
   }

@@ -81,8 +81,10 @@ class MemTransport final : public Transport {
   int attempts_ = 0;
 };
 
-// The transport for config: kNone NoTransport, kSendmail SendmailTransport over processes,
-// kSmtp SmtpTransport.
+// The transport for config: kNone NoTransport, kSendmail SendmailTransport over processes. kSmtp
+// throws Error(kInvalidCall): SmtpTransport is a library of its own (vellumo_smtp, libcurl), so
+// that a client which never speaks SMTP does not load curl; a client that does gives
+// LocalMailDeps::make_transport.
 [[nodiscard]] std::unique_ptr<Transport> MakeTransport(const TransportConfig& config,
                                                        Processes& processes);
 

@@ -6,6 +6,7 @@
 #include "base/error.h"
 #include "localmail/smtp_transport.h"
 #include "platform/mem_processes.h"
+#include "tests/support/thrown_code.h"
 
 namespace vellumo::localmail {
 namespace {
@@ -80,6 +81,21 @@ TEST(SmtpTransport, RefusesAddressesThatCouldInjectCommandsBeforeConnecting) {
               HasSubstr("control characters"));
   EXPECT_THAT(ErrorOf(transport, {"me@example.com>", {"a@example.com"}}), HasSubstr("sender"));
   EXPECT_THAT(ErrorOf(transport, {"me@example.com", {}}), HasSubstr("recipient"));
+}
+
+// SMTP is not linked into the mail client: a client that was given no way to make it must fail
+// the send (the message stays queued) rather than pretend to deliver it.
+TEST(MakeTransport, MakesNoneAndSendmailButNeverSmtp) {
+  MemProcesses processes;
+  auto none = MakeTransport(ParseTransportUrl("none"), processes);
+  none->Transmit({"me@example.com", {"a@example.com"}}, "x");
+  EXPECT_TRUE(processes.ran().empty());
+  auto sendmail = MakeTransport(ParseTransportUrl("sendmail:/usr/sbin/sendmail -i"), processes);
+  sendmail->Transmit({"me@example.com", {"a@example.com"}}, "x");
+  EXPECT_EQ(processes.ran().size(), 1u);
+  EXPECT_EQ(test_support::ThrownCode(
+                [&] { (void)MakeTransport(ParseTransportUrl("smtp://127.0.0.1:1"), processes); }),
+            ErrorCode::kInvalidCall);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/error.h"
 #include "base/text.h"
 
 namespace vellumo {
@@ -75,6 +76,20 @@ void SortNames(std::vector<std::string>& names) {
   std::sort(keyed.begin(), keyed.end());
   names.clear();
   for (auto& [key, name] : keyed) names.push_back(std::move(name));
+}
+
+void FileSystem::WriteNewFile(std::string_view temp_path, std::string_view target,
+                              std::string_view data) {
+  WriteFile(temp_path, data);
+  try {
+    Rename(temp_path, target);
+  } catch (const Error&) {
+    try {
+      RemoveFile(temp_path);
+    } catch (const Error&) {  // ignore: the rename's failure is the one to report
+    }
+    throw;
+  }
 }
 
 }  // namespace vellumo

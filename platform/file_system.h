@@ -28,6 +28,14 @@ class FileSystem {
   // Creates or truncates. The parent folder must exist (else kPathNotFound). Atomic: readers see
   // the old or the new content, never a part (temporary file, then rename).
   virtual void WriteFile(std::string_view path, std::string_view data) = 0;
+  // Writes a file that must not exist yet at target by way of temp_path, a name in another folder
+  // of the same file system (a Maildir's tmp/): target never shows a part. An existing target is
+  // kPathFileAccess and stays as it was; a failure leaves nothing at temp_path or target. The
+  // disk's version syncs the data before the name appears and target's folder after it, so the
+  // file is durable when this returns (it may use another name in temp_path's folder). The
+  // default is WriteFile(temp_path) then Rename.
+  virtual void WriteNewFile(std::string_view temp_path, std::string_view target,
+                            std::string_view data);
   // Creates or appends; one write, so appends of several processes never interleave in a line.
   virtual void AppendFile(std::string_view path, std::string_view data) = 0;
   // False for anything else, including paths that cannot live here (see WinPath).

@@ -228,6 +228,24 @@ TEST_P(FileSystemContract, RenamesFilesAndFoldersWithoutReplacing) {
   EXPECT_FALSE(fs().FileExists("C:\\a.txt"));
 }
 
+TEST_P(FileSystemContract, WriteNewFileGoesThroughTheOtherFolderAndNeverReplaces) {
+  fs().CreateFolder("C:\\box\\tmp");
+  fs().CreateFolder("C:\\box\\cur");
+  fs().WriteNewFile("C:\\box\\tmp\\m1", "C:\\box\\cur\\m1:2,S", "first");
+  EXPECT_EQ(fs().ReadFile("C:\\box\\cur\\m1:2,S"), "first");
+  EXPECT_EQ(fs().ListFiles("C:\\box\\tmp", "*"), std::vector<std::string>{});
+
+  Error exists =
+      ErrorOf([&] { fs().WriteNewFile("C:\\box\\tmp\\m1", "C:\\box\\CUR\\M1:2,S", "second"); });
+  EXPECT_EQ(exists.code(), ErrorCode::kPathFileAccess);
+  EXPECT_EQ(fs().ReadFile("C:\\box\\cur\\m1:2,S"), "first");
+  EXPECT_EQ(fs().ListFiles("C:\\box\\tmp", "*"), std::vector<std::string>{});
+
+  EXPECT_EQ(ErrorOf([&] { fs().WriteNewFile("C:\\box\\tmp\\m2", "C:\\box\\new\\m2", "x"); }).code(),
+            ErrorCode::kPathNotFound);
+  EXPECT_EQ(fs().ListFiles("C:\\box\\tmp", "*"), std::vector<std::string>{});
+}
+
 TEST_P(FileSystemContract, RenameToOtherCaseChangesTheSpelling) {
   fs().WriteFile("C:\\report.txt", "r");
   fs().Rename("C:\\report.txt", "C:\\Report.TXT");

@@ -194,8 +194,9 @@ class TempFile {
     if (result != 0) ThrowErrno(errno, path_, target, Subject::kNewFile);
     name_.clear();
     // The content is in place; syncing the folder only makes the new name durable sooner, so a
-    // failure here is ignored.
-    int folder = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // failure here is ignored. The folder is the target's, which may not be the temporary's.
+    const std::string target_folder = WinPath::NativeParent(target);
+    int folder = ::open(target_folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folder >= 0) {
       ::fsync(folder);
       ::close(folder);
@@ -266,6 +267,14 @@ void PosixFileSystem::WriteFile(std::string_view path, std::string_view data) {
   TempFile temp(WinPath::NativeParent(target), path);
   temp.Write(data);
   temp.Commit(target, mode, false);
+}
+
+void PosixFileSystem::WriteNewFile(std::string_view temp_path, std::string_view target,
+                                   std::string_view data) {
+  const std::string native_target = paths_.ToNative(target);
+  TempFile temp(WinPath::NativeParent(paths_.ToNative(temp_path)), target);
+  temp.Write(data);
+  temp.Commit(native_target, std::nullopt, /*no_replace=*/true);
 }
 
 void PosixFileSystem::AppendFile(std::string_view path, std::string_view data) {

@@ -39,6 +39,8 @@ class PosixFileSystem final : public FileSystem {
 
   std::string ReadFile(std::string_view path) override;
   void WriteFile(std::string_view path, std::string_view data) override;
+  void WriteNewFile(std::string_view temp_path, std::string_view target,
+                    std::string_view data) override;
   void AppendFile(std::string_view path, std::string_view data) override;
   bool FileExists(std::string_view path) override;
   bool FolderExists(std::string_view path) override;

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <iterator>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "localmail/local_mail_item.h"
 #include "localmail/mail_tool.h"
 #include "localmail/sendmail_args.h"
+#include "localmail/transport.h"
 #include "posix/posix_processes.h"
 #include "programs/vellumo/addin_registration.h"
 #include "programs/vellumo/commands.h"
@@ -35,6 +37,17 @@ int64_t QueueTimeNow() {
       .count();
 }
 
+// SMTP goes through its module, so only a send over SMTP loads libcurl.
+std::function<std::unique_ptr<localmail::Transport>(const localmail::TransportConfig&)>
+TransportMaker(RealPlatform& platform) {
+  return [&platform](const localmail::TransportConfig& config) {
+    if (config.kind == localmail::TransportKind::kSmtp) {
+      return platform.modules().MakeSmtpTransport(config);
+    }
+    return localmail::MakeTransport(config, platform.env().processes);
+  };
+}
+
 // The one place the program opens the mail client. Components that take part in sending (the
 // add-in) connect to client->ItemSend() here, before any command sends.
 std::shared_ptr<LocalMailClient> OpenBareClient(CommandContext& context) {
@@ -47,7 +60,7 @@ std::shared_ptr<LocalMailClient> OpenBareClient(CommandContext& context) {
                                                         env.system,
                                                         platform.home() + "/mail",
                                                         {},
-                                                        {},
+                                                        TransportMaker(platform),
                                                         QueueTimeNow,
                                                         ProcessClaimTag,
                                                         ProcessClaimAlive});

@@ -116,7 +116,8 @@ RealPlatform::RealPlatform(const std::string& home)
       registry_(std::make_unique<SqliteRegistry>(home_ + "/registry.db")),
       fs_(win_path_),
       processes_(SelfExe(), std::filesystem::path(SelfExe()).parent_path().string(),
-                 ProcessOptions(win_path_)) {}
+                 ProcessOptions(win_path_)),
+      modules_(ModuleDirs(std::filesystem::path(SelfExe()).parent_path().string())) {}
 
 Env& RealPlatform::env() {
   if (!env_) {
@@ -135,7 +136,7 @@ Env& RealPlatform::env() {
       web.home = home_;
       web.address_file = EnvPath("VELLUMO_WEB_ADDRESS_FILE");
       web.has_display = !EnvValue("DISPLAY").empty() || !EnvValue("WAYLAND_DISPLAY").empty();
-      ui_ = MakeWebWindowHost(web, fs_, *registry_, processes_, transcript_.get());
+      ui_ = MakeWebWindowHost(web, modules_, fs_, *registry_, processes_, transcript_.get());
     } else {
       options.tty = TerminalOptions(options.stdin_is_tty);
       if (!EnvValue("DISPLAY").empty() || !EnvValue("WAYLAND_DISPLAY").empty()) {

@@ -13,6 +13,7 @@
 #include "posix/posix_system_info.h"
 #include "posix/sqlite_registry.h"
 #include "posix/system_clock.h"
+#include "programs/vellumo/program_modules.h"
 
 namespace vellumo::program {
 
@@ -34,6 +35,8 @@ class RealPlatform {
   const std::string& home() const { return home_; }
   Registry& registry() { return *registry_; }
   FileSystem& fs() { return fs_; }
+  // The browser windows and the SMTP transport, loaded when first asked for.
+  ProgramModules& modules() { return modules_; }
   // The whole platform; the window layer is made on first use from VELLUMO_UI, VELLUMO_ANSWERS
   // and VELLUMO_UI_LOG (and, for VELLUMO_UI=web, VELLUMO_WEB_ADDRESS_FILE).
   Env& env();
@@ -46,6 +49,7 @@ class RealPlatform {
   SystemClock clock_;
   PosixProcesses processes_;
   PosixSystemInfo system_;
+  ProgramModules modules_;
   std::unique_ptr<ui::Transcript> transcript_;  // the web layer's; other hosts own theirs
   std::unique_ptr<ui::Host> ui_;
   std::unique_ptr<Env> env_;

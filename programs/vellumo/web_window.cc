@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <iostream>
 #include <system_error>
 #include <vector>
@@ -61,6 +62,31 @@ void WriteAddress(const std::string& file, const std::string& address) {
   }
 }
 
+// The web host, made when the first window is shown: a command that shows none (a send without
+// the preview) never loads the module.
+class HostOnFirstUse final : public ui::Host {
+ public:
+  explicit HostOnFirstUse(std::function<std::unique_ptr<ui::Host>()> make)
+      : make_(std::move(make)) {}
+
+  int MsgBox(std::string_view prompt, int style, std::string_view title) override {
+    return Get().MsgBox(prompt, style, title);
+  }
+  std::string InputBox(std::string_view prompt, std::string_view title,
+                       std::string_view default_text) override {
+    return Get().InputBox(prompt, title, default_text);
+  }
+  void ShowForm(ui::Form& form) override { Get().ShowForm(form); }
+
+ private:
+  ui::Host& Get() {
+    if (!host_) host_ = make_();
+    return *host_;
+  }
+  std::function<std::unique_ptr<ui::Host>()> make_;
+  std::unique_ptr<ui::Host> host_;
+};
+
 }  // namespace
 
 bool InsideAnyRoot(const std::string& path, const std::vector<std::string>& roots) {
@@ -81,7 +107,8 @@ bool InsideAnyRoot(const std::string& path, const std::vector<std::string>& root
   return false;
 }
 
-std::unique_ptr<ui::Host> MakeWebWindowHost(const WebWindowOptions& options, FileSystem& fs,
+std::unique_ptr<ui::Host> MakeWebWindowHost(const WebWindowOptions& options,
+                                            ProgramModules& modules, FileSystem& fs,
                                             Registry& registry, Processes& processes,
                                             ui::Transcript* transcript) {
   ui::WebHostOptions web;
@@ -101,7 +128,8 @@ std::unique_ptr<ui::Host> MakeWebWindowHost(const WebWindowOptions& options, Fil
       std::cerr << "vellumo: cannot open a browser (" << e.what() << "); open the address above\n";
     }
   };
-  return std::make_unique<ui::WebHost>(fs, std::move(web));
+  return std::make_unique<HostOnFirstUse>(
+      [&modules, &fs, web = std::move(web)] { return modules.MakeWebHost(fs, web); });
 }
 
 }  // namespace vellumo::program

@@ -13,6 +13,7 @@
 #include "platform/registry.h"
 #include "platform/ui/host.h"
 #include "platform/ui/transcript.h"
+#include "programs/vellumo/program_modules.h"
 
 namespace vellumo::program {
 
@@ -22,8 +23,11 @@ struct WebWindowOptions {
   bool has_display = false;  // open the browser
 };
 
-// fs, registry, processes and transcript (may be null) must outlive the host.
-std::unique_ptr<ui::Host> MakeWebWindowHost(const WebWindowOptions& options, FileSystem& fs,
+// The host comes from the web module (program_modules.h), loaded when the first window is shown;
+// a module that cannot be loaded is that window's Error. fs, registry, processes and transcript
+// (may be null) must outlive the host.
+std::unique_ptr<ui::Host> MakeWebWindowHost(const WebWindowOptions& options,
+                                            ProgramModules& modules, FileSystem& fs,
                                             Registry& registry, Processes& processes,
                                             ui::Transcript* transcript);
 

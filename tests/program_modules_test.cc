@@ -1,0 +1,124 @@
+// The program maps the browser window layer (cpp-httplib, OpenSSL) and the SMTP transport
+// (libcurl) only for the commands that use them: the dynamic loader's own list of the files it
+// opened (LD_DEBUG=files) is the witness, so a library linked back in by accident fails here.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "posix/posix_processes.h"
+#include "tests/support/scoped_temp_dir.h"
+#include "tests/support/send_home.h"
+#include "tests/support/source_dir.h"
+#include "tests/support/test_files.h"
+
+namespace vellumo {
+namespace {
+
+namespace stdfs = std::filesystem;
+using ::testing::AllOf;
+using ::testing::HasSubstr;
+using ::testing::Not;
+
+constexpr char kMessage[] =
+    "From: Iris Calloway <iris@northwind-lanterns.example>\r\n"
+    "To: Tomas Reyes <tomas@harbourmaster.example>\r\n"
+    "Subject: Lanterns\r\n"
+    "\r\n"
+    "The lanterns are ready.\r\n";
+
+// What the loader says it opened shows up on standard error as "file=NAME".
+const auto MapsWeb = AllOf(HasSubstr("vellumo-web.so"), HasSubstr("libcpp-httplib"));
+const auto MapsSmtp = AllOf(HasSubstr("vellumo-smtp.so"), HasSubstr("file=libcurl"));
+const auto MapsNeither = AllOf(Not(HasSubstr("vellumo-web.so")), Not(HasSubstr("httplib")),
+                               Not(HasSubstr("file=libssl")), Not(HasSubstr("vellumo-smtp.so")),
+                               Not(HasSubstr("file=libcurl")));
+
+class ProgramModulesTest : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(home_.ok()) << home_.error(); }
+
+  // The program with the loader reporting each file it opens; extra: NAME=VALUE settings.
+  ProcessResult Traced(const std::string& bin, std::vector<std::string> args,
+                       std::vector<std::string> extra = {}, std::string_view input = {}) {
+    std::vector<std::string> argv = {"/usr/bin/env", "LD_DEBUG=files", "VELLUMO_UI=script",
+                                     "VELLUMO_ANSWERS="};
+    argv.insert(argv.end(), extra.begin(), extra.end());
+    argv.insert(argv.end(), {bin, "--home", home_.home().string()});
+    argv.insert(argv.end(), args.begin(), args.end());
+    return processes_.Run(argv, input);
+  }
+  ProcessResult Traced(std::vector<std::string> args, std::vector<std::string> extra = {},
+                       std::string_view input = {}) {
+    return Traced(test_support::EnvValue("VELLUMO_BIN"), std::move(args), std::move(extra), input);
+  }
+
+  test_support::SendHome home_;
+  PosixProcesses processes_{"", ""};
+};
+
+TEST_F(ProgramModulesTest, CommandsThatNeedNeitherLoadNeither) {
+  ProcessResult result = Traced({"settings", "get", "Vellumo", "User Settings", "Template"});
+  EXPECT_EQ(result.output, "Morning Paper.htm\n");
+  EXPECT_THAT(result.errors, MapsNeither);
+
+  const stdfs::path exported = home_.home() / "exported.reg";
+  result = Traced({"regedit", "/e", exported.string(), "HKEY_CURRENT_USER\\Software"});
+  EXPECT_EQ(result.exit_code, 0) << result.errors;
+  EXPECT_THAT(result.errors, MapsNeither);
+
+  const stdfs::path message = home_.home() / "message.eml";
+  test_support::WriteAll(message, kMessage);
+  const stdfs::path stationery = home_.source() / "examples" / "stationery" / "Morning Paper.htm";
+  result = Traced({"compose", "--template", stationery.string(), message.string()});
+  EXPECT_EQ(result.exit_code, 0) << result.errors;
+  EXPECT_THAT(result.output, HasSubstr("The lanterns are ready."));
+  EXPECT_THAT(result.errors, MapsNeither);
+
+  // A send with transport none, also with the browser windows chosen but none shown.
+  result = Traced({"send", "-"}, {"VELLUMO_UI=web"}, kMessage);
+  EXPECT_EQ(result.output, "sent\n") << result.errors;
+  EXPECT_THAT(result.errors, MapsNeither);
+
+  ASSERT_EQ(Traced({"transport", "set", "sendmail:/bin/true"}).exit_code, 0);
+  result = Traced({"send", "-"}, {}, kMessage);
+  EXPECT_EQ(result.output, "sent\n") << result.errors;
+  EXPECT_THAT(result.errors, MapsNeither);
+}
+
+TEST_F(ProgramModulesTest, ASendOverSmtpLoadsTheSmtpModuleAndNotTheWindows) {
+  test_support::SmtpSink sink(home_.home() / "sink");
+  const int port = sink.Start();
+  ASSERT_NE(port, 0) << "the SMTP sink did not start";
+  ASSERT_EQ(Traced({"transport", "set", "smtp://127.0.0.1:" + std::to_string(port)}).exit_code, 0);
+  const ProcessResult result = Traced({"send", "-"}, {}, kMessage);
+  EXPECT_EQ(result.output, "sent\n") << result.errors;
+  EXPECT_THAT(result.errors, MapsSmtp);
+  EXPECT_THAT(result.errors, Not(MapsWeb));
+  EXPECT_EQ(sink.Messages().size(), 1u);
+}
+
+// A program without its modules still runs every command that does not need them; a send over
+// SMTP keeps the message in the Outbox and says which file is missing.
+TEST_F(ProgramModulesTest, AMissingModuleIsNamedAndTheMessageIsKept) {
+  test_support::ScopedTempDir install("vellumo-install");
+  const stdfs::path bin = install.path() / "bin" / "vellumo";
+  stdfs::create_directories(bin.parent_path());
+  stdfs::copy_file(test_support::EnvValue("VELLUMO_BIN"), bin);
+
+  ProcessResult result =
+      Traced(bin.string(), {"settings", "get", "Vellumo", "User Settings", "Template"});
+  EXPECT_EQ(result.output, "Morning Paper.htm\n") << result.errors;
+
+  ASSERT_EQ(Traced(bin.string(), {"transport", "set", "smtp://127.0.0.1:9"}).exit_code, 0);
+  result = Traced(bin.string(), {"send", "-"}, {}, kMessage);
+  EXPECT_EQ(result.exit_code, 4) << result.errors;
+  EXPECT_THAT(result.output, AllOf(HasSubstr("queued"), HasSubstr("vellumo-smtp.so"),
+                                   HasSubstr((install.path() / "lib" / "vellumo").string())));
+  EXPECT_THAT(test_support::FilesIn(home_.Folder("Outbox"), ""), ::testing::SizeIs(1));
+}
+
+}  // namespace
+}  // namespace vellumo
