@@ -285,17 +285,20 @@ class Composition {
   // Where a mail program puts the cursor in stationery: right after the opening body tag, or at
   // the start when there is none.
   size_t Cursor() const {
-    std::string lower = template_;  // ASCII only, so positions stay those of the template
-    for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    for (size_t at = lower.find("<body"); at != std::string::npos;
-         at = lower.find("<body", at + 1)) {
+    const std::string_view stationery = template_;
+    for (size_t at = stationery.find('<'); at != std::string_view::npos;
+         at = stationery.find('<', at + 1)) {
+      // "<body" in any case, ASCII letters only, compared where it stands: no lowered copy.
+      if (stationery.size() - at < 5 || text::AsciiLower(stationery.substr(at + 1, 4)) != "body") {
+        continue;
+      }
       const size_t next = at + 5;
-      if (next < lower.size() && lower[next] != '>' && lower[next] != '/' &&
-          !std::isspace(static_cast<unsigned char>(lower[next]))) {
+      if (next < stationery.size() && stationery[next] != '>' && stationery[next] != '/' &&
+          !std::isspace(static_cast<unsigned char>(stationery[next]))) {
         continue;  // "<bodyx>" is another tag
       }
-      const size_t close = lower.find('>', next);
-      return close == std::string::npos ? 0 : close + 1;
+      const size_t close = stationery.find('>', next);
+      return close == std::string_view::npos ? 0 : close + 1;
     }
     return 0;
   }
