@@ -23,7 +23,7 @@
 #include "platform/mailclient/mem_application.h"
 #include "platform/mem_file_system.h"
 #include "platform/mem_registry.h"
-#include "platform/ui/host.h"
+#include "platform/ui/answering_host.h"
 
 namespace {
 
@@ -57,14 +57,6 @@ namespace {
 using namespace vellumo;
 
 constexpr std::string_view kTemplatePath = "C:\\Templates\\t.htm";
-
-// Never asked anything in these runs: the template holds no script and has its marker.
-class SilentHost final : public ui::Host {
- public:
-  int MsgBox(std::string_view, int, std::string_view) override { return ui::kOk; }
-  std::string InputBox(std::string_view, std::string_view, std::string_view) override { return {}; }
-  void ShowForm(ui::Form&) override {}
-};
 
 // A message as mail clients write them, with something for every rule to do.
 std::string Message(size_t size) {
@@ -106,7 +98,7 @@ struct World {
   MemFileSystem fs;
   MemClock clock;
   MemLog log;
-  SilentHost host;
+  ui::AnsweringHost host;  // never asked: the template holds no script and has its marker
   compose::FileListWindows windows{fs, host};
   mail::MemApplication app{&fs};
   compose::SendState state;

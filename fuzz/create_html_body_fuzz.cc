@@ -18,7 +18,7 @@
 #include "platform/mailclient/mem_application.h"
 #include "platform/mem_file_system.h"
 #include "platform/mem_registry.h"
-#include "platform/ui/host.h"
+#include "platform/ui/answering_host.h"
 
 namespace {
 
@@ -69,21 +69,6 @@ std::vector<std::string_view> Parts(std::string_view data) {
   return parts;
 }
 
-// Answers every box at once: the script question as the flags say, anything else with OK.
-class AnsweringHost final : public ui::Host {
- public:
-  explicit AnsweringHost(bool refuse) : refuse_(refuse) {}
-  int MsgBox(std::string_view, int style, std::string_view) override {
-    if ((style & 7) == ui::kYesNo) return refuse_ ? ui::kNo : ui::kYes;
-    return ui::kOk;
-  }
-  std::string InputBox(std::string_view, std::string_view, std::string_view) override { return {}; }
-  void ShowForm(ui::Form&) override {}
-
- private:
-  bool refuse_;
-};
-
 bool Logged(const MemLog& log, std::string_view label) {
   for (const MemLog::Entry& e : log.entries) {
     if (e.c == label) return true;
@@ -119,7 +104,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   state.ReplyCutBefore = (flags & 32) != 0 ? "0" : "1";
   state.PreviewMode = (flags & 2) != 0;
 
-  AnsweringHost host((flags & 16) != 0);
+  ui::AnsweringHost host((flags & 16) != 0);
   compose::FileListWindows windows(world->fs, host);
   compose::Composer composer(compose::ComposeDeps{world->settings, world->fs, world->clock, host,
                                                   world->log, windows, nullptr});

@@ -22,12 +22,7 @@ using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-constexpr char kMessage[] =
-    "From: Iris Calloway <iris@northwind-lanterns.example>\r\n"
-    "To: Tomas Reyes <tomas@harbourmaster.example>\r\n"
-    "Subject: Lanterns\r\n"
-    "\r\n"
-    "The lanterns are ready.\r\n";
+constexpr const char* kMessage = test_support::kShortMessage;
 
 // What the loader says it opened shows up on standard error as "file=NAME".
 const auto MapsWeb = AllOf(HasSubstr("vellumo-web.so"), HasSubstr("libcpp-httplib"));

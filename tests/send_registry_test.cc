@@ -16,12 +16,7 @@ namespace {
 
 namespace stdfs = std::filesystem;
 
-constexpr char kMessage[] =
-    "From: Iris Calloway <iris@northwind-lanterns.example>\r\n"
-    "To: Tomas Reyes <tomas@harbourmaster.example>\r\n"
-    "Subject: Lanterns\r\n"
-    "\r\n"
-    "The lanterns are ready.\r\n";
+constexpr const char* kMessage = test_support::kShortMessage;
 
 // Size and change time to the nanosecond of the registry and of its write-ahead log ("" when the
 // log is gone or empty).

@@ -34,7 +34,7 @@
 #include "platform/mailclient/mem_application.h"
 #include "platform/mem_file_system.h"
 #include "platform/mem_registry.h"
-#include "platform/ui/host.h"
+#include "platform/ui/answering_host.h"
 #include "tests/support/source_dir.h"
 
 namespace vellumo::compose {
@@ -239,21 +239,6 @@ Case Generated(int n, const std::vector<std::string>& pieces) {
   return c;
 }
 
-// Answers every box at once: the script question as the flags say, anything else with OK.
-class AnsweringHost final : public ui::Host {
- public:
-  explicit AnsweringHost(bool refuse) : refuse_(refuse) {}
-  int MsgBox(std::string_view, int style, std::string_view) override {
-    if ((style & 7) == ui::kYesNo) return refuse_ ? ui::kNo : ui::kYes;
-    return ui::kOk;
-  }
-  std::string InputBox(std::string_view, std::string_view, std::string_view) override { return {}; }
-  void ShowForm(ui::Form&) override {}
-
- private:
-  bool refuse_;
-};
-
 // The digests of one case, one per step whose output is recorded.
 std::vector<uint64_t> Run(const Case& c) {
   MemRegistry registry;
@@ -287,7 +272,7 @@ std::vector<uint64_t> Run(const Case& c) {
   state.ReplyCutBefore = (c.flags & 32) != 0 ? "0" : "1";
   state.PreviewMode = (c.flags & 2) != 0;
 
-  AnsweringHost host((c.flags & 16) != 0);
+  ui::AnsweringHost host((c.flags & 16) != 0);
   FileListWindows windows(fs, host);
   Composer composer(ComposeDeps{settings, fs, clock, host, log, windows, nullptr});
   std::string path(kTemplatePath);

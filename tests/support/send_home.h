@@ -15,6 +15,14 @@
 
 namespace vellumo::test_support {
 
+// A short plain message from the example sender to the example recipient.
+inline constexpr char kShortMessage[] =
+    "From: Iris Calloway <iris@northwind-lanterns.example>\r\n"
+    "To: Tomas Reyes <tomas@harbourmaster.example>\r\n"
+    "Subject: Lanterns\r\n"
+    "\r\n"
+    "The lanterns are ready.\r\n";
+
 // Makes home what scripts/demo makes: examples/settings.reg imported by run (the program with
 // this home, as the caller runs it), the example stationery and signatures copied where those
 // settings point. Returns "" when done, else what failed.
