@@ -30,8 +30,9 @@ Connect::Connect(Key, const Env& env)
       settings_(env_.registry),
       diagnostics_(env_, kAddInDiagnostics, ProgramInfo{}, std::string(WinPath::kProgramFolder)),
       windows_(settings_, env_.fs, state_, AddInMessageForm(env_.ui, diagnostics_)),
+      contacts_(compose::ContactLogDeps{settings_, env_.clock, diagnostics_, env_.database}),
       composer_(compose::ComposeDeps{settings_, env_.fs, env_.clock, env_.ui, diagnostics_,
-                                     windows_, nullptr}),
+                                     windows_, &contacts_}),
       browser_(PreviewDeps{settings_, env_.fs, env_.processes, env_.ui, diagnostics_, composer_,
                            AddInCaptions(), TopMostHook(diagnostics_)}) {
   diagnostics_.set_question(AddInMessageForm(env_.ui, diagnostics_));
@@ -52,6 +53,8 @@ void Connect::OnConnection(mail::Application& application) {
     state_.ApplicationPath = settings_.Get(keys::ApplicationPath);
     diagnostics_.set_application_path(state_.ApplicationPath);
   });
+  contacts_.set_application(&application);
+  contacts_.Get_Marketing_Info();
   handler_ = std::make_unique<ItemSendHandler>(
       ItemSendDeps{application, settings_, env_.registry, env_.fs, env_.ui, diagnostics_, composer_,
                    state_, AddInMessageForm(env_.ui, diagnostics_)});
@@ -71,6 +74,7 @@ void Connect::OnDisconnection(int /*remove_mode*/) {
   Unwire();
   handler_.reset();
   state_.CurrentItem.reset();
+  contacts_.set_application(nullptr);
   diagnostics_.set_mail(nullptr);
   application_ = nullptr;
 }

@@ -20,6 +20,7 @@
 #include "addin/browser_preview.h"
 #include "addin/item_send.h"
 #include "addin/send_windows.h"
+#include "common/compose/contact_log.h"
 #include "common/compose/create_html_body.h"
 #include "common/compose/send_state.h"
 #include "common/diagnostics/diagnostics.h"
@@ -45,8 +46,9 @@ class Connect final : public mail::Object, public std::enable_shared_from_this<C
   Connect& operator=(const Connect&) = delete;
 
   // Holds application, reads the application path (Admin Settings "ApplicationPath", default
-  // the program folder) and wires ItemSend. Connecting again first disconnects. Never throws:
-  // failures are logged as (kConnectionWhere, kConnectionLabel).
+  // the program folder) and the marketing description (Get_Marketing_Info), and wires ItemSend.
+  // Connecting again first disconnects. Never throws: failures are logged as (kConnectionWhere,
+  // kConnectionLabel).
   void OnConnection(mail::Application& application);
   // Unwires ItemSend and lets the application go. remove_mode is the host's reason (0: the host
   // shuts down); both ways do the same here. Harmless when not connected.
@@ -67,6 +69,7 @@ class Connect final : public mail::Object, public std::enable_shared_from_this<C
   bool connected() const { return application_ != nullptr; }
   mail::Application* application() const { return application_; }
   compose::SendState& send_state() { return state_; }
+  const compose::ContactLog& contact_log() const { return contacts_; }
   Diagnostics& diagnostics() { return diagnostics_; }
   const Settings& settings() const { return settings_; }
 
@@ -85,6 +88,7 @@ class Connect final : public mail::Object, public std::enable_shared_from_this<C
   Diagnostics diagnostics_;
   compose::SendState state_;
   AddInComposeWindows windows_;
+  compose::ContactLog contacts_;
   compose::Composer composer_;
   BrowserPreview browser_;
   std::unique_ptr<ItemSendHandler> handler_;

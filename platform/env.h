@@ -14,6 +14,9 @@ namespace vellumo {
 namespace mail {
 class Application;
 }
+namespace db {
+class Database;
+}
 
 struct Env {
   Registry& registry;
@@ -23,6 +26,7 @@ struct Env {
   SystemInfo& system;
   ui::Host& ui;
   mail::Application* mail = nullptr;  // the mail client, where one is running
+  db::Database* database = nullptr;   // the outside SQL database, where one can be reached
 };
 
 }  // namespace vellumo

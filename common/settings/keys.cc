@@ -124,6 +124,7 @@ constexpr const SettingKey* kKnownKeys[] = {
     &SigCellEmptyStringReplaceRTFTXT,
     &SettingButtonBar,
     &Template,
+    &LogContactNotes,
     &Signature,
     &SignatureList,
     &SendAsIs,

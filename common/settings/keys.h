@@ -289,6 +289,9 @@ inline constexpr SettingKey SettingButtonBar{
     "auto: every message is dressed when sent; on: by the toolbar"};
 inline constexpr SettingKey Template{kVellumo, kUser, "Template", "",
                                      "The template file, e.g. Blue Sky.htm"};
+inline constexpr SettingKey LogContactNotes{
+    kVellumo, kUser, "LogContactNotes", "True",
+    "True: in contact mode a dated line goes into the contact's notes on each send"};
 inline constexpr SettingKey Signature{kVellumo, kUser, "Signature", "",
                                       "The signature file; none: no signature"};
 inline constexpr SettingKey SignatureList{kVellumo, kUser, "SignatureList", "Main signature",
