@@ -137,24 +137,46 @@ TEST_F(ConnectTest, TheClientsStartConnectsTheAddInsRegisteredToLoad) {
 
 TEST(AddInKey, WrittenOnTheFirstRunOnlyAsOneTransaction) {
   MemRegistry registry;
-  EXPECT_TRUE(RegisterAddInKey(registry));
+  EXPECT_TRUE(RegisterAddInKey(registry, "/opt/vellumo/bin/vellumo"));
   EXPECT_EQ(registry.writes(), 1);
   EXPECT_EQ(registry.GetValue(kAddInKey, "FriendlyName"), RegValue::String("Vellumo Corvane"));
   EXPECT_EQ(registry.GetValue(kAddInKey, "Description"),
             RegValue::String("Add-In Project Template"));
   EXPECT_EQ(registry.GetValue(kAddInKey, "loadbehavior"), RegValue::Dword(3));
   EXPECT_EQ(registry.SubKeys(kAddInsKey), std::vector<std::string>{"Vellumo.Connect"});
+  EXPECT_EQ(registry.GetValue("HKCR\\Vellumo.Connect\\CLSID", ""),
+            RegValue::String(std::string(kClassId)));
+  EXPECT_EQ(registry.GetValue(std::string(kClassKey) + "\\InprocServer32", ""),
+            RegValue::String("/opt/vellumo/bin/vellumo"));
 
   // An administrator switched the add-in off: a later start keeps it so.
   registry.SetValue(kAddInKey, "LoadBehavior", RegValue::Dword(2));
   EXPECT_FALSE(RegisterAddInKey(registry));
   EXPECT_EQ(registry.GetValue(kAddInKey, "LoadBehavior"), RegValue::Dword(2));
+  EXPECT_FALSE(AddInRegistered(registry));
 
-  FaultyRegistry faulty(registry);
-  registry.DeleteKeyTree(kAddInKey);
+  // Unregistered, it stays so at the next start; registered again, it loads.
+  UnregisterAddIn(registry);
+  EXPECT_FALSE(registry.KeyExists(kAddInKey));
+  EXPECT_FALSE(registry.KeyExists(kClassKey));
+  EXPECT_FALSE(registry.KeyExists(kProgIdKey));
+  EXPECT_FALSE(RegisterAddInKey(registry));
+  EXPECT_FALSE(registry.KeyExists(kAddInKey));
+  RegisterAddIn(registry, "/usr/bin/vellumo");
+  EXPECT_TRUE(AddInRegistered(registry));
+
+  // A home an older version registered (the key without the mark) keeps its key as it is.
+  MemRegistry older;
+  older.SetValue(kAddInKey, "LoadBehavior", RegValue::Dword(2));
+  EXPECT_FALSE(RegisterAddInKey(older));
+  EXPECT_EQ(older.GetValue(kAddInKey, "LoadBehavior"), RegValue::Dword(2));
+
+  MemRegistry fresh;
+  FaultyRegistry faulty(fresh);
   faulty.Fail(FaultyRegistry::Call::kApply);
   EXPECT_THROW(RegisterAddInKey(faulty), Error);
-  EXPECT_FALSE(registry.KeyExists(kAddInKey)) << "nothing half-written";
+  EXPECT_FALSE(fresh.KeyExists(kAddInKey)) << "nothing half-written";
+  EXPECT_FALSE(fresh.KeyExists(kClassKey));
 }
 
 }  // namespace

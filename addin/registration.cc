@@ -16,15 +16,58 @@ void RegisterConnectClass(mail::Application& client, const Env& env) {
                          [env]() -> std::shared_ptr<mail::Object> { return Connect::Create(env); });
 }
 
-bool RegisterAddInKey(Registry& registry) {
-  if (registry.KeyExists(kAddInKey)) return false;
-  const std::string key(kAddInKey);
+namespace {
+
+RegOp Set(std::string_view key, std::string_view name, RegValue value) {
+  return {RegOp::Kind::kSetValue, std::string(key), std::string(name), std::move(value)};
+}
+RegOp SetText(std::string_view key, std::string_view name, std::string_view text) {
+  return Set(key, name, RegValue::String(std::string(text)));
+}
+
+std::vector<RegOp> Registration(std::string_view program) {
+  const std::string class_key(kClassKey);
+  return {
+      SetText(kProgIdKey, "", Connect::kProgId),
+      SetText(std::string(kProgIdKey) + "\\CLSID", "", kClassId),
+      SetText(class_key, "", Connect::kProgId),
+      SetText(class_key + "\\ProgID", "", Connect::kProgId),
+      SetText(class_key + "\\InprocServer32", "", program),
+      SetText(class_key + "\\TypeLib", "", kTypeLibraryName),
+      SetText(kAddInKey, "FriendlyName", kFriendlyName),
+      SetText(kAddInKey, "Description", kDescription),
+      Set(kAddInKey, "LoadBehavior", RegValue::Dword(kLoadAtStartup)),
+      Set(kInstalledKey, kInstalledValue, RegValue::Dword(1)),
+  };
+}
+
+}  // namespace
+
+void RegisterAddIn(Registry& registry, std::string_view program) {
+  registry.Apply(Registration(program));
+}
+
+void UnregisterAddIn(Registry& registry) {
   registry.Apply({
-      {RegOp::Kind::kCreateKey, key, {}, {}},
-      {RegOp::Kind::kSetValue, key, "FriendlyName", RegValue::String(std::string(kFriendlyName))},
-      {RegOp::Kind::kSetValue, key, "Description", RegValue::String(std::string(kDescription))},
-      {RegOp::Kind::kSetValue, key, "LoadBehavior", RegValue::Dword(kLoadAtStartup)},
+      {RegOp::Kind::kDeleteKeyTree, std::string(kProgIdKey), {}, {}},
+      {RegOp::Kind::kDeleteKeyTree, std::string(kClassKey), {}, {}},
+      {RegOp::Kind::kDeleteKeyTree, std::string(kAddInKey), {}, {}},
+      Set(kInstalledKey, kInstalledValue, RegValue::Dword(1)),
   });
+}
+
+bool AddInRegistered(Registry& registry) {
+  const std::optional<RegValue> load = registry.GetValue(kAddInKey, "LoadBehavior");
+  return load && load->kind() == RegType::kDword && load->number == kLoadAtStartup;
+}
+
+bool RegisterAddInKey(Registry& registry, std::string_view program) {
+  if (registry.GetValue(kInstalledKey, kInstalledValue)) return false;
+  if (registry.KeyExists(kAddInKey)) {
+    registry.SetValue(kInstalledKey, kInstalledValue, RegValue::Dword(1));
+    return false;
+  }
+  RegisterAddIn(registry, program);
   return true;
 }
 
@@ -33,6 +76,7 @@ ConnectedAddIns::~ConnectedAddIns() { DisconnectAll(); }
 ConnectedAddIns& ConnectedAddIns::operator=(ConnectedAddIns&& other) noexcept {
   if (this != &other) {
     DisconnectAll();
+    client_ = other.client_;
     addins_ = std::move(other.addins_);
     problems_ = std::move(other.problems_);
   }
@@ -40,12 +84,24 @@ ConnectedAddIns& ConnectedAddIns::operator=(ConnectedAddIns&& other) noexcept {
 }
 
 void ConnectedAddIns::DisconnectAll() {
+  if (addins_.empty()) return;
+  if (client_ != nullptr) {
+    Ignore([&] {
+      std::shared_ptr<mail::Explorers> explorers = client_->Explorers();
+      // Bounded: a window that does not close must not hold the exit.
+      for (int left = explorers->Count(); left > 0 && explorers->Count() > 0; --left) {
+        explorers->Item(1)->Close();
+      }
+    });
+  }
+  for (const std::shared_ptr<Connect>& connect : addins_) connect->OnBeginShutdown();
   for (const std::shared_ptr<Connect>& connect : addins_) connect->OnDisconnection(0);
   addins_.clear();
 }
 
 ConnectedAddIns ConnectRegisteredAddIns(mail::Application& client, Registry& registry) {
   ConnectedAddIns connected;
+  connected.client_ = &client;
   for (const std::string& prog_id : registry.SubKeys(kAddInsKey)) {
     const std::string key = std::string(kAddInsKey) + "\\" + prog_id;
     const std::optional<RegValue> load = registry.GetValue(key, "LoadBehavior");
@@ -59,6 +115,7 @@ ConnectedAddIns ConnectRegisteredAddIns(mail::Application& client, Registry& reg
       connected.problems_.push_back(prog_id + ": " + DescriptionOf(e));
     }
   }
+  for (const std::shared_ptr<Connect>& connect : connected.addins_) connect->OnStartupComplete();
   return connected;
 }
 

@@ -138,6 +138,32 @@ inline constexpr SettingKey Marketing{
 inline constexpr SettingKey SuppressMailItemToolbar{kVellumo, kAdmin, "SuppressMailItemToolbar", "",
                                                     "Shown in failure reports"};
 inline constexpr SettingKey SysTray{kVellumo, kAdmin, "SysTray", "", "Shown in failure reports"};
+// The add-in's connection reads it as a switch.
+inline constexpr SettingKey SysTrayAtStartup{kVellumo, kAdmin, "SysTray", "False",
+                                             "True: the administrator's tray icon is shown"};
+inline constexpr SettingKey StartupSetupWiz{
+    kVellumo, kAdmin, "StartupSetupWiz", "True",
+    "True: the set-up wizard starts at the mail client's next start (then False)"};
+inline constexpr SettingKey ShowSetupLauncherButton{
+    kVellumo, kAdmin, "ShowSetupLauncherButton", "True",
+    "True: the set-up button is on the Standard bar"};
+inline constexpr SettingKey ESignature{
+    kVellumo, kAdmin, "eSignature", "True",
+    "True: the mode button also offers eSignature (the mail client's own signature files)"};
+inline constexpr SettingKey ShowOptionsPage{kVellumo, kAdmin, "ShowOptionsPage", "True",
+                                            "True: Vellumo's page is in the options dialog"};
+inline constexpr SettingKey WipeoutRichTextToHTML{
+    kVellumo, kAdmin, "WipeoutRichTextToHTML", "False",
+    "True: at start-up the mail client's editor is set to HTML"};
+inline constexpr SettingKey WipeoutWordRTFtoWordHTML{
+    kVellumo, kAdmin, "WipeoutWordRTFtoWordHTML", "False",
+    "True: at start-up a word-editor rich-text preference becomes word-editor HTML"};
+inline constexpr SettingKey WipeoutSetSpellCheckOn{
+    kVellumo, kAdmin, "WipeoutSetSpellCheckOn", "False",
+    "True: at start-up the mail client's spelling check and auto-correct are switched on"};
+inline constexpr SettingKey WipeoutPersonalStationeryAlways{
+    kVellumo, kAdmin, "WipeoutPersonalStationeryAlways", "False",
+    "True: at every start-up the mail client's personal stationery is removed"};
 inline constexpr SettingKey WipeoutHTML{kVellumo, kAdmin, "WipeoutHTML", "False",
                                         "True: take the user's own HTML formatting out"};
 inline constexpr SettingKey WipeOutFontControl{kVellumo, kAdmin, "WipeOutFontControl", "False",
@@ -337,6 +363,13 @@ inline constexpr SettingKey InsertFontControl{kVellumo, kUser, "InsertFontContro
                                               "Font markup around the date line"};
 inline constexpr SettingKey SuppressToolbar{kVellumo, kUser, "SuppressToolbar", "",
                                             "Shown in failure reports"};
+// The add-in's start-up reads these two with its own defaults: no mode button until a user
+// asks for one, and automatic mode when none was ever chosen.
+inline constexpr SettingKey SuppressToolbarAtStartup{
+    kVellumo, kUser, "SuppressToolbar", "True", "False: the mode button is on the Standard bar"};
+inline constexpr SettingKey SettingButtonBarAtStartup{
+    kVellumo, kUser, "SettingButtonBar", "auto",
+    "The mode the mode button shows: auto, off, eSignature (on: no caption)"};
 inline constexpr SettingKey PromptOnReplies{kVellumo, kUser, "PromptOnReplies", "",
                                             "Shown in failure reports"};
 // The options page keeps its log's location with the user's settings, not the administrator's.
