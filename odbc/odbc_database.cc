@@ -194,10 +194,14 @@ class OdbcConnection : public db::Connection {
     if (!in_transaction_) throw Error("ODBC: Commit without a transaction");
     const SQLRETURN ret = SQLEndTran(SQL_HANDLE_DBC, dbc_->get(), SQL_COMMIT);
     if (!SQL_SUCCEEDED(ret)) {
-      // Read the reason before the rollback replaces it; nothing of the unit stays.
-      std::string reason = dbc_->Diagnostics();
-      Finish(SQL_ROLLBACK);
-      throw Error(reason.empty() ? "ODBC: the commit failed" : std::move(reason));
+      // Nothing of the unit stays and the connection goes on as before it began. The commit's
+      // reason is what the caller needs; the outcome of the clean-up adds nothing to it.
+      const Error reason = dbc_->Failure("committing");
+      SQLEndTran(SQL_HANDLE_DBC, dbc_->get(), SQL_ROLLBACK);
+      in_transaction_ = false;
+      SQLSetConnectAttr(dbc_->get(), SQL_ATTR_AUTOCOMMIT,
+                        reinterpret_cast<SQLPOINTER>(SQLULEN{SQL_AUTOCOMMIT_ON}), SQL_IS_UINTEGER);
+      throw reason;
     }
     in_transaction_ = false;
     SetAutocommit(true);

@@ -239,6 +239,34 @@ TEST_P(OdbcDatabaseTest, DriverErrorsCarryTheirSqlstate) {
   EXPECT_EQ(Count(table_), 1);
 }
 
+// A unit the database refuses only at commit (a deferred constraint) leaves nothing, and the
+// connection goes on committing statement by statement.
+TEST_P(OdbcDatabaseTest, ACommitTheDatabaseRefusesLeavesNothing) {
+  if (GetParam() == kSqlite) {
+    connection_->Execute("PRAGMA foreign_keys = ON");
+    connection_->Execute("CREATE TABLE x" + table_ + " (id INTEGER PRIMARY KEY)");
+    connection_->Execute("CREATE TABLE " + table_ + " (n INTEGER REFERENCES x" + table_ +
+                         " (id) DEFERRABLE INITIALLY DEFERRED)");
+  } else {
+    connection_->Execute("CREATE TABLE x" + table_ + " (id INTEGER)");
+    connection_->Execute("CREATE TABLE " + table_ +
+                         " (n INTEGER UNIQUE DEFERRABLE INITIALLY DEFERRED)");
+  }
+  connection_->BeginTransaction();
+  auto insert = connection_->Prepare("INSERT INTO " + table_ + " (n) VALUES (?)");
+  const std::vector<Value> seven = {int64_t{7}};
+  insert->Execute(seven);
+  insert->Execute(seven);  // a duplicate, or a reference to nothing: refused at commit
+  EXPECT_THAT(ErrorText([&] { connection_->Commit(); }), ContainsRegex("^ODBC [0-9A-Z]{5}: "));
+  EXPECT_EQ(Count(table_), 0);
+
+  connection_->Execute("INSERT INTO x" + table_ + " (id) VALUES (7)");
+  insert->Execute(seven);
+  EXPECT_THAT(ErrorText([&] { connection_->Commit(); }), HasSubstr("without a transaction"));
+  auto other = database_.Open(connection_string_);
+  EXPECT_EQ(other->Query("SELECT COUNT(*) FROM " + table_).rows.at(0).at(0), "1");
+}
+
 TEST_P(OdbcDatabaseTest, TransactionsAreNotNestedOrEndedTwice) {
   EXPECT_THAT(ErrorText([&] { connection_->Commit(); }), HasSubstr("without a transaction"));
   EXPECT_THAT(ErrorText([&] { connection_->Rollback(); }), HasSubstr("without a transaction"));
