@@ -1,6 +1,7 @@
-// The program maps the browser window layer (cpp-httplib, OpenSSL) and the SMTP transport
-// (libcurl) only for the commands that use them: the dynamic loader's own list of the files it
-// opened (LD_DEBUG=files) is the witness, so a library linked back in by accident fails here.
+// The program maps the browser window layer (cpp-httplib, OpenSSL), the SMTP transport (libcurl)
+// and the ODBC database (unixODBC) only for the commands that use them: the dynamic loader's own
+// list of the files it opened (LD_DEBUG=files) is the witness, so a library linked back in by
+// accident fails here.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -8,7 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "base/version.h"
+#include "platform/database.h"
 #include "posix/posix_processes.h"
+#include "posix/shared_module.h"
+#include "programs/vellumo/modules/module_abi.h"
 #include "tests/support/scoped_temp_dir.h"
 #include "tests/support/send_home.h"
 #include "tests/support/source_dir.h"
@@ -29,7 +34,8 @@ const auto MapsWeb = AllOf(HasSubstr("vellumo-web.so"), HasSubstr("libcpp-httpli
 const auto MapsSmtp = AllOf(HasSubstr("vellumo-smtp.so"), HasSubstr("file=libcurl"));
 const auto MapsNeither = AllOf(Not(HasSubstr("vellumo-web.so")), Not(HasSubstr("httplib")),
                                Not(HasSubstr("file=libssl")), Not(HasSubstr("vellumo-smtp.so")),
-                               Not(HasSubstr("file=libcurl")));
+                               Not(HasSubstr("file=libcurl")), Not(HasSubstr("vellumo-odbc.so")),
+                               Not(HasSubstr("file=libodbc")));
 
 class ProgramModulesTest : public ::testing::Test {
  protected:
@@ -113,6 +119,27 @@ TEST_F(ProgramModulesTest, AMissingModuleIsNamedAndTheMessageIsKept) {
   EXPECT_THAT(result.output, AllOf(HasSubstr("queued"), HasSubstr("vellumo-smtp.so"),
                                    HasSubstr((install.path() / "lib" / "vellumo").string())));
   EXPECT_THAT(test_support::FilesIn(home_.Folder("Outbox"), ""), ::testing::SizeIs(1));
+}
+
+// The database module stands on its own: opened beside the program, it makes a database that
+// reaches SQLite through its ODBC driver with nothing of the program's.
+TEST(OdbcModule, MakesAWorkingDatabase) {
+  const std::string dir = stdfs::path(test_support::EnvValue("VELLUMO_BIN")).parent_path().string();
+  const std::unique_ptr<SharedModule> module = SharedModule::Open(program::kOdbcModuleFile, {dir});
+  using Entry = const program::OdbcModule* (*)();
+  const program::OdbcModule* table =
+      reinterpret_cast<Entry>(module->Symbol(program::kOdbcModuleEntry))();
+  ASSERT_NE(table, nullptr);
+  EXPECT_EQ(table->abi, program::kModuleAbi);
+  EXPECT_EQ(std::string(table->version), kVersion);
+
+  test_support::ScopedTempDir temp("vellumo-odbc-module");
+  const std::unique_ptr<db::Database> database = table->make_database();
+  auto connection = database->Open("Driver=SQLite3;Database=" + (temp / "m.db").string());
+  connection->Execute("CREATE TABLE t (s TEXT)");
+  const std::vector<db::Value> row = {std::string("O'Brien")};
+  connection->Prepare("INSERT INTO t (s) VALUES (?)")->Execute(row);
+  EXPECT_EQ(connection->Query("SELECT s FROM t").rows.at(0).at(0), "O'Brien");
 }
 
 }  // namespace

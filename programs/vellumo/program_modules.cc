@@ -49,4 +49,11 @@ std::unique_ptr<localmail::Transport> ProgramModules::MakeSmtpTransport(
   return smtp_table_->make_transport(config);
 }
 
+std::unique_ptr<db::Database> ProgramModules::MakeDatabase() {
+  if (odbc_table_ == nullptr) {
+    odbc_table_ = OpenTable<OdbcModule>(dirs_, kOdbcModuleFile, kOdbcModuleEntry, odbc_);
+  }
+  return odbc_table_->make_database();
+}
+
 }  // namespace vellumo::program

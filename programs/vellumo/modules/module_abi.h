@@ -1,6 +1,7 @@
-// The two parts of the program that live in modules of their own, each opened on first use: the
-// browser window layer (cpp-httplib, OpenSSL) and the SMTP transport (libcurl). Every other
-// command then starts without mapping those libraries.
+// The parts of the program that live in modules of their own, each opened on first use: the
+// browser window layer (cpp-httplib, OpenSSL), the SMTP transport (libcurl) and the marketing
+// database (unixODBC and its drivers). Every other command then starts without mapping those
+// libraries.
 //
 // A module exports one C function, named below, that returns its table. The program refuses a
 // table whose abi or version differ from its own: the types crossing the boundary are C++ types
@@ -12,6 +13,7 @@
 #include "base/version.h"
 #include "localmail/client_config.h"
 #include "localmail/transport.h"
+#include "platform/database.h"
 #include "platform/file_system.h"
 #include "platform/ui/host.h"
 #include "web/web_host.h"
@@ -35,9 +37,18 @@ struct SmtpModule {
   std::unique_ptr<localmail::Transport> (*make_transport)(const localmail::TransportConfig& config);
 };
 
+struct OdbcModule {
+  int abi;
+  const char* version;
+  // An odbc::OdbcDatabase (odbc/odbc_database.h) with the program's own driver table.
+  std::unique_ptr<db::Database> (*make_database)();
+};
+
 inline constexpr char kWebModuleFile[] = "vellumo-web.so";
 inline constexpr char kWebModuleEntry[] = "vellumo_web_module";
 inline constexpr char kSmtpModuleFile[] = "vellumo-smtp.so";
 inline constexpr char kSmtpModuleEntry[] = "vellumo_smtp_module";
+inline constexpr char kOdbcModuleFile[] = "vellumo-odbc.so";
+inline constexpr char kOdbcModuleEntry[] = "vellumo_odbc_module";
 
 }  // namespace vellumo::program
