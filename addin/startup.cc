@@ -75,7 +75,9 @@ void RemovePersonalStationery(const StartupDeps& deps) {
 
 void ApplyVersionRule(const StartupDeps& deps, std::string_view client_version) {
   Ignore([&] {
-    if (text::Val(text::Left(client_version, 2)) > 9) {
+    // Written only when it changes: a start that learns nothing new costs the registry nothing.
+    if (text::Val(text::Left(client_version, 2)) > 9 &&
+        deps.settings.Get(keys::WipeoutRemoveConvertedBR) != "True") {
       deps.settings.Set(keys::WipeoutRemoveConvertedBR, "True");
     }
   });

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "addin/registration.h"
+#include "programs/vellumo/real_platform.h"
 
 namespace vellumo::program {
 namespace {
@@ -19,7 +20,7 @@ struct ClientWithAddIns {
 
 void RegisterAddIn(mail::Application& client, const Env& env) {
   addin::RegisterConnectClass(client, env);
-  (void)addin::RegisterAddInKey(env.registry);
+  (void)addin::RegisterAddInKey(env.registry, SelfExe());
 }
 
 std::shared_ptr<localmail::LocalMailClient> WithAddIns(

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "localmail/local_client.h"
 #include "programs/vellumo/real_platform.h"
 
 namespace vellumo::program {
@@ -25,6 +26,12 @@ struct CommandContext {
   std::unique_ptr<RealPlatform> platform_;
 };
 
+// The local mail client of the context's home without add-ins, and as a user's start of it opens
+// it: the registered add-ins connected and told the start is complete (a send is then dressed).
+// Closing the last copy of the second plays the client's exit to them.
+std::shared_ptr<localmail::LocalMailClient> OpenBareClient(CommandContext& context);
+std::shared_ptr<localmail::LocalMailClient> OpenClient(CommandContext& context);
+
 void AddSettingsCommands(CLI::App& app, CommandContext& context);
 void AddRegeditCommand(CLI::App& app, CommandContext& context);
 // send, sendmail, folders, items, show, contacts, transport.
@@ -33,5 +40,9 @@ void AddMailCommands(CLI::App& app, CommandContext& context);
 int RunSendmailCommand(CommandContext& context, const std::vector<std::string>& args);
 // compose: the composition engine on one message, for looking at the result.
 void AddComposeCommand(CLI::App& app, CommandContext& context);
+// marketing init|show: the marketing database.
+void AddMarketingCommands(CLI::App& app, CommandContext& context);
+// register, unregister, toolbar: the add-in in the mail client.
+void AddAddInCommands(CLI::App& app, CommandContext& context);
 
 }  // namespace vellumo::program

@@ -50,6 +50,8 @@ TransportMaker(RealPlatform& platform) {
 
 // The one place the program opens the mail client. Components that take part in sending (the
 // add-in) connect to client->ItemSend() here, before any command sends.
+}  // namespace
+
 std::shared_ptr<LocalMailClient> OpenBareClient(CommandContext& context) {
   RealPlatform& platform = context.Platform();
   Env& env = platform.env();
@@ -66,10 +68,11 @@ std::shared_ptr<LocalMailClient> OpenBareClient(CommandContext& context) {
                                                         ProcessClaimAlive});
 }
 
-// Every command that sends connects the add-in, so a send is dressed.
 std::shared_ptr<LocalMailClient> OpenClient(CommandContext& context) {
   return WithAddIns(OpenBareClient(context), context.Platform().env());
 }
+
+namespace {
 
 std::string ReadStandardInput() {
   std::cin >> std::noskipws;

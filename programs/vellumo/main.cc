@@ -64,6 +64,8 @@ int main(int argc, char** argv) {
   vellumo::program::AddRegeditCommand(app, context);
   vellumo::program::AddMailCommands(app, context);
   vellumo::program::AddComposeCommand(app, context);
+  vellumo::program::AddMarketingCommands(app, context);
+  vellumo::program::AddAddInCommands(app, context);
 
   try {
     app.parse(argc, argv);

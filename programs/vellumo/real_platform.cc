@@ -19,17 +19,18 @@
 #include "tty/host_factory.h"
 
 namespace vellumo::program {
-namespace {
-
-std::string EnvValue(const char* name) {
-  const char* value = std::getenv(name);
-  return value ? std::string(value) : std::string();
-}
 
 std::string SelfExe() {
   std::error_code ec;
   auto path = std::filesystem::read_symlink("/proc/self/exe", ec);
   return ec ? std::string("vellumo") : path.string();
+}
+
+namespace {
+
+std::string EnvValue(const char* name) {
+  const char* value = std::getenv(name);
+  return value ? std::string(value) : std::string();
 }
 
 std::string Absolute(const std::string& path) {
@@ -119,6 +120,11 @@ RealPlatform::RealPlatform(const std::string& home)
                  ProcessOptions(win_path_)),
       modules_(ModuleDirs(std::filesystem::path(SelfExe()).parent_path().string())) {}
 
+std::unique_ptr<db::Connection> ModuleDatabase::Open(std::string_view connection_string) {
+  if (!database_) database_ = modules_.MakeDatabase();
+  return database_->Open(connection_string);
+}
+
 Env& RealPlatform::env() {
   if (!env_) {
     ui::HostOptions options;
@@ -147,7 +153,8 @@ Env& RealPlatform::env() {
       }
       ui_ = ui::MakeHost(options, fs_);
     }
-    env_ = std::make_unique<Env>(Env{*registry_, fs_, clock_, processes_, system_, *ui_});
+    env_ = std::make_unique<Env>(
+        Env{*registry_, fs_, clock_, processes_, system_, *ui_, nullptr, &database_});
   }
   return *env_;
 }

@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "platform/database.h"
 #include "platform/env.h"
 #include "platform/ui/transcript.h"
 #include "platform/win_path.h"
@@ -21,9 +22,23 @@ namespace vellumo::program {
 // else ~/.local/share/vellumo.
 std::string ResolveHome(const std::string& home_option);
 
+// This program's path.
+std::string SelfExe();
+
 // A file named on the command line: a Windows path ("C:\x.reg") stays as it is for WinPath; any
 // other path is the user's, relative to the current folder, so it is made absolute.
 std::string CommandLinePath(const std::string& arg);
+
+// The outside SQL database through the ODBC module, loaded on the first Open.
+class ModuleDatabase final : public db::Database {
+ public:
+  explicit ModuleDatabase(ProgramModules& modules) : modules_(modules) {}
+  std::unique_ptr<db::Connection> Open(std::string_view connection_string) override;
+
+ private:
+  ProgramModules& modules_;
+  std::unique_ptr<db::Database> database_;
+};
 
 class RealPlatform {
  public:
@@ -37,6 +52,8 @@ class RealPlatform {
   FileSystem& fs() { return fs_; }
   // The browser windows and the SMTP transport, loaded when first asked for.
   ProgramModules& modules() { return modules_; }
+  // The marketing database (ODBC), loaded when first opened.
+  db::Database& database() { return database_; }
   // The whole platform; the window layer is made on first use from VELLUMO_UI, VELLUMO_ANSWERS
   // and VELLUMO_UI_LOG (and, for VELLUMO_UI=web, VELLUMO_WEB_ADDRESS_FILE).
   Env& env();
@@ -50,6 +67,7 @@ class RealPlatform {
   PosixProcesses processes_;
   PosixSystemInfo system_;
   ProgramModules modules_;
+  ModuleDatabase database_{modules_};
   std::unique_ptr<ui::Transcript> transcript_;  // the web layer's; other hosts own theirs
   std::unique_ptr<ui::Host> ui_;
   std::unique_ptr<Env> env_;
