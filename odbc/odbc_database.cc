@@ -1,8 +1,12 @@
 #include "odbc/odbc_database.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 #include <optional>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "base/error.h"
 #include "base/text.h"
@@ -39,8 +43,8 @@ void Bind(const Handle& stmt, std::span<const Value> params, BoundParams& bound)
   // Not every driver can count markers; those that can catch a count mismatch here.
   if (SQL_SUCCEEDED(SQLNumParams(stmt.get(), &markers)) &&
       static_cast<size_t>(markers) != params.size()) {
-    throw Error("ODBC: the statement has " + std::to_string(markers) + " parameter markers and " +
-                std::to_string(params.size()) + " values were given");
+    throw Error("ODBC: the statement has " + std::to_string(markers) +
+                " parameter markers, the values given are " + std::to_string(params.size()));
   }
   for (size_t i = 0; i < params.size(); ++i) {
     const auto number = static_cast<SQLUSMALLINT>(i + 1);

@@ -234,6 +234,8 @@ TEST_P(OdbcDatabaseTest, DriverErrorsCarryTheirSqlstate) {
   auto insert = connection_->Prepare("INSERT INTO " + table_ + " (a, b) VALUES (?, ?)");
   const std::vector<Value> short_row = {int64_t{1}};
   EXPECT_THAT(ErrorText([&] { insert->Execute(short_row); }), HasSubstr("ODBC"));
+  const std::vector<Value> long_row = {int64_t{1}, int64_t{2}, int64_t{3}};
+  EXPECT_THAT(ErrorText([&] { insert->Execute(long_row); }), HasSubstr("given are 3"));
   const std::vector<Value> row = {int64_t{1}, int64_t{2}};
   insert->Execute(row);  // the statement is still usable
   EXPECT_EQ(Count(table_), 1);
