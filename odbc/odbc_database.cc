@@ -286,7 +286,8 @@ OdbcDatabase::OdbcDatabase(OdbcOptions options)
 OdbcDatabase::~OdbcDatabase() = default;
 
 std::unique_ptr<db::Connection> OdbcDatabase::Open(std::string_view connection_string) {
-  std::vector<Attribute> attributes = OdbcAttributes(connection_string);
+  std::string text = OdbcConnectionString(connection_string);
+  std::vector<Attribute> attributes = ParseConnectionString(text);
   std::vector<Attribute> secrets;
   std::copy_if(attributes.begin(), attributes.end(), std::back_inserter(secrets),
                [](const Attribute& attribute) { return IsSecretKey(attribute.key); });
@@ -298,7 +299,6 @@ std::unique_ptr<db::Connection> OdbcDatabase::Open(std::string_view connection_s
                       reinterpret_cast<SQLPOINTER>(
                           static_cast<SQLULEN>(std::max(options_.login_timeout_seconds, 0))),
                       SQL_IS_UINTEGER);
-    const std::string text = FormatConnectionString(attributes);
     connected = SQL_SUCCEEDED(SQLDriverConnect(dbc->get(), nullptr, Sql(text), SQL_NTS, nullptr, 0,
                                                nullptr, SQL_DRIVER_NOPROMPT));
     if (connected) dbc->SetConnected();
@@ -328,6 +328,7 @@ std::unique_ptr<db::Connection> OdbcDatabase::Open(std::string_view connection_s
                                               : text::Join(options_.driver_dirs, ", ")));
   }
   SetAttribute(attributes, "Driver", *library);
+  text = FormatConnectionString(attributes);
   dbc = connect(connected);
   if (!connected) dbc->Fail("connecting");
   return std::make_unique<OdbcConnection>(std::move(dbc));

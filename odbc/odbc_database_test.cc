@@ -327,6 +327,18 @@ TEST(OdbcDrivers, AnUnknownDriverNameIsAClearError) {
               HasSubstr("\"SQLOLEDB\""));
 }
 
+TEST(OdbcDrivers, AnAdoStringForTheOdbcProviderConnects) {
+  test_support::ScopedTempDir dir("vellumo-odbc");
+  OdbcDatabase database;
+  const std::string file = (dir / "ado.db").string();
+  auto connection = database.Open(
+      "Provider=MSDASQL.1;Persist Security Info=False;"
+      "Extended Properties=\"Driver=SQLite3;Database=" +
+      file + "\"");
+  connection->Execute("CREATE TABLE t (s TEXT)");
+  EXPECT_TRUE(std::filesystem::exists(file));
+}
+
 // A name only the driver table knows stands for the same thing as a name the system knows.
 TEST(OdbcDrivers, ANameTheSystemDoesNotListComesFromTheDriverTable) {
   test_support::ScopedTempDir dir("vellumo-odbc");
