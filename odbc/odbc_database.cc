@@ -316,9 +316,11 @@ std::unique_ptr<db::Connection> OdbcDatabase::Open(std::string_view connection_s
   }
   const std::optional<DriverTable::Entry> entry = drivers_.Find(*driver);
   if (!entry) {
-    throw Error("ODBC: no driver is named \"" + *driver +
-                "\": the system's ODBC configuration does not list it, nor does " +
-                options_.driver_table_name + " (" + text::Join(drivers_.Names(), ", ") + ")");
+    throw Error(HideSecrets("ODBC: no driver is named \"" + *driver +
+                                "\": the system's ODBC configuration does not list it, nor does " +
+                                options_.driver_table_name + " (" +
+                                text::Join(drivers_.Names(), ", ") + ")",
+                            secrets));
   }
   const std::optional<std::string> library = DriverTable::Locate(*entry, options_.driver_dirs);
   if (!library) {
