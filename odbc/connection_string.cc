@@ -181,11 +181,10 @@ void SetAttribute(std::vector<Attribute>& attributes, std::string_view key, std:
   attributes.push_back({std::string(key), std::move(value)});
 }
 
-std::vector<Attribute> OdbcAttributes(std::string_view connection_string) {
+std::string OdbcConnectionString(std::string_view connection_string) {
   if (TrimBlanks(connection_string).empty()) throw Error("Connection string: it is empty");
   std::vector<Attribute> attributes = ParseConnectionString(connection_string);
-  const std::optional<std::string> provider = FindAttribute(attributes, "Provider");
-  if (!provider) return attributes;
+  if (!FindAttribute(attributes, "Provider")) return std::string(connection_string);
   // ADO strings quote values the OLE DB way: parse again with those quotes.
   attributes = ParseConnectionString(connection_string, Quoting::kAdo);
   const std::string name = *FindAttribute(attributes, "Provider");
@@ -197,7 +196,7 @@ std::vector<Attribute> OdbcAttributes(std::string_view connection_string) {
   }
   attributes = FromAdo(attributes);
   if (attributes.empty()) throw Error("Connection string: it names no ODBC data source or driver");
-  return attributes;
+  return FormatConnectionString(attributes);
 }
 
 bool IsSecretKey(std::string_view key) {

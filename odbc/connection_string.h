@@ -43,15 +43,15 @@ enum class Quoting {
 // Sets key's value in place, or appends the attribute when it is absent.
 void SetAttribute(std::vector<Attribute>& attributes, std::string_view key, std::string value);
 
-// The ODBC attributes of a connection string as stored in the settings:
-// - an ODBC string ("Driver=...;...", "DSN=...;...") as it is;
+// The ODBC connection string for a connection string as stored in the settings:
+// - an ODBC string ("Driver=...;...", "DSN=...;...") as it is written, unchanged;
 // - an ADO string for the ODBC provider ("Provider=MSDASQL[.n];...") without the ADO-only
 //   attributes: Provider and Persist Security Info are dropped, Extended Properties gives its own
 //   attributes in its place, and Data Source, User ID and Password become DSN, UID and PWD;
 // - any other Provider is an Error saying an ODBC connection string is needed, naming the
 //   provider.
 // Throws Error for an empty string and for the parse errors above.
-[[nodiscard]] std::vector<Attribute> OdbcAttributes(std::string_view connection_string);
+[[nodiscard]] std::string OdbcConnectionString(std::string_view connection_string);
 
 // Whether an attribute of this name holds a secret (PWD, Password).
 [[nodiscard]] bool IsSecretKey(std::string_view key);

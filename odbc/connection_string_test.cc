@@ -69,29 +69,30 @@ TEST(ConnectionString, FindsAndSetsKeysIgnoringCase) {
 }
 
 TEST(ConnectionString, OdbcStringsPassAsWritten) {
-  EXPECT_EQ(FormatConnectionString(OdbcAttributes("Driver=SQLite3;Database=/p/x.db")),
-            "Driver=SQLite3;Database=/p/x.db");
-  EXPECT_THAT(ErrorText([] { (void)OdbcAttributes("  "); }), HasSubstr("empty"));
+  EXPECT_EQ(OdbcConnectionString(" Driver={SQLite3}; Database=/p/x.db;;"),
+            " Driver={SQLite3}; Database=/p/x.db;;");
+  EXPECT_THAT(ErrorText([] { (void)OdbcConnectionString("  "); }), HasSubstr("empty"));
 }
 
 TEST(ConnectionString, AdoStringsForTheOdbcProviderMapOntoOdbc) {
-  EXPECT_EQ(FormatConnectionString(OdbcAttributes(
-                "Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;Uid=u;Pwd=p")),
+  EXPECT_EQ(OdbcConnectionString(
+                "Provider=MSDASQL;Driver={PostgreSQL Unicode};Server=127.0.0.1;Uid=u;Pwd=p"),
             "Driver=PostgreSQL Unicode;Server=127.0.0.1;Uid=u;Pwd=p");
-  EXPECT_EQ(FormatConnectionString(OdbcAttributes(
-                "Provider=MSDASQL.1;Persist Security Info=False;Data Source=marketing;"
-                "User ID=sales;Password='it''s'")),
-            "DSN=marketing;UID=sales;PWD=it's");
-  EXPECT_EQ(FormatConnectionString(OdbcAttributes(
-                "provider=msdasql.1;Extended Properties=\"Driver=SQLite3;Database=/p/x.db\"")),
+  EXPECT_EQ(
+      OdbcConnectionString("Provider=MSDASQL.1;Persist Security Info=False;Data Source=marketing;"
+                           "User ID=sales;Password='it''s'"),
+      "DSN=marketing;UID=sales;PWD=it's");
+  EXPECT_EQ(OdbcConnectionString(
+                "provider=msdasql.1;Extended Properties=\"Driver=SQLite3;Database=/p/x.db\""),
             "Driver=SQLite3;Database=/p/x.db");
-  EXPECT_THAT(ErrorText([] { (void)OdbcAttributes("Provider=MSDASQL"); }),
+  EXPECT_THAT(ErrorText([] { (void)OdbcConnectionString("Provider=MSDASQL"); }),
               HasSubstr("names no ODBC data source"));
 }
 
 TEST(ConnectionString, OtherProvidersAreRefusedByName) {
   const std::string text = ErrorText([] {
-    (void)OdbcAttributes("Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\m.mdb;Password=s3");
+    (void)OdbcConnectionString(
+        "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\m.mdb;Password=s3");
   });
   EXPECT_THAT(text, AllOf(HasSubstr("must be an ODBC connection string"),
                           HasSubstr("\"Microsoft.Jet.OLEDB.4.0\""), Not(HasSubstr("s3"))));

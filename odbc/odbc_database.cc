@@ -1,8 +1,12 @@
 #include "odbc/odbc_database.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <iterator>
 #include <optional>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "base/error.h"
 #include "base/text.h"
@@ -39,8 +43,8 @@ void Bind(const Handle& stmt, std::span<const Value> params, BoundParams& bound)
   // Not every driver can count markers; those that can catch a count mismatch here.
   if (SQL_SUCCEEDED(SQLNumParams(stmt.get(), &markers)) &&
       static_cast<size_t>(markers) != params.size()) {
-    throw Error("ODBC: the statement has " + std::to_string(markers) + " parameter markers and " +
-                std::to_string(params.size()) + " values were given");
+    throw Error("ODBC: the statement has " + std::to_string(markers) +
+                " parameter markers, the values given are " + std::to_string(params.size()));
   }
   for (size_t i = 0; i < params.size(); ++i) {
     const auto number = static_cast<SQLUSMALLINT>(i + 1);
@@ -282,7 +286,8 @@ OdbcDatabase::OdbcDatabase(OdbcOptions options)
 OdbcDatabase::~OdbcDatabase() = default;
 
 std::unique_ptr<db::Connection> OdbcDatabase::Open(std::string_view connection_string) {
-  std::vector<Attribute> attributes = OdbcAttributes(connection_string);
+  std::string text = OdbcConnectionString(connection_string);
+  std::vector<Attribute> attributes = ParseConnectionString(text);
   std::vector<Attribute> secrets;
   std::copy_if(attributes.begin(), attributes.end(), std::back_inserter(secrets),
                [](const Attribute& attribute) { return IsSecretKey(attribute.key); });
@@ -294,7 +299,6 @@ std::unique_ptr<db::Connection> OdbcDatabase::Open(std::string_view connection_s
                       reinterpret_cast<SQLPOINTER>(
                           static_cast<SQLULEN>(std::max(options_.login_timeout_seconds, 0))),
                       SQL_IS_UINTEGER);
-    const std::string text = FormatConnectionString(attributes);
     connected = SQL_SUCCEEDED(SQLDriverConnect(dbc->get(), nullptr, Sql(text), SQL_NTS, nullptr, 0,
                                                nullptr, SQL_DRIVER_NOPROMPT));
     if (connected) dbc->SetConnected();
@@ -312,9 +316,11 @@ std::unique_ptr<db::Connection> OdbcDatabase::Open(std::string_view connection_s
   }
   const std::optional<DriverTable::Entry> entry = drivers_.Find(*driver);
   if (!entry) {
-    throw Error("ODBC: no driver is named \"" + *driver +
-                "\": the system's ODBC configuration does not list it, nor does " +
-                options_.driver_table_name + " (" + text::Join(drivers_.Names(), ", ") + ")");
+    throw Error(HideSecrets("ODBC: no driver is named \"" + *driver +
+                                "\": the system's ODBC configuration does not list it, nor does " +
+                                options_.driver_table_name + " (" +
+                                text::Join(drivers_.Names(), ", ") + ")",
+                            secrets));
   }
   const std::optional<std::string> library = DriverTable::Locate(*entry, options_.driver_dirs);
   if (!library) {
@@ -324,6 +330,7 @@ std::unique_ptr<db::Connection> OdbcDatabase::Open(std::string_view connection_s
                                               : text::Join(options_.driver_dirs, ", ")));
   }
   SetAttribute(attributes, "Driver", *library);
+  text = FormatConnectionString(attributes);
   dbc = connect(connected);
   if (!connected) dbc->Fail("connecting");
   return std::make_unique<OdbcConnection>(std::move(dbc));

@@ -234,6 +234,8 @@ TEST_P(OdbcDatabaseTest, DriverErrorsCarryTheirSqlstate) {
   auto insert = connection_->Prepare("INSERT INTO " + table_ + " (a, b) VALUES (?, ?)");
   const std::vector<Value> short_row = {int64_t{1}};
   EXPECT_THAT(ErrorText([&] { insert->Execute(short_row); }), HasSubstr("ODBC"));
+  const std::vector<Value> long_row = {int64_t{1}, int64_t{2}, int64_t{3}};
+  EXPECT_THAT(ErrorText([&] { insert->Execute(long_row); }), HasSubstr("given are 3"));
   const std::vector<Value> row = {int64_t{1}, int64_t{2}};
   insert->Execute(row);  // the statement is still usable
   EXPECT_EQ(Count(table_), 1);
@@ -323,6 +325,18 @@ TEST(OdbcDrivers, AnUnknownDriverNameIsAClearError) {
               ContainsRegex("^ODBC IM002: "));
   EXPECT_THAT(ErrorText([&] { (void)database.Open("Provider=SQLOLEDB;Data Source=x"); }),
               HasSubstr("\"SQLOLEDB\""));
+}
+
+TEST(OdbcDrivers, AnAdoStringForTheOdbcProviderConnects) {
+  test_support::ScopedTempDir dir("vellumo-odbc");
+  OdbcDatabase database;
+  const std::string file = (dir / "ado.db").string();
+  auto connection = database.Open(
+      "Provider=MSDASQL.1;Persist Security Info=False;"
+      "Extended Properties=\"Driver=SQLite3;Database=" +
+      file + "\"");
+  connection->Execute("CREATE TABLE t (s TEXT)");
+  EXPECT_TRUE(std::filesystem::exists(file));
 }
 
 // A name only the driver table knows stands for the same thing as a name the system knows.
