@@ -75,6 +75,7 @@ TEST_F(AddInLifecycleProgramTest, RegisteredItsButtonsCycleTheModeClickByClick) 
 }
 
 TEST_F(AddInLifecycleProgramTest, AnAdministratorsRegistryFileIsImportedAtTheNextStartOnce) {
+  stdfs::create_directories(ProgramFolder());
   test_support::WriteAll(ProgramFolder() / "NewUser.reg",
                          "Windows Registry Editor Version 5.00\r\n\r\n"
                          "[HKEY_CURRENT_USER\\Software\\VB and VBA Program Settings\\Vellumo\\"
