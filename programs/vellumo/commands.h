@@ -33,5 +33,7 @@ void AddMailCommands(CLI::App& app, CommandContext& context);
 int RunSendmailCommand(CommandContext& context, const std::vector<std::string>& args);
 // compose: the composition engine on one message, for looking at the result.
 void AddComposeCommand(CLI::App& app, CommandContext& context);
+// signatures create / reset: the mail client's own signature files.
+void AddSignatureCommands(CLI::App& app, CommandContext& context);
 
 }  // namespace vellumo::program

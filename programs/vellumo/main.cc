@@ -64,6 +64,7 @@ int main(int argc, char** argv) {
   vellumo::program::AddRegeditCommand(app, context);
   vellumo::program::AddMailCommands(app, context);
   vellumo::program::AddComposeCommand(app, context);
+  vellumo::program::AddSignatureCommands(app, context);
 
   try {
     app.parse(argc, argv);
