@@ -6,6 +6,7 @@
 #include "addin/startup.h"
 #include "base/error.h"
 #include "base/text.h"
+#include "common/compose/outlook_signatures.h"
 #include "common/diagnostics/log.h"
 #include "common/forms/caption_table.h"
 #include "common/forms/message_form.h"
@@ -54,6 +55,15 @@ Connect::Connect(Key, const Env& env)
                            }}) {
   diagnostics_.set_question(AddInMessageForm(env_.ui, diagnostics_));
   diagnostics_.set_report_state(&state_);
+  // The mode button's eSignature mode: the mail client's own signature files from the profile.
+  const auto signature_deps = [this] {
+    return compose::OutlookSignatureDeps{settings_, env_.fs, env_.system, env_.registry};
+  };
+  signature_files_ = {
+      [signature_deps] {
+        (void)compose::CreateOutlookSignatures(signature_deps(), compose::SignatureLists::kAddIn);
+      },
+      [signature_deps] { (void)compose::ResetOutlookSignatures(signature_deps()); }};
   state_.ApplicationPath = std::string(WinPath::kProgramFolder);
 }
 

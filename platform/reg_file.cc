@@ -208,9 +208,14 @@ class Parser {
       pos += 3;
       const uint32_t type = HexType(s, pos);
       std::string bytes = HexBytes(s, pos);
-      if (ansi_ && (type == static_cast<uint32_t>(RegType::kString) ||
-                    type == static_cast<uint32_t>(RegType::kExpandString) ||
-                    type == static_cast<uint32_t>(RegType::kMultiString))) {
+      const bool single_string = type == static_cast<uint32_t>(RegType::kString) ||
+                                 type == static_cast<uint32_t>(RegType::kExpandString);
+      const size_t nul = single_string ? bytes.find('\0') : std::string::npos;
+      if (ansi_ && nul != std::string::npos) {
+        // An 8-bit string ends at its first NUL, however many follow ("hex(2):00,00" is empty).
+        bytes.resize(nul);
+        bytes = text::Utf8ToUtf16Le(text::Windows1252ToUtf8(bytes)).append(2, '\0');
+      } else if (ansi_ && (single_string || type == static_cast<uint32_t>(RegType::kMultiString))) {
         bytes = text::Utf8ToUtf16Le(text::Windows1252ToUtf8(bytes));
       }
       Push({RegOp::Kind::kSetValue, current_, std::move(name),

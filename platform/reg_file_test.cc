@@ -145,6 +145,20 @@ TEST(ImportRegFile, Regedit4StringDataIsEightBitText) {
   EXPECT_EQ(reg.GetValue("HKCU\\A", "m"), RegValue::MultiString({"a", "b€"}));
 }
 
+TEST(ImportRegFile, Regedit4StringEndsAtItsFirstNul) {
+  MemRegistry reg;
+  ImportRegFile(reg,
+                "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\A]\r\n"
+                "\"empty\"=hex(2):00,00\r\n"
+                "\"cut\"=hex(1):61,00,62,00\r\n"
+                "\"m\"=hex(7):61,00,00,62,00,00\r\n",
+                "reset.reg");
+  EXPECT_EQ(reg.GetValue("HKCU\\A", "empty"), RegValue::ExpandString(""));
+  EXPECT_EQ(reg.GetValue("HKCU\\A", "cut"), RegValue::String("a"));
+  // A multi-string's NULs separate its parts: it is not cut at the first.
+  EXPECT_EQ(reg.GetValue("HKCU\\A", "m"), RegValue::MultiString({"a", "", "b"}));
+}
+
 TEST(ImportRegFile, RefusesMalformedFilesNamingTheLineAndChangingNothing) {
   struct Case {
     std::string file;

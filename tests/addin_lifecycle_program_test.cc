@@ -44,6 +44,16 @@ class AddInLifecycleProgramTest : public ::testing::Test {
     return out.substr(0, out.find('\n'));
   }
   std::string Mode() { return Setting("User Settings", "SettingButtonBar"); }
+  // How many text signatures the generator wrote below the home's profile folders.
+  int TextSignatures() const {
+    int found = 0;
+    const stdfs::path root = home_.home() / "drive_c" / "Documents and Settings";
+    std::error_code ec;
+    for (const auto& entry : stdfs::recursive_directory_iterator(root, ec)) {
+      if (entry.path().filename() == "Vellumo Text Signature.txt") ++found;
+    }
+    return found;
+  }
   stdfs::path ProgramFolder() const {
     return home_.home() / "drive_c" / "Program Files" / "Corvane" / "Vellumo" / "Programs";
   }
@@ -65,6 +75,19 @@ TEST_F(AddInLifecycleProgramTest, RegisteredItsButtonsCycleTheModeClickByClick) 
   EXPECT_THAT(modes, ElementsAre("Vellumo Off|EmailMonitor|visible off",
                                  "eSignature|EmailMonitor|visible eSignature",
                                  "Vellumo On|EmailMonitor|visible auto"));
+  // Entering eSignature wrote the mail client's signature files; leaving it reset the client's
+  // choice of signature and left the files.
+  EXPECT_EQ(TextSignatures(), 1);
+  const stdfs::path exported = home_.home() / "mail-settings.reg";
+  ASSERT_EQ(home_
+                .Run({"regedit", "/e", exported.string(),
+                      "HKEY_CURRENT_USER\\Software\\Microsoft\\Office\\11.0\\Common\\MailSettings"})
+                .exit_code,
+            0);
+  // The export is UTF-16, as the registry editor writes it.
+  EXPECT_THAT(text::Utf16LeToUtf8(test_support::ReadAll(exported)),
+              HasSubstr("\"NewSignature\"=hex(2):00,00"));
+  EXPECT_FALSE(stdfs::exists(ProgramFolder() / "resetsig.reg"));
 
   // Unregistered, the client starts without it: no buttons, and a click names the cause.
   ASSERT_EQ(home_.Run({"unregister"}).exit_code, 0);

@@ -11,6 +11,7 @@ constexpr const SettingKey* kKnownKeys[] = {
     &SignaturesPathFirstTry,
     &SignatureListFolder,
     &SignatureTemplatesFolder,
+    &OutlookSignaturePath,
     &BrowserPath,
     &TipsFileLocation,
     &ErrorFileLocation,

@@ -50,6 +50,9 @@ inline constexpr SettingKey SignatureListFolder{
 inline constexpr SettingKey SignatureTemplatesFolder{
     kVellumo, kAdmin, "Signatures Path", "",
     "Folder of the signature templates, in the file-list window"};
+inline constexpr SettingKey OutlookSignaturePath{
+    kVellumo, kAdmin, "OutlookSignaturePath", "c:\\Documents and Settings\\",
+    "Root of the per-user folders that hold the mail client's signature files"};
 inline constexpr SettingKey BrowserPath{kVellumo, kAdmin, "BrowserPath", "",
                                         "Folder of the preview's pages; empty: the program folder"};
 inline constexpr SettingKey TipsFileLocation{

@@ -44,5 +44,7 @@ void AddComposeCommand(CLI::App& app, CommandContext& context);
 void AddMarketingCommands(CLI::App& app, CommandContext& context);
 // register, unregister, toolbar: the add-in in the mail client.
 void AddAddInCommands(CLI::App& app, CommandContext& context);
+// signatures create / reset: the mail client's own signature files.
+void AddSignatureCommands(CLI::App& app, CommandContext& context);
 
 }  // namespace vellumo::program

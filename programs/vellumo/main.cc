@@ -66,6 +66,7 @@ int main(int argc, char** argv) {
   vellumo::program::AddComposeCommand(app, context);
   vellumo::program::AddMarketingCommands(app, context);
   vellumo::program::AddAddInCommands(app, context);
+  vellumo::program::AddSignatureCommands(app, context);
 
   try {
     app.parse(argc, argv);
