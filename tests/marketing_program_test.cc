@@ -115,6 +115,12 @@ class MarketingProgramTest : public ::testing::Test {
       EXPECT_EQ(rows[i][5], "iris@northwind-lanterns.example");
     }
     EXPECT_THAT(test_support::ReadAll(Log()), Not(HasSubstr("eMarketing")));
+
+    // Setting the table up again refuses and keeps what it holds.
+    const ProcessResult again = home_.Run({"marketing", "init", connection, table});
+    EXPECT_EQ(again.exit_code, 1);
+    EXPECT_THAT(again.errors, HasSubstr("exists already"));
+    EXPECT_THAT(Show(connection, table), SizeIs(5));
   }
 
   test_support::SendHome home_;

@@ -50,13 +50,17 @@ struct MarketingInfo {
 // naming the field), and the table name must not hold a quote, ";" or "--" (Error naming it).
 MarketingInfo ParseMarketingInfo(std::string_view description);
 
+// Throws Error naming table when it holds a quote, ";" or "--": the table name is the one thing
+// pasted into the statements, so it must stay a name.
+void CheckMarketingTableName(std::string_view table);
+
 // The SQL of a marketing row, with quoted_date the "date" column in the database's quoting.
 std::string MarketingInsertSql(std::string_view table, std::string_view quoted_date);
 
 // A table that fits the marketing row, for an administrator setting one up: the six columns
 // (the date as the text the row carries) and an id that numbers the rows in the order written.
-// The id is declared the standard way (PostgreSQL and most servers), else SQLite's way; Error
-// with both databases' answers when neither works. table must be a name (ParseMarketingInfo).
+// The id is declared the standard way (PostgreSQL and most servers), else SQLite's way. Error
+// when the table exists already, or with both databases' answers when neither form works.
 void CreateMarketingTable(db::Connection& connection, std::string_view table);
 
 // The newest count rows of table (oldest first): the six columns, ordered by the id when the

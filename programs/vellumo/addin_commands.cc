@@ -65,6 +65,10 @@ void AddAddInCommands(CLI::App& app, CommandContext& context) {
     }
     (void)toolbar;
     PrintBar(*bar);
+    if (bar->Controls()->Count() == 0 && !addin::AddInRegistered(context.Platform().registry())) {
+      std::cerr << "vellumo: the add-in is not registered, so the Standard bar has no buttons "
+                   "(vellumo register)\n";
+    }
   });
 }
 

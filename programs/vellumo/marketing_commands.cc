@@ -25,11 +25,6 @@ std::string Field(const std::optional<std::string>& value) {
   return value ? ListField(*value) : "NULL";
 }
 
-void CheckTable(const std::string& table) {
-  // The same rule as the add-in's: the table name is pasted into the statement.
-  (void)compose::ParseMarketingInfo("Mode|ON#Conn|x#Table|" + table + "#Field|x");
-}
-
 }  // namespace
 
 void AddMarketingCommands(CLI::App& app, CommandContext& context) {
@@ -47,7 +42,7 @@ void AddMarketingCommands(CLI::App& app, CommandContext& context) {
       ->required();
   init->add_option("TABLE", args->table, "table name")->capture_default_str();
   init->callback([&context, args] {
-    CheckTable(args->table);
+    compose::CheckMarketingTableName(args->table);
     std::unique_ptr<db::Connection> connection =
         context.Platform().database().Open(args->connection);
     compose::CreateMarketingTable(*connection, args->table);
@@ -62,7 +57,7 @@ void AddMarketingCommands(CLI::App& app, CommandContext& context) {
       ->capture_default_str()
       ->check(CLI::PositiveNumber);
   show->callback([&context, args] {
-    CheckTable(args->table);
+    compose::CheckMarketingTableName(args->table);
     std::unique_ptr<db::Connection> connection =
         context.Platform().database().Open(args->connection);
     const db::Rows rows = compose::LatestMarketingRows(*connection, args->table, args->last);
