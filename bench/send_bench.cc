@@ -157,23 +157,31 @@ constexpr std::string_view kSettings =
     "\"UserCode1\"=\"[#Season#]\"\r\n"
     "\"UserSwap1\"=\"Winter collection\"\r\n";
 
+// Everything but the registry in memory: files, clock, processes, windows, the mail client.
+struct InMemory {
+  explicit InMemory(Registry& registry) : env{registry, fs, clock, processes, system, ui, &app} {}
+  MemFileSystem fs;
+  MemClock clock;
+  MemProcesses processes;
+  FixedSystemInfo system;
+  ui::ScriptHost ui{ui::ScriptAnswers{}};
+  mail::MemApplication app{&fs};
+  Env env;
+};
+
 void BM_ItemSend(benchmark::State& state) {
   test_support::ScopedTempDir folder("vellumo-send");
   SqliteRegistry sqlite((folder / "registry.db").string());
   ImportRegFile(sqlite, kSettings, "bench settings");
   CountingRegistry registry(sqlite);
-  MemFileSystem fs;
+  InMemory world(registry);
+  MemFileSystem& fs = world.fs;
+  mail::MemApplication& app = world.app;
   fs.AddFile(std::string(kStationery) + "\\Morning Paper.htm", Template());
   fs.AddFile(std::string(kSignatures) + "\\Lantern Signature.htm",
              "<p><b>[#SigFullname#]</b><br>[#SigPosition#], [#SigOrganizationName#]<br>"
              "[#SigTelephone#] &middot; [#SigEmail#]</p>");
-  MemClock clock;
-  MemProcesses processes;
-  FixedSystemInfo system;
-  ui::ScriptHost ui(ui::ScriptAnswers{});
-  mail::MemApplication app(&fs);
-  Env env{registry, fs, clock, processes, system, ui, &app};
-  std::shared_ptr<addin::Connect> connect = addin::Connect::Create(env);
+  std::shared_ptr<addin::Connect> connect = addin::Connect::Create(world.env);
   connect->OnConnection(app);
   const std::string message = Message();
 
@@ -225,16 +233,10 @@ void BM_AddInStartup(benchmark::State& state) {
   ImportRegFile(registry, kSettings, "bench settings");
   Settings(registry).SaveSetting(kVellumo, "User Settings", "SuppressToolbar", "False");
   Settings(registry).SaveSetting(kVellumo, "Admin Settings", "StartupSetupWiz", "False");
-  MemFileSystem fs;
-  MemClock clock;
-  MemProcesses processes;
-  FixedSystemInfo system;
-  ui::ScriptHost ui(ui::ScriptAnswers{});
-  mail::MemApplication app(&fs);
-  Env env{registry, fs, clock, processes, system, ui, &app};
+  InMemory world(registry);
   for (auto _ : state) {
-    std::shared_ptr<addin::Connect> connect = addin::Connect::Create(env);
-    connect->OnConnection(app);
+    std::shared_ptr<addin::Connect> connect = addin::Connect::Create(world.env);
+    connect->OnConnection(world.app);
     connect->OnStartupComplete();
     state.PauseTiming();
     if (connect->toolbar().mode_button() == nullptr) state.SkipWithError("no mode button");

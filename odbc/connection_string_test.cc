@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "base/error.h"
+#include "tests/support/thrown_code.h"
 
 namespace vellumo::odbc {
 namespace {
@@ -15,14 +16,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-std::string ErrorText(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const Error& error) {
-    return error.what();
-  }
-  return "(no error)";
-}
+using test_support::ThrownText;
 
 TEST(ConnectionString, ParsesOdbcAttributesWithBracesAndBlanks) {
   EXPECT_THAT(
@@ -36,14 +30,14 @@ TEST(ConnectionString, ParsesOdbcAttributesWithBracesAndBlanks) {
 }
 
 TEST(ConnectionString, RefusesMalformedPartsWithoutShowingThem) {
-  const std::string unclosed = ErrorText([] { (void)ParseConnectionString("Pwd={s3cret;x"); });
+  const std::string unclosed = ThrownText([] { (void)ParseConnectionString("Pwd={s3cret;x"); });
   EXPECT_THAT(unclosed, AllOf(HasSubstr("never closed"), Not(HasSubstr("s3cret"))));
   // A password holding ";" without braces spills into a part of its own.
   const std::string spilled =
-      ErrorText([] { (void)ParseConnectionString("Driver=SQLite3;Pwd=ab;cd3f;Port=1"); });
+      ThrownText([] { (void)ParseConnectionString("Driver=SQLite3;Pwd=ab;cd3f;Port=1"); });
   EXPECT_THAT(spilled, AllOf(HasSubstr("part 3"), Not(HasSubstr("cd3f"))));
-  EXPECT_THAT(ErrorText([] { (void)ParseConnectionString("=x"); }), HasSubstr("no key"));
-  EXPECT_THAT(ErrorText([] { (void)ParseConnectionString("Pwd={a}b;"); }),
+  EXPECT_THAT(ThrownText([] { (void)ParseConnectionString("=x"); }), HasSubstr("no key"));
+  EXPECT_THAT(ThrownText([] { (void)ParseConnectionString("Pwd={a}b;"); }),
               HasSubstr("followed by more text"));
 }
 
@@ -71,7 +65,7 @@ TEST(ConnectionString, FindsAndSetsKeysIgnoringCase) {
 TEST(ConnectionString, OdbcStringsPassAsWritten) {
   EXPECT_EQ(OdbcConnectionString(" Driver={SQLite3}; Database=/p/x.db;;"),
             " Driver={SQLite3}; Database=/p/x.db;;");
-  EXPECT_THAT(ErrorText([] { (void)OdbcConnectionString("  "); }), HasSubstr("empty"));
+  EXPECT_THAT(ThrownText([] { (void)OdbcConnectionString("  "); }), HasSubstr("empty"));
 }
 
 TEST(ConnectionString, AdoStringsForTheOdbcProviderMapOntoOdbc) {
@@ -85,12 +79,12 @@ TEST(ConnectionString, AdoStringsForTheOdbcProviderMapOntoOdbc) {
   EXPECT_EQ(OdbcConnectionString(
                 "provider=msdasql.1;Extended Properties=\"Driver=SQLite3;Database=/p/x.db\""),
             "Driver=SQLite3;Database=/p/x.db");
-  EXPECT_THAT(ErrorText([] { (void)OdbcConnectionString("Provider=MSDASQL"); }),
+  EXPECT_THAT(ThrownText([] { (void)OdbcConnectionString("Provider=MSDASQL"); }),
               HasSubstr("names no ODBC data source"));
 }
 
 TEST(ConnectionString, OtherProvidersAreRefusedByName) {
-  const std::string text = ErrorText([] {
+  const std::string text = ThrownText([] {
     (void)OdbcConnectionString(
         "Provider=Microsoft.Jet.OLEDB.4.0;Data Source=C:\\m.mdb;Password=s3");
   });

@@ -16,6 +16,7 @@
 #include "base/error.h"
 #include "odbc/connection_string.h"
 #include "tests/support/scoped_temp_dir.h"
+#include "tests/support/thrown_code.h"
 
 namespace vellumo::odbc {
 namespace {
@@ -36,14 +37,7 @@ const std::vector<std::string> kAwkwardTexts = {
     "O'Brien", "'); DROP TABLE x; --", "Zo\xC3\xAB", "\xF0\x9F\x93\xAE mail", "\"double\" \\ ;", "",
 };
 
-std::string ErrorText(const std::function<void()>& call) {
-  try {
-    call();
-  } catch (const Error& error) {
-    return error.what();
-  }
-  return "(no error)";
-}
+using test_support::ThrownText;
 
 std::string RandomSuffix() {
   std::random_device device;
@@ -220,9 +214,9 @@ TEST_P(OdbcDatabaseTest, NullsIntegersAndLongTextsRoundTrip) {
 }
 
 TEST_P(OdbcDatabaseTest, DriverErrorsCarryTheirSqlstate) {
-  const std::string bad = ErrorText([&] { connection_->Execute("SELEKT 1"); });
+  const std::string bad = ThrownText([&] { connection_->Execute("SELEKT 1"); });
   EXPECT_THAT(bad, ContainsRegex("^ODBC [0-9A-Z]{5}: "));
-  const std::string missing_run = ErrorText([&] {
+  const std::string missing_run = ThrownText([&] {
     auto statement =
         connection_->Prepare("INSERT INTO no_such_table_" + table_ + " (a) VALUES (?)");
     const std::vector<Value> row = {int64_t{1}};
@@ -233,9 +227,9 @@ TEST_P(OdbcDatabaseTest, DriverErrorsCarryTheirSqlstate) {
   connection_->Execute("CREATE TABLE " + table_ + " (a INTEGER, b INTEGER)");
   auto insert = connection_->Prepare("INSERT INTO " + table_ + " (a, b) VALUES (?, ?)");
   const std::vector<Value> short_row = {int64_t{1}};
-  EXPECT_THAT(ErrorText([&] { insert->Execute(short_row); }), HasSubstr("ODBC"));
+  EXPECT_THAT(ThrownText([&] { insert->Execute(short_row); }), HasSubstr("ODBC"));
   const std::vector<Value> long_row = {int64_t{1}, int64_t{2}, int64_t{3}};
-  EXPECT_THAT(ErrorText([&] { insert->Execute(long_row); }), HasSubstr("given are 3"));
+  EXPECT_THAT(ThrownText([&] { insert->Execute(long_row); }), HasSubstr("given are 3"));
   const std::vector<Value> row = {int64_t{1}, int64_t{2}};
   insert->Execute(row);  // the statement is still usable
   EXPECT_EQ(Count(table_), 1);
@@ -259,21 +253,21 @@ TEST_P(OdbcDatabaseTest, ACommitTheDatabaseRefusesLeavesNothing) {
   const std::vector<Value> seven = {int64_t{7}};
   insert->Execute(seven);
   insert->Execute(seven);  // a duplicate, or a reference to nothing: refused at commit
-  EXPECT_THAT(ErrorText([&] { connection_->Commit(); }), ContainsRegex("^ODBC [0-9A-Z]{5}: "));
+  EXPECT_THAT(ThrownText([&] { connection_->Commit(); }), ContainsRegex("^ODBC [0-9A-Z]{5}: "));
   EXPECT_EQ(Count(table_), 0);
 
   connection_->Execute("INSERT INTO x" + table_ + " (id) VALUES (7)");
   insert->Execute(seven);
-  EXPECT_THAT(ErrorText([&] { connection_->Commit(); }), HasSubstr("without a transaction"));
+  EXPECT_THAT(ThrownText([&] { connection_->Commit(); }), HasSubstr("without a transaction"));
   auto other = database_.Open(connection_string_);
   EXPECT_EQ(other->Query("SELECT COUNT(*) FROM " + table_).rows.at(0).at(0), "1");
 }
 
 TEST_P(OdbcDatabaseTest, TransactionsAreNotNestedOrEndedTwice) {
-  EXPECT_THAT(ErrorText([&] { connection_->Commit(); }), HasSubstr("without a transaction"));
-  EXPECT_THAT(ErrorText([&] { connection_->Rollback(); }), HasSubstr("without a transaction"));
+  EXPECT_THAT(ThrownText([&] { connection_->Commit(); }), HasSubstr("without a transaction"));
+  EXPECT_THAT(ThrownText([&] { connection_->Rollback(); }), HasSubstr("without a transaction"));
   connection_->BeginTransaction();
-  EXPECT_THAT(ErrorText([&] { connection_->BeginTransaction(); }), HasSubstr("already open"));
+  EXPECT_THAT(ThrownText([&] { connection_->BeginTransaction(); }), HasSubstr("already open"));
   connection_->Commit();
 }
 
@@ -295,7 +289,7 @@ TEST_P(OdbcDatabaseTest, ThePasswordNeverAppearsInAnError) {
     SetAttribute(attributes, "Database", password);
   }
   const std::string text =
-      ErrorText([&] { (void)database_.Open(FormatConnectionString(attributes)); });
+      ThrownText([&] { (void)database_.Open(FormatConnectionString(attributes)); });
   EXPECT_THAT(text, AllOf(ContainsRegex("^ODBC [0-9A-Z]{5}: "), HasSubstr("***"),
                           Not(HasSubstr(password))));
 }
@@ -310,7 +304,7 @@ TEST(OdbcPostgres, AServerThatIsDownIsAConnectionError) {
   SetAttribute(attributes, "Port", "1");  // nothing listens there
   OdbcDatabase database;
   const std::string text =
-      ErrorText([&] { (void)database.Open(FormatConnectionString(attributes)); });
+      ThrownText([&] { (void)database.Open(FormatConnectionString(attributes)); });
   EXPECT_THAT(text,
               AllOf(HasSubstr("ODBC 08001: "), Not(HasSubstr(*FindAttribute(attributes, "Pwd")))));
 }
@@ -318,12 +312,12 @@ TEST(OdbcPostgres, AServerThatIsDownIsAConnectionError) {
 TEST(OdbcDrivers, AnUnknownDriverNameIsAClearError) {
   OdbcDatabase database;
   const std::string text =
-      ErrorText([&] { (void)database.Open("Driver=No Such Driver;Database=/tmp/x.db"); });
+      ThrownText([&] { (void)database.Open("Driver=No Such Driver;Database=/tmp/x.db"); });
   EXPECT_THAT(text, AllOf(HasSubstr("no driver is named \"No Such Driver\""),
                           HasSubstr("resources/odbcinst.ini"), HasSubstr("PostgreSQL Unicode")));
-  EXPECT_THAT(ErrorText([&] { (void)database.Open("DSN=vellumo_no_such_dsn"); }),
+  EXPECT_THAT(ThrownText([&] { (void)database.Open("DSN=vellumo_no_such_dsn"); }),
               ContainsRegex("^ODBC IM002: "));
-  EXPECT_THAT(ErrorText([&] { (void)database.Open("Provider=SQLOLEDB;Data Source=x"); }),
+  EXPECT_THAT(ThrownText([&] { (void)database.Open("Provider=SQLOLEDB;Data Source=x"); }),
               HasSubstr("\"SQLOLEDB\""));
 }
 
@@ -353,12 +347,12 @@ TEST(OdbcDrivers, ANameTheSystemDoesNotListComesFromTheDriverTable) {
   connection->Execute("CREATE TABLE t (s TEXT)");
   EXPECT_EQ(connection->Query("SELECT COUNT(*) FROM t").rows.at(0).at(0), "0");
 
-  EXPECT_THAT(ErrorText([&] { (void)database.Open("Driver=Vellumo Missing;Database=/tmp/x"); }),
+  EXPECT_THAT(ThrownText([&] { (void)database.Open("Driver=Vellumo Missing;Database=/tmp/x"); }),
               AllOf(HasSubstr("\"Vellumo Missing\" is not installed"),
                     HasSubstr("libvellumo-missing-odbc.so")));
   options.driver_dirs = {};
   OdbcDatabase nowhere(options);
-  EXPECT_THAT(ErrorText([&] { (void)nowhere.Open("Driver=Vellumo Test SQLite;Database=/tmp/x"); }),
+  EXPECT_THAT(ThrownText([&] { (void)nowhere.Open("Driver=Vellumo Test SQLite;Database=/tmp/x"); }),
               HasSubstr("none found"));
 }
 
@@ -370,7 +364,7 @@ TEST(OdbcDrivers, WorksWithoutAnySystemDriverConfiguration) {
     empty.driver_table = "";
     OdbcDatabase without_table(empty);
     const std::string db = std::string(std::getenv("VELLUMO_ODBC_NO_SYSTEM_DRIVERS")) + "/x.db";
-    ASSERT_THAT(ErrorText([&] { (void)without_table.Open(SqliteString(db)); }),
+    ASSERT_THAT(ThrownText([&] { (void)without_table.Open(SqliteString(db)); }),
                 HasSubstr("no driver is named \"SQLite3\""))
         << "the system's driver configuration is still visible";
     OdbcDatabase database;
