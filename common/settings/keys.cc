@@ -179,6 +179,14 @@ constexpr const SettingKey* kKnownKeys[] = {
     &UserSwap4,
     &UserCode5,
     &UserSwap5,
+    &PageHtmFilesPath,
+    &PageSignaturesPath,
+    &PageExchangeDomain,
+    &PageSettingButtonBar,
+    &PageReplyAsIs,
+    &AdminSuppressToolBar,
+    &PageInsertOrder,
+    &HelpOptionsPage,
 };
 
 }  // namespace

@@ -421,6 +421,32 @@ inline constexpr SettingKey UserCode5{kVellumo, kTemplate, "UserCode5", "",
 inline constexpr SettingKey UserSwap5{kVellumo, kTemplate, "UserSwap5", "",
                                       "What replaces UserCode5"};
 
+// The options page: it shows and saves these with its own defaults, the ones a user sees on a
+// store nothing was written to yet.
+inline constexpr SettingKey PageHtmFilesPath{
+    kVellumo, kAdmin, "HTM Files Path", "C:\\temp\\",
+    "Folder of the templates, as the options page shows it"};
+inline constexpr SettingKey PageSignaturesPath{
+    kVellumo, kAdmin, "Signatures Path", "C:\\windows\\application data\\microsoft\\signatures",
+    "Folder of the signature files, as the options page shows it"};
+inline constexpr SettingKey PageExchangeDomain{
+    kVellumo, kSystem, "ExchangeDomain", "",
+    "Domain of internal recipients, as the options page shows it"};
+inline constexpr SettingKey PageSettingButtonBar{
+    kVellumo, kUser, "SettingButtonBar", "on",
+    "The send mode the options page shows: on and auto select a dressed send, off none"};
+inline constexpr SettingKey PageReplyAsIs{kVellumo, kUser, "Reply as is", "False",
+                                          "1: the options page shows replies sent as they are"};
+inline constexpr SettingKey AdminSuppressToolBar{
+    kVellumo, kAdmin, "SuppressToolBar", "False",
+    "True: the options page ticks \"Do not show toolbar shortcuts\" until the user chose"};
+inline constexpr SettingKey PageInsertOrder{
+    kVellumo, kUser, "InsertOrder", "DateString",
+    "The order the options page shows: DateString (Above) the date first"};
+inline constexpr SettingKey HelpOptionsPage{
+    kVellumo, kAdmin, "HelpOptionsPage", "vellumo:pages/options-help.html",
+    "The options page's help page: an address, a file or a page shipped with the program"};
+
 // Every row above, in the order of this file.
 [[nodiscard]] std::span<const SettingKey* const> KnownKeys();
 

@@ -45,6 +45,23 @@ void Settings::SaveSetting(std::string_view application, std::string_view sectio
   registry_.SetValue(KeyPath(application, section), key, RegValue::String(std::string(value)));
 }
 
+void Settings::SetAll(const std::vector<std::pair<const SettingKey*, std::string>>& values) {
+  std::vector<RegOp> ops;
+  ops.reserve(values.size());
+  for (const auto& [key, value] : values) {
+    RegOp op{RegOp::Kind::kSetValue, KeyPath(key->application, key->section),
+             std::string(key->name), RegValue::String(value)};
+    try {
+      CheckKeyLimits(NormalizeKeyPath(op.key));
+      CheckValueLimits(op.name, op.value);
+    } catch (const Error& e) {
+      throw Error(e.code(), std::string(key->name) + ": " + e.detail());
+    }
+    ops.push_back(std::move(op));
+  }
+  registry_.Apply(ops);
+}
+
 void Settings::DeleteSetting(std::string_view application, std::string_view section) {
   RequireName("Application", application);
   RequireName("Section", section);

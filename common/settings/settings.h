@@ -62,6 +62,10 @@ class Settings {
   void Set(const SettingKey& key, std::string_view value) {
     SaveSetting(key.application, key.section, key.name, value);
   }
+  // Writes every value, in order, as one registry transaction: either all are stored or none is.
+  // A value the registry would refuse is found before anything is written and throws
+  // Error(kInvalidCall) whose detail starts with the key's name ("Signatures Path: ...").
+  void SetAll(const std::vector<std::pair<const SettingKey*, std::string>>& values);
   // Removes the section with all its keys; a missing section is fine.
   void DeleteSetting(std::string_view application, std::string_view section);
 

@@ -31,6 +31,10 @@
 #include "platform/mailclient/items.h"
 #include "platform/mailclient/object.h"
 
+namespace vellumo::ui {
+class Form;
+}  // namespace vellumo::ui
+
 namespace vellumo::mail {
 
 // The site an options page reports to.
@@ -55,6 +59,8 @@ class PropertyPage : public Object {
   virtual PageInfo GetPageInfo() = 0;
   // The client hands the page its site when it shows the page (nullptr: none).
   virtual void SetSite(std::shared_ptr<PropertyPageSite> site) = 0;
+  // The page's controls, drawn inside the dialog's tab; nullptr for a page that has none.
+  virtual ui::Form* PageForm() { return nullptr; }
 };
 
 // The pages being collected for the options dialog (the OptionsPagesAdd argument).
