@@ -31,6 +31,10 @@
 #include "platform/mailclient/items.h"
 #include "platform/mailclient/object.h"
 
+namespace vellumo::ui {
+class Form;
+}  // namespace vellumo::ui
+
 namespace vellumo::mail {
 
 // The site an options page reports to.
@@ -55,6 +59,10 @@ class PropertyPage : public Object {
   virtual PageInfo GetPageInfo() = 0;
   // The client hands the page its site when it shows the page (nullptr: none).
   virtual void SetSite(std::shared_ptr<PropertyPageSite> site) = 0;
+  // The page's controls, which the options dialog shows in the page's tab (options_dialog.h), or
+  // nullptr when the page has none to show. The page owns the form; it lives as long as the page.
+  // The dialog loads and unloads it and fires "Form"/"EnterFocus" when the tab is chosen.
+  virtual ui::Form* PageForm() { return nullptr; }
 };
 
 // The pages being collected for the options dialog (the OptionsPagesAdd argument).
