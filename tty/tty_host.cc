@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstdlib>
 #include <exception>
+#include <optional>
 #include <utility>
 
 #include "base/error.h"
@@ -87,6 +88,7 @@ bool IsField(ControlKind kind) {
     case ControlKind::kListBox:
     case ControlKind::kFileList:
     case ControlKind::kProgressBar:
+    case ControlKind::kTabStrip:
       return true;
     default:
       return false;
@@ -95,7 +97,7 @@ bool IsField(ControlKind kind) {
 
 bool IsList(ControlKind kind) {
   return kind == ControlKind::kComboBox || kind == ControlKind::kListBox ||
-         kind == ControlKind::kFileList;
+         kind == ControlKind::kFileList || kind == ControlKind::kTabStrip;
 }
 
 // What a person can change by its number: fields and boxes, not labels, pages or pictures.
@@ -112,6 +114,16 @@ std::string FieldValue(const Control& control) {
       return std::string(control.value ? "(*) " : "( ) ") + WithoutMnemonic(control.caption);
     case ControlKind::kProgressBar:
       return std::to_string(control.value) + "/" + std::to_string(control.max);
+    case ControlKind::kTabStrip: {
+      // Every tab with the number "select" takes; the chosen one bracketed.
+      std::string tabs;
+      for (size_t i = 0; i < control.list.size(); ++i) {
+        const std::string tab = std::to_string(i) + " " + WithoutMnemonic(control.list[i]);
+        tabs += (i > 0 ? "  " : "") +
+                (static_cast<int>(i) == control.list_index ? "[" + tab + "]" : tab);
+      }
+      return tabs;
+    }
     default:
       break;
   }
@@ -153,28 +165,33 @@ int LineCount(std::string_view s) { return static_cast<int>(std::count(s.begin()
 }  // namespace
 
 // The numbers a drawing gives: the shown buttons first, in the order of the row, then the fields
-// a person can change.
+// a person can change; an embedded form's controls count as the form's own.
 struct TtyHost::Numbered {
   explicit Numbered(const Form& form) {
-    for (const auto& control : form.controls()) {
-      if (form.IsReachable(control) && control.kind == ControlKind::kCommandButton) {
-        items.push_back(&control);
-        buttons.push_back(&control);
+    const std::vector<ControlRef> all = form.AllControls();
+    for (const ControlRef& ref : all) {
+      if (form.IsReachable(*ref.control) && ref.control->kind == ControlKind::kCommandButton) {
+        items.push_back(ref);
+        buttons.push_back(ref);
       }
     }
-    for (const auto& control : form.controls()) {
-      if (form.IsReachable(control) && IsNumberedField(control.kind)) items.push_back(&control);
+    for (const ControlRef& ref : all) {
+      if (form.IsReachable(*ref.control) && IsNumberedField(ref.control->kind)) {
+        items.push_back(ref);
+      }
     }
   }
   int NumberOf(const Control& control) const {
-    const auto at = std::find(items.begin(), items.end(), &control);
+    const auto at = std::find_if(items.begin(), items.end(),
+                                 [&](const ControlRef& ref) { return ref.control == &control; });
     return at == items.end() ? 0 : static_cast<int>(at - items.begin()) + 1;
   }
-  std::vector<const Control*> items;
-  std::vector<const Control*> buttons;  // the first items, which a caption may press
+  std::vector<ControlRef> items;
+  std::vector<ControlRef> buttons;  // the first items, which a caption may press
 };
 
 const Control* DefaultButton(const Form& form) {
+  if (form.no_default_button) return nullptr;
   if (!form.default_button.empty()) {
     const Control* named = form.Find(form.default_button);
     if (named != nullptr && form.IsReachable(*named)) return named;
@@ -288,9 +305,9 @@ std::string TtyHost::ButtonRow(const Form& form, const Numbered& numbers) {
   const Control* fallback = DefaultButton(form);
   std::string row;
   size_t row_width = 0;
-  for (const auto& button : form.controls()) {
-    const Control* control = &button;
-    if (control->kind != ControlKind::kCommandButton || !form.IsShown(button)) continue;
+  for (const ControlRef& ref : form.AllControls()) {
+    const Control* control = ref.control;
+    if (control->kind != ControlKind::kCommandButton || !form.IsShown(*control)) continue;
     const bool reachable = form.IsReachable(*control);
     std::string item = reachable ? "[" + std::to_string(numbers.NumberOf(*control)) + "] " : "";
     item += WithoutMnemonic(control->caption);
@@ -323,8 +340,8 @@ std::string TtyHost::Drawing(const Form& form, const Numbered& numbers) {
                     "== " + WithoutMnemonic(form.caption) +
                     " ==" + std::string(colour ? kPlain : "") + "\n";
   std::vector<const Control*> shown;
-  for (const auto& control : form.controls()) {
-    if (form.IsShown(control)) shown.push_back(&control);
+  for (const ControlRef& ref : form.AllControls()) {
+    if (form.IsShown(*ref.control)) shown.push_back(ref.control);
   }
   auto numbered = [&](const Control& control, const std::string& line) {
     const int number = numbers.NumberOf(control);
@@ -378,10 +395,10 @@ void TtyHost::Draw(const Form& form) {
   out_ << drawing;
 }
 
-const Control* TtyHost::Resolve(const Form& form, const std::string& ref) {
+std::optional<ControlRef> TtyHost::Resolve(const Form& form, const std::string& ref) {
   if (ref.empty()) {
     out_ << "! name a control\n";
-    return nullptr;
+    return std::nullopt;
   }
   int number = 0;
   auto [end, ec] = std::from_chars(ref.data(), ref.data() + ref.size(), number);
@@ -391,16 +408,21 @@ const Control* TtyHost::Resolve(const Form& form, const std::string& ref) {
       return numbers.items[static_cast<size_t>(number) - 1];
     }
     out_ << "! there is no control number " << ref << "\n";
-    return nullptr;
+    return std::nullopt;
   }
   const Control* control = form.Find(ref);
   if (control == nullptr) {
     out_ << "! " << form.name() << " has no control " << ref << "\n";
+    return std::nullopt;
   }
-  return control;
+  // The name as the model spells it, qualified for an embedded form's control.
+  for (ControlRef& known : form.AllControls()) {
+    if (known.control == control) return std::move(known);
+  }
+  return ControlRef{ref, control->container, control};
 }
 
-bool TtyHost::Click(Form& form, const Control& control, const std::string& arg,
+bool TtyHost::Click(Form& form, const ControlRef& control, const std::string& arg,
                     FormRecord& record) {
   const std::string name = control.name;
   try {
@@ -431,7 +453,7 @@ bool TtyHost::RunCommand(Form& form, const std::string& line, FormRecord& record
       out_ << "! this window has no default button; type help\n";
       return false;
     }
-    return Click(form, *fallback, "", record);
+    return Click(form, {fallback->name, fallback->container, fallback}, "", record);
   }
   if (IsEscape(typed)) {
     Dismiss(form, record);
@@ -451,7 +473,8 @@ bool TtyHost::RunCommand(Form& form, const std::string& line, FormRecord& record
     return true;
   }
   if (text::EqualsText(command, "open") && rest.empty()) {
-    for (const auto& control : form.controls()) {
+    for (const ControlRef& ref : form.AllControls()) {
+      const Control& control = *ref.control;
       if (control.kind != ControlKind::kBrowser || !form.IsShown(control)) continue;
       const std::string address = AddressOf(control);
       if (!options_.opener || !options_.opener(address)) {
@@ -463,30 +486,31 @@ bool TtyHost::RunCommand(Form& form, const std::string& line, FormRecord& record
     return false;
   }
   if (text::EqualsText(command, "list") && !rest.empty()) {
-    const Control* control = Resolve(form, text::Trim(rest));
-    if (control == nullptr) return false;
+    const std::optional<ControlRef> ref = Resolve(form, text::Trim(rest));
+    if (!ref) return false;
+    const Control* control = ref->control;
     if (!IsList(control->kind)) {
-      out_ << "! " << control->name << " is no list\n";
+      out_ << "! " << ref->name << " is no list\n";
       return false;
     }
     for (size_t i = 0; i < control->list.size(); ++i) {
       const bool selected = static_cast<int>(i) == control->list_index;
       out_ << (selected ? " * " : "   ") << i << "  " << control->list[i] << "\n";
     }
-    out_ << "(select " << control->name << " N picks entry N)\n";
+    out_ << "(select " << ref->name << " N picks entry N)\n";
     return false;
   }
   int number = 0;
   auto [end, ec] = std::from_chars(typed.data(), typed.data() + typed.size(), number);
   if (ec == std::errc() && end == typed.data() + typed.size()) {
-    const Control* control = Resolve(form, typed);
-    if (control == nullptr) return false;
-    if (IsList(control->kind)) return RunCommand(form, "list " + typed, record);
-    if (control->kind == ControlKind::kTextBox) {
+    const std::optional<ControlRef> ref = Resolve(form, typed);
+    if (!ref) return false;
+    if (IsList(ref->control->kind)) return RunCommand(form, "list " + typed, record);
+    if (ref->control->kind == ControlKind::kTextBox) {
       out_ << "(set " << typed << " TEXT changes it)\n";
       return false;
     }
-    return Click(form, *control, "", record);
+    return Click(form, *ref, "", record);
   }
   std::string event;
   if (text::EqualsText(command, "click") || text::EqualsText(command, "select")) {
@@ -495,30 +519,31 @@ bool TtyHost::RunCommand(Form& form, const std::string& line, FormRecord& record
     event = "Change";
   } else if (!text::EqualsText(command, "fire")) {
     // A button's caption, or the start of one.
-    std::vector<const Control*> matches;
-    for (const Control* button : Numbered(form).buttons) {
-      const std::string caption = Matchable(*button);
+    std::vector<ControlRef> matches;
+    for (const ControlRef& button : Numbered(form).buttons) {
+      const std::string caption = Matchable(*button.control);
       if (text::EqualsText(caption, typed) ||
-          text::EqualsText(WithoutMnemonic(button->caption), typed)) {
-        return Click(form, *button, "", record);
+          text::EqualsText(WithoutMnemonic(button.control->caption), typed)) {
+        return Click(form, button, "", record);
       }
-      if (text::StartsWithText(caption, typed) || text::StartsWithText(button->caption, typed)) {
+      if (text::StartsWithText(caption, typed) ||
+          text::StartsWithText(button.control->caption, typed)) {
         matches.push_back(button);
       }
     }
-    if (matches.size() == 1) return Click(form, *matches.front(), "", record);
+    if (matches.size() == 1) return Click(form, matches.front(), "", record);
     if (matches.size() > 1) {
       out_ << "! \"" << typed << "\" could be";
-      for (const Control* button : matches)
-        out_ << " \"" << WithoutMnemonic(button->caption) << "\"";
+      for (const ControlRef& button : matches)
+        out_ << " \"" << WithoutMnemonic(button.control->caption) << "\"";
       out_ << "\n";
       return false;
     }
     out_ << "! unknown command " << command << "\n" << kHelp;
     return false;
   }
-  const Control* control = Resolve(form, TakeWord(rest));
-  if (control == nullptr) {
+  const std::optional<ControlRef> control = Resolve(form, TakeWord(rest));
+  if (!control) {
     return false;
   }
   if (event.empty()) {

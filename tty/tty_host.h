@@ -9,10 +9,13 @@
 //                 label followed by its field on one line ("Subject: Harbour lanterns"); a text
 //                 box as its text; a combo or list box as its selected entry; a check box as
 //                 "[x] caption"; a browser control as the title and rendered text of its page
-//                 (HtmlToText, wrapped to the width) with how to open it elsewhere; the command
+//                 (HtmlToText, wrapped to the width) with how to open it elsewhere; a tab strip
+//                 as its tabs, numbered for "select", the chosen one bracketed; the command
 //                 buttons as one numbered row of their captions ("&" mnemonics dropped, the
 //                 default button marked, disabled ones marked and not numbered). Fields a person
-//                 can change are numbered after the buttons. Hidden controls are left out.
+//                 can change are numbered after the buttons. Hidden controls are left out. The
+//                 controls of embedded forms are drawn in place (Form::AllControls) and named
+//                 by their qualified names.
 //
 // A form reads commands, and is redrawn after each one that changed something:
 //     N or a caption      clicks button N / the button whose caption starts so (any case, must
@@ -35,6 +38,7 @@
 
 #include <functional>
 #include <istream>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -80,11 +84,11 @@ class TtyHost : public Host {
   std::string PageText(const Control& browser);
   // Runs one typed line; true when the form should be redrawn.
   bool RunCommand(Form& form, const std::string& line, FormRecord& record);
-  bool Click(Form& form, const Control& control, const std::string& arg, FormRecord& record);
+  bool Click(Form& form, const ControlRef& control, const std::string& arg, FormRecord& record);
   void Dismiss(Form& form, FormRecord& record);
-  // The control a command names, by name or by its drawn number; nullptr (after saying why)
-  // when there is none.
-  const Control* Resolve(const Form& form, const std::string& ref);
+  // The control a command names, by (qualified) name or by its drawn number; nullopt (after
+  // saying why) when there is none.
+  std::optional<ControlRef> Resolve(const Form& form, const std::string& ref);
 
   std::istream& in_;
   std::ostream& out_;
@@ -93,9 +97,9 @@ class TtyHost : public Host {
   std::vector<const Form*> showing_;
 };
 
-// The command button Enter presses on form: its default_button when shown and enabled, else the
-// first shown, enabled command button whose name does not contain "cancel" and whose caption is
-// not "Cancel"; nullptr when none.
+// The command button Enter presses on form: none when no_default_button, its default_button
+// when shown and enabled, else the first shown, enabled command button of the form itself whose
+// name does not contain "cancel" and whose caption is not "Cancel"; nullptr when none.
 const Control* DefaultButton(const Form& form);
 
 }  // namespace vellumo::ui

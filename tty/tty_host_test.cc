@@ -187,6 +187,47 @@ TEST_F(TtyFormTest, EscapeAndEndOfInputAreTheCloseBox) {
   }
 }
 
+TEST_F(TtyHostTest, EmbeddedFormsAreDrawnInPlaceAndTheirControlsActedOn) {
+  Form dialog("frmOptions");
+  dialog.caption = "Options";
+  dialog.no_default_button = true;
+  dialog.Add({.name = "tabPages", .kind = ControlKind::kTabStrip, .caption = "Pages"});
+  dialog["tabPages"].list = {"General", "Vellumo"};
+  dialog["tabPages"].list_index = 1;
+  dialog.Add({.name = "fraPage1", .kind = ControlKind::kFrame, .visible = false});
+  dialog.Add({.name = "fraPage2", .kind = ControlKind::kFrame});
+  dialog.Add({.name = "cmdOK", .kind = ControlKind::kCommandButton, .caption = "OK"});
+  dialog.On("cmdOK", "Click", [&](Event&) { dialog.Unload(); });
+  Form hidden("Hidden");
+  hidden.Add({.name = "chkHidden", .kind = ControlKind::kCheckBox, .caption = "Not here"});
+  Form page("PropPage");
+  page.Add({.name = "chkShowDate", .kind = ControlKind::kCheckBox, .caption = "Show the date"});
+  page.Add({.name = "cmdDirpath", .kind = ControlKind::kCommandButton, .caption = "..."});
+  page.Add({.name = "txtPath", .kind = ControlKind::kTextBox});
+  dialog.Embed(hidden, "fraPage1");
+  dialog.Embed(page, "fraPage2");
+  int tab_clicks = 0;
+  dialog.On("tabPages", "Click", [&](Event&) { ++tab_clicks; });
+
+  // 1 "..." and 2 OK are the buttons; 3 the tabs, 4 the check box, 5 the text box.
+  Typed("\n4\nset PropPage.txtPath C:\\x\n3\nselect 3 0\nclick proppage.chkShowDate\nOK\n");
+  host_->ShowForm(dialog);
+  const std::string shown = out_.str();
+  EXPECT_THAT(shown, HasSubstr("[3] 0 General  [1 Vellumo]\n[4] [ ] Show the date\n"));
+  EXPECT_THAT(shown, HasSubstr("[1] ...  [2] OK\n"));
+  EXPECT_THAT(shown, Not(HasSubstr("Not here")));
+  EXPECT_THAT(shown, HasSubstr("! this window has no default button"));
+  EXPECT_THAT(shown, HasSubstr(" * 1  Vellumo\n"));
+  EXPECT_THAT(shown, HasSubstr("(select tabPages N picks entry N)"));
+  EXPECT_EQ(page["txtPath"].text, "C:\\x");
+  EXPECT_EQ(page["chkShowDate"].value, 0) << "toggled twice: by number and by name";
+  EXPECT_EQ(dialog["tabPages"].list_index, 0);
+  EXPECT_EQ(tab_clicks, 1);
+  EXPECT_EQ(LastLog()["events"],
+            Json::parse(R"(["PropPage.chkShowDate.Click","PropPage.txtPath.Change C:\\x",
+                "tabPages.Click 0","PropPage.chkShowDate.Click","cmdOK.Click"])"));
+}
+
 class TtyPageTest : public TtyHostTest {
  protected:
   TtyPageTest() : form_("frmBrowser") {

@@ -17,10 +17,14 @@
 //                                the version is still V. {"version":V,"title":…,"stack":[…]}
 //                                with, innermost last,
 //        {"id":N,"type":"form","name","caption","width","height","default" (Form::default_button),
+//         "no_default" (Form::no_default_button),
 //         "controls":[{"name","kind","caption","text","value","max","list","list_index","enabled",
-//         "visible","shown","reachable","multiline","tooltip","container","left","top","width",
-//         "height"} plus, for browser and image controls, "document" and "doc":{"kind":"file"|
-//         "page"|"link"|"missing"|"none","src" (relative to /TOKEN/) or "href"}]}
+//         "visible","shown","reachable","multiline","tooltip","container","embedded","left","top",
+//         "width","height"} plus, for browser and image controls, "document" and "doc":{"kind":
+//         "file"|"page"|"link"|"missing"|"none","src" (relative to /TOKEN/) or "href"}]}
+//        The controls are Form::AllControls: an embedded form's controls follow their frame under
+//        qualified names ("PropPage.txtPath", container qualified the same way) with "embedded"
+//        true; "shown" and "reachable" count the frames that embed them. Events name them so.
 //        {"id":N,"type":"msgbox","title","prompt","icon","buttons":[{"answer","caption"}],
 //         "default","closable"}
 //        {"id":N,"type":"inputbox","title","prompt","default_text","buttons","default","closable"}
@@ -59,9 +63,12 @@
 // the bottom, a browser control takes the remaining height. Tab follows model order. Enter
 // presses a box's default button, and in a form (outside multi-line text, buttons and list
 // boxes) its Form::default_button, else the first shown, enabled command button that is not a
-// cancel one (name containing "cancel" or caption "Cancel"); a form opens with the focus on its
-// default button when it has one. Escape is a form's close box and a box's Cancel (Yes/No and
-// Abort/Retry/Ignore boxes have no close action). Menu controls are buttons in a bar at the top.
+// cancel one (name containing "cancel" or caption "Cancel") and not of an embedded form; none
+// with Form::no_default_button. A form opens with the focus on its default button when it has
+// one. Escape is a form's close box and a box's Cancel (Yes/No and Abort/Retry/Ignore boxes have
+// no close action). Menu controls are buttons in a bar at the top. A tab strip is a tab list
+// (role "tablist", one "tab" button per entry, aria-selected on the chosen one, one Tab stop,
+// arrow keys, Home and End move and choose); choosing a tab sends Click with its index.
 // Hooks for browser tests: data-form="FORM" on a form, data-control="NAME" on every drawn control
 // and on the document frame, data-box="msgbox"|"inputbox" on boxes, data-answer="Yes" on their
 // buttons, data-box-text on an input box's field.

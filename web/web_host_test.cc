@@ -162,6 +162,76 @@ TEST_F(WebHostTest, RefusedEventsChangeNothing) {
   EXPECT_EQ(Log()[0]["events"], Json({"cmdOK.Click"}));
 }
 
+TEST_F(WebHostTest, EmbeddedFormsAreDrawnAndDrivenByQualifiedNames) {
+  Form dialog("frmOptions");
+  dialog.no_default_button = true;
+  dialog.default_button = "cmdOK";
+  dialog.Add({.name = "tabPages",
+              .kind = ControlKind::kTabStrip,
+              .list = {"One", "Two"},
+              .list_index = 0});
+  dialog.Add({.name = "fraPage1", .kind = ControlKind::kFrame});
+  dialog.Add({.name = "fraPage2", .kind = ControlKind::kFrame, .visible = false});
+  dialog.Add({.name = "cmdOK", .kind = ControlKind::kCommandButton, .caption = "OK"});
+  dialog.On("cmdOK", "Click", [&](Event&) { dialog.Unload(); });
+  dialog.On("tabPages", "Click", [&](Event&) {
+    dialog["fraPage1"].visible = dialog["tabPages"].list_index == 0;
+    dialog["fraPage2"].visible = dialog["tabPages"].list_index == 1;
+  });
+  Form one("PropPage");
+  one.Add({.name = "frMode", .kind = ControlKind::kFrame, .enabled = false});
+  one.Add({.name = "optOn", .kind = ControlKind::kOptionButton, .container = "frMode"});
+  one.Add({.name = "txtPath", .kind = ControlKind::kTextBox});
+  Form two("Other");
+  two.Add({.name = "txtName", .kind = ControlKind::kTextBox});
+  dialog.Embed(one, "fraPage1");
+  dialog.Embed(two, "fraPage2");
+  WebHost& host = Host();
+  Browse([](Browser& browser) {
+    const Json window = browser.Top("form");
+    const uint64_t id = window["id"];
+    EXPECT_EQ(window["default"], "") << "no default button, whatever it names";
+    EXPECT_EQ(window["no_default"], true);
+    EXPECT_EQ(ControlOf(window, "tabPages")["kind"], "tabstrip");
+    EXPECT_EQ(ControlOf(window, "tabPages")["embedded"], false);
+    const Json path = ControlOf(window, "PropPage.txtPath");
+    EXPECT_EQ(path["container"], "fraPage1");
+    EXPECT_EQ(path["embedded"], true);
+    EXPECT_EQ(path["reachable"], true);
+    EXPECT_EQ(ControlOf(window, "PropPage.optOn")["container"], "PropPage.frMode");
+    EXPECT_EQ(ControlOf(window, "PropPage.optOn")["shown"], true);
+    EXPECT_EQ(ControlOf(window, "PropPage.optOn")["reachable"], false);
+    EXPECT_EQ(ControlOf(window, "Other.txtName")["shown"], false);
+    EXPECT_EQ(window["controls"][4]["name"], "PropPage.txtPath") << "right after its frame";
+
+    auto [status, answer] = browser.Send(
+        {{"window", id}, {"control", "PropPage.txtPath"}, {"event", "Change"}, {"arg", "C:\\t"}});
+    EXPECT_EQ(status, 200);
+    EXPECT_EQ(ControlOf(answer["state"]["stack"][0], "PropPage.txtPath")["text"], "C:\\t");
+    EXPECT_EQ(
+        browser
+            .Send({{"window", id}, {"control", "Other.txtName"}, {"event", "Change"}, {"arg", "x"}})
+            .first,
+        409);
+    EXPECT_EQ(
+        browser.Send({{"window", id}, {"control", "PropPage.optOn"}, {"event", "Click"}}).first,
+        409);
+    answer =
+        browser.Send({{"window", id}, {"control", "tabPages"}, {"event", "Click"}, {"arg", "1"}})
+            .second;
+    const Json after = answer["state"]["stack"][0];
+    EXPECT_EQ(ControlOf(after, "tabPages")["list_index"], 1);
+    EXPECT_EQ(ControlOf(after, "Other.txtName")["reachable"], true);
+    EXPECT_EQ(ControlOf(after, "PropPage.txtPath")["shown"], false);
+    browser.Send({{"window", id}, {"control", "cmdOK"}, {"event", "Click"}});
+  });
+  host.ShowForm(dialog);
+  EXPECT_EQ(one["txtPath"].text, "C:\\t");
+  EXPECT_EQ(two["txtName"].text, "");
+  EXPECT_EQ(Log()[0]["events"],
+            Json({"PropPage.txtPath.Change C:\\t", "tabPages.Click 1", "cmdOK.Click"}));
+}
+
 TEST_F(WebHostTest, MessageAndInputBoxesTakeTheBrowsersAnswer) {
   WebHost& host = Host();
   Browse([](Browser& browser) {

@@ -49,8 +49,8 @@ std::string FilePathOf(std::string_view document) {
 }
 
 // The page's view of a control's document, and the server's entry for a file.
-Json DocJson(const Form& form, const Control& control, FileSystem& fs,
-             std::vector<DocEntry>& docs) {
+Json DocJson(const Form& form, const ControlRef& ref, FileSystem& fs, std::vector<DocEntry>& docs) {
+  const Control& control = *ref.control;
   const std::string_view document = control.document;
   if (document.empty() || text::EqualsText(document, "about:blank")) {
     return Json{{"kind", "none"}};
@@ -83,16 +83,19 @@ Json DocJson(const Form& form, const Control& control, FileSystem& fs,
                                                   std::to_string(size));
   char hex[17];
   std::snprintf(hex, sizeof hex, "%016zx", version);
-  docs.push_back({form.name(), control.name, native});
+  docs.push_back({form.name(), ref.name, native});
   return Json{{"kind", "file"},
-              {"src", "doc/" + EncodeSegment(form.name()) + "/" + EncodeSegment(control.name) +
-                          "/v" + hex + "/" + EncodeSegment(path.filename().string())}};
+              {"src", "doc/" + EncodeSegment(form.name()) + "/" + EncodeSegment(ref.name) + "/v" +
+                          hex + "/" + EncodeSegment(path.filename().string())}};
 }
 
-Json ControlJson(const Form& form, const Control& control, FileSystem& fs,
+// A control as the page addresses it: an embedded form's control under its qualified name, and
+// shown or reachable as the form drawn decides (its frames count too).
+Json ControlJson(const Form& form, const ControlRef& ref, FileSystem& fs,
                  std::vector<DocEntry>& docs) {
+  const Control& control = *ref.control;
   const bool shown = form.IsShown(control);
-  Json json{{"name", control.name},
+  Json json{{"name", ref.name},
             {"kind", std::string(ControlKindName(control.kind))},
             {"caption", control.caption},
             {"text", control.text},
@@ -106,7 +109,10 @@ Json ControlJson(const Form& form, const Control& control, FileSystem& fs,
             {"reachable", form.IsReachable(control)},
             {"multiline", control.multiline},
             {"tooltip", control.tooltip},
-            {"container", control.container},
+            {"container", ref.container},
+            // An embedded form's control: never the form's fallback default button, and its
+            // option buttons group with its own form's.
+            {"embedded", ref.name != control.name},
             {"left", control.left},
             {"top", control.top},
             {"width", control.width},
@@ -114,7 +120,7 @@ Json ControlJson(const Form& form, const Control& control, FileSystem& fs,
   if (control.kind == ControlKind::kBrowser || control.kind == ControlKind::kImage) {
     json["document"] = control.document;
     // Hidden controls load nothing, so nothing of theirs is served either.
-    json["doc"] = shown ? DocJson(form, control, fs, docs) : Json{{"kind", "none"}};
+    json["doc"] = shown ? DocJson(form, ref, fs, docs) : Json{{"kind", "none"}};
   }
   return json;
 }
@@ -133,8 +139,8 @@ Json WindowJson(const Window& window, FileSystem& fs, std::vector<DocEntry>& doc
     case WindowKind::kForm: {
       const Form& form = *window.form;
       Json controls = Json::array();
-      for (const Control& control : form.controls()) {
-        controls.push_back(ControlJson(form, control, fs, docs));
+      for (const ControlRef& ref : form.AllControls()) {
+        controls.push_back(ControlJson(form, ref, fs, docs));
       }
       return Json{{"id", window.id},
                   {"type", "form"},
@@ -142,7 +148,8 @@ Json WindowJson(const Window& window, FileSystem& fs, std::vector<DocEntry>& doc
                   {"caption", form.caption},
                   {"width", form.width},
                   {"height", form.height},
-                  {"default", form.default_button},
+                  {"default", form.no_default_button ? std::string() : form.default_button},
+                  {"no_default", form.no_default_button},
                   {"controls", controls}};
     }
     case WindowKind::kMsgBox:

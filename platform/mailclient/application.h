@@ -59,7 +59,9 @@ class PropertyPage : public Object {
   virtual PageInfo GetPageInfo() = 0;
   // The client hands the page its site when it shows the page (nullptr: none).
   virtual void SetSite(std::shared_ptr<PropertyPageSite> site) = 0;
-  // The page's controls, drawn inside the dialog's tab; nullptr for a page that has none.
+  // The page's controls, which the options dialog shows in the page's tab (options_dialog.h), or
+  // nullptr when the page has none to show. The page owns the form; it lives as long as the page.
+  // The dialog loads and unloads it and fires "Form"/"EnterFocus" when the tab is chosen.
   virtual ui::Form* PageForm() { return nullptr; }
 };
 

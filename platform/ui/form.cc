@@ -29,6 +29,7 @@ constexpr KindName kKindNames[] = {
     {ControlKind::kBrowser, "browser"},
     {ControlKind::kFileList, "filelist"},
     {ControlKind::kMenu, "menu"},
+    {ControlKind::kTabStrip, "tabstrip"},
 };
 
 std::string HandlerKey(std::string_view control, std::string_view event) {
@@ -37,7 +38,7 @@ std::string HandlerKey(std::string_view control, std::string_view event) {
 
 bool IsListKind(ControlKind kind) {
   return kind == ControlKind::kComboBox || kind == ControlKind::kListBox ||
-         kind == ControlKind::kFileList;
+         kind == ControlKind::kFileList || kind == ControlKind::kTabStrip;
 }
 
 bool IsLifecycleEvent(std::string_view event) {
@@ -93,6 +94,15 @@ std::string_view ControlKindName(ControlKind kind) {
 
 Form::Form(std::string name) : name_(std::move(name)) {}
 
+Form::~Form() {
+  if (parent_ != nullptr) {
+    std::erase_if(parent_->children_, [this](const Child& child) { return child.form == this; });
+  }
+  for (const Child& child : children_) {
+    child.form->parent_ = nullptr;
+  }
+}
+
 void Form::AddControls(std::span<const ControlDesign> design) {
   for (const ControlDesign& row : design) {
     Add({.name = std::string(row.name),
@@ -112,7 +122,7 @@ void Form::AddControls(std::span<const ControlDesign> design) {
 }
 
 Control& Form::Add(Control control) {
-  if (Find(control.name) != nullptr) {
+  if (FindOwn(control.name) != nullptr) {
     throw Error(ErrorCode::kInvalidCall,
                 name_ + ": a control named " + control.name + " exists already");
   }
@@ -120,7 +130,7 @@ Control& Form::Add(Control control) {
   return controls_.back();
 }
 
-Control* Form::Find(std::string_view name) {
+Control* Form::FindOwn(std::string_view name) {
   for (auto& control : controls_) {
     if (text::EqualsText(control.name, name)) {
       return &control;
@@ -129,8 +139,86 @@ Control* Form::Find(std::string_view name) {
   return nullptr;
 }
 
+const Control* Form::FindOwn(std::string_view name) const {
+  return const_cast<Form*>(this)->FindOwn(name);
+}
+
+Control* Form::Find(std::string_view name) {
+  if (Control* own = FindOwn(name)) {
+    return own;
+  }
+  const Route route = RouteOf(name);
+  return route.child != nullptr ? route.child->Find(route.rest) : nullptr;
+}
+
 const Control* Form::Find(std::string_view name) const {
   return const_cast<Form*>(this)->Find(name);
+}
+
+Form::Route Form::RouteOf(std::string_view name) const {
+  const size_t dot = name.find('.');
+  if (dot == std::string_view::npos) {
+    return {};
+  }
+  const std::string_view head = name.substr(0, dot);
+  for (const Child& child : children_) {
+    if (text::EqualsText(child.form->name(), head)) {
+      return {child.form, name.substr(dot + 1)};
+    }
+  }
+  return {};
+}
+
+void Form::Embed(Form& child, std::string_view frame) {
+  const Control* holder = FindOwn(frame);
+  if (holder == nullptr) {
+    throw Error(ErrorCode::kObjectNotSet, name_ + " has no frame " + std::string(frame));
+  }
+  auto refuse = [&](const std::string& why) {
+    throw Error(ErrorCode::kInvalidCall,
+                name_ + ": cannot embed " + child.name() + " in " + holder->name + ": " + why);
+  };
+  if (holder->kind != ControlKind::kFrame) {
+    refuse(holder->name + " is no frame");
+  }
+  for (const Form* up = this; up != nullptr; up = up->parent_) {
+    if (up == &child) {
+      refuse("a form cannot hold itself");
+    }
+  }
+  if (child.parent_ != nullptr) {
+    refuse("it is embedded in " + child.parent_->name() + " already");
+  }
+  if (child.name().empty() || child.name().find('.') != std::string::npos) {
+    refuse("its name must be a word without '.'");
+  }
+  for (const Child& other : children_) {
+    if (text::EqualsText(other.form->name(), child.name())) {
+      refuse("another embedded form has that name");
+    }
+  }
+  child.parent_ = this;
+  children_.push_back({&child, holder->name});
+}
+
+std::vector<ControlRef> Form::AllControls() const {
+  std::vector<ControlRef> all;
+  all.reserve(controls_.size());
+  for (const Control& control : controls_) {
+    all.push_back({control.name, control.container, &control});
+    for (const Child& child : children_) {
+      if (!text::EqualsText(child.frame, control.name)) {
+        continue;
+      }
+      const std::string prefix = child.form->name() + ".";
+      for (ControlRef& inner : child.form->AllControls()) {
+        inner.name = prefix + inner.name;
+        inner.container = inner.container.empty() ? control.name : prefix + inner.container;
+        all.push_back(std::move(inner));
+      }
+    }
+  }
+  return all;
 }
 
 Control& Form::operator[](std::string_view name) {
@@ -162,14 +250,54 @@ void Form::RunHandler(std::string_view control, std::string_view event, Event& e
   handler(event_data);
 }
 
-void Form::CheckUserEvent(std::string_view control, std::string_view event,
-                          std::string_view arg) const {
-  if (text::EqualsText(control, kFormControl) && Find(control) == nullptr) {
+void Form::CheckFire(std::string_view control, std::string_view event, std::string_view arg) const {
+  if (const Control* target = FindOwn(control)) {
+    CheckState(*this, *target, event, arg);
+    return;
+  }
+  if (text::EqualsText(control, kFormControl)) {
     if (IsLifecycleEvent(event)) {
       throw Error(ErrorCode::kInvalidCall,
-                  name_ + ": " + std::string(event) + " is not an event a user can send");
+                  name_ + ": " + std::string(event) + " runs through Load/Unload, not Fire");
     }
     return;
+  }
+  const Route route = RouteOf(control);
+  if (route.child == nullptr ||
+      (route.child->Find(route.rest) == nullptr && !text::EqualsText(route.rest, kFormControl))) {
+    throw Error(ErrorCode::kObjectNotSet, name_ + " has no control " + std::string(control));
+  }
+  route.child->CheckFire(route.rest, event, arg);
+}
+
+void Form::CheckUserEvent(std::string_view control, std::string_view event,
+                          std::string_view arg) const {
+  if (FindOwn(control) == nullptr) {
+    if (text::EqualsText(control, kFormControl)) {
+      if (IsLifecycleEvent(event)) {
+        throw Error(ErrorCode::kInvalidCall,
+                    name_ + ": " + std::string(event) + " is not an event a user can send");
+      }
+      return;
+    }
+    if (const Route route = RouteOf(control); route.child != nullptr) {
+      for (const Child& child : children_) {
+        if (child.form != route.child) {
+          continue;
+        }
+        const Control* frame = FindOwn(child.frame);
+        const std::string where = name_ + "." + std::string(control);
+        if (frame == nullptr || !IsShown(*frame)) {
+          throw Error(ErrorCode::kInvalidCall, where + " is hidden");
+        }
+        if (!IsReachable(*frame)) {
+          throw Error(ErrorCode::kInvalidCall, where + " is disabled");
+        }
+      }
+      CheckFire(control, event, arg);
+      route.child->CheckUserEvent(route.rest, event, arg);
+      return;
+    }
   }
   const Control& target = (*this)[control];
   if (!IsShown(target)) {
@@ -181,42 +309,73 @@ void Form::CheckUserEvent(std::string_view control, std::string_view event,
   CheckState(*this, target, event, arg);
 }
 
-bool Form::IsShown(const Control& control) const {
+bool Form::OwnsDirectly(const Control& control) const {
+  for (const Control& own : controls_) {
+    if (&own == &control) {
+      return true;
+    }
+  }
+  return false;
+}
+
+bool Form::ChainOpen(const Control& control, bool reachable) const {
   const Control* current = &control;
   // The depth bound stops a frame that names itself (or a cycle) as its container.
   for (size_t depth = 0; current != nullptr && depth <= controls_.size(); ++depth) {
-    if (!current->visible) {
+    if (!current->visible || (reachable && !current->enabled)) {
       return false;
     }
     if (current->container.empty()) {
       return true;
     }
-    current = Find(current->container);
+    current = FindOwn(current->container);
   }
   return current == nullptr;
+}
+
+std::optional<bool> Form::OpenIfOwned(const Control& control, bool reachable) const {
+  if (OwnsDirectly(control)) {
+    return ChainOpen(control, reachable);
+  }
+  for (const Child& child : children_) {
+    if (const std::optional<bool> inside = child.form->OpenIfOwned(control, reachable)) {
+      const Control* frame = FindOwn(child.frame);
+      return *inside && frame != nullptr && ChainOpen(*frame, reachable);
+    }
+  }
+  return std::nullopt;
+}
+
+bool Form::IsShown(const Control& control) const {
+  // A control of no form here (a copy) is judged by its own container names, as before.
+  return OpenIfOwned(control, false).value_or(ChainOpen(control, false));
 }
 
 bool Form::IsReachable(const Control& control) const {
-  if (!IsShown(control)) {
-    return false;
-  }
-  const Control* current = &control;
-  for (size_t depth = 0; current != nullptr && depth <= controls_.size(); ++depth) {
-    if (!current->enabled) {
-      return false;
-    }
-    if (current->container.empty()) {
-      return true;
-    }
-    current = Find(current->container);
-  }
-  return current == nullptr;
+  return OpenIfOwned(control, true).value_or(ChainOpen(control, true));
 }
 
 void Form::Fire(std::string_view control, std::string_view event, std::string_view arg) {
+  Control* target = FindOwn(control);
+  if (target == nullptr && !text::EqualsText(control, kFormControl)) {
+    if (const Route route = RouteOf(control); route.child != nullptr) {
+      CheckFire(control, event, arg);
+      try {
+        route.child->Fire(route.rest, event, arg);
+      } catch (...) {
+        if (on_change) {
+          on_change();
+        }
+        throw;
+      }
+      if (on_change) {
+        on_change();
+      }
+      return;
+    }
+  }
   Event event_data;
   event_data.arg = std::string(arg);
-  Control* target = Find(control);
   if (target == nullptr && text::EqualsText(control, kFormControl)) {
     if (IsLifecycleEvent(event)) {
       throw Error(ErrorCode::kInvalidCall,

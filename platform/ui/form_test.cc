@@ -353,5 +353,212 @@ TEST(FormDesign, TableRowsBecomeControlsInOrder) {
   EXPECT_THROW(form.AddControls(std::span(kDesign).first(1)), Error);
 }
 
+// A dialog with a page embedded in one of its frames, and a page nested inside that page.
+class EmbeddedFormTest : public ::testing::Test {
+ protected:
+  EmbeddedFormTest() : dialog_("frmOptions"), page_("PropPage"), inner_("Inner") {
+    dialog_.Add(Make("tabPages", ControlKind::kTabStrip)).list = {"General", "Vellumo"};
+    dialog_.Add(Make("fraPage1", ControlKind::kFrame));
+    dialog_.Add(Make("fraPage2", ControlKind::kFrame));
+    dialog_.Add(Make("optDialog", ControlKind::kOptionButton, "fraPage2"));
+    dialog_.Add(Make("cmdOK", ControlKind::kCommandButton));
+    page_.Add(Make("txtPath", ControlKind::kTextBox));
+    page_.Add(Make("frMode", ControlKind::kFrame));
+    page_.Add(Make("optOn", ControlKind::kOptionButton, "frMode"));
+    page_.Add(Make("optOff", ControlKind::kOptionButton, "frMode"));
+    page_.Add(Make("optTop", ControlKind::kOptionButton));
+    page_.Add(Make("fraInner", ControlKind::kFrame, "frMode"));
+    inner_.Add(Make("chkDeep", ControlKind::kCheckBox));
+    page_.Embed(inner_, "fraInner");
+    dialog_.Embed(page_, "fraPage2");
+  }
+
+  Form dialog_;
+  Form page_;
+  Form inner_;
+};
+
+TEST_F(EmbeddedFormTest, QualifiedNamesReachChildControlsIgnoringCase) {
+  EXPECT_EQ(dialog_.Find("PropPage.txtPath"), &page_["txtPath"]);
+  EXPECT_EQ(&dialog_["proppage.TXTPATH"], &page_["txtPath"]);
+  EXPECT_EQ(&dialog_["PropPage.Inner.chkDeep"], &inner_["chkDeep"]);
+  EXPECT_EQ(dialog_.Find("txtPath"), nullptr) << "a child's control needs its form's name";
+  EXPECT_EQ(dialog_.Find("PropPage.nope"), nullptr);
+  EXPECT_EQ(dialog_.Find("Other.txtPath"), nullptr);
+  EXPECT_EQ(dialog_.Find("PropPage."), nullptr);
+  EXPECT_THROW(dialog_["Inner.chkDeep"], Error) << "grandchildren go through their parent";
+  EXPECT_EQ(page_.parent(), &dialog_);
+  EXPECT_EQ(inner_.parent(), &page_);
+}
+
+TEST_F(EmbeddedFormTest, FireRunsTheChildsHandlerUnderItsOwnNamesThenTheParentsOnChange) {
+  std::vector<std::string> trace;
+  page_.On("txtPath", "Change", [&](Event& event) {
+    trace.push_back("page txtPath " + event.arg + " sees " + page_["txtPath"].text);
+  });
+  page_.On("Form", "EnterFocus", [&](Event&) { trace.push_back("page EnterFocus"); });
+  inner_.On("chkDeep", "Click", [&](Event&) { trace.push_back("inner chkDeep"); });
+  dialog_.On("txtPath", "Change", [&](Event&) { trace.push_back("dialog handler"); });
+  page_.on_change = [&] { trace.push_back("page on_change"); };
+  dialog_.on_change = [&] { trace.push_back("dialog on_change"); };
+
+  dialog_.Fire("PropPage.txtPath", "Change", "C:\\x");
+  dialog_.Fire("PROPPAGE.Form", "EnterFocus");
+  dialog_.Fire("PropPage.Inner.chkDeep", "Click");
+  EXPECT_EQ(inner_["chkDeep"].value, 1);
+  EXPECT_THAT(trace,
+              ElementsAre("page txtPath C:\\x sees C:\\x", "page on_change", "dialog on_change",
+                          "page EnterFocus", "page on_change", "dialog on_change", "inner chkDeep",
+                          "page on_change", "dialog on_change"));
+}
+
+TEST_F(EmbeddedFormTest, FireRefusesUnknownAndLifecycleTargetsBeforeAnythingRuns) {
+  int changes = 0;
+  dialog_.on_change = [&] { ++changes; };
+  try {
+    dialog_.Fire("PropPage.txtNope", "Change", "x");
+    FAIL() << "no error";
+  } catch (const Error& error) {
+    EXPECT_EQ(error.code(), ErrorCode::kObjectNotSet);
+    EXPECT_THAT(error.what(), HasSubstr("frmOptions has no control PropPage.txtNope"));
+  }
+  EXPECT_THROW(dialog_.Fire("PropPage.Form", "Load"), Error);
+  EXPECT_THROW(dialog_.Fire("PropPage.Form", "Unload"), Error);
+  EXPECT_THROW(dialog_.Fire("PropPage.Inner.chkDeep", "Click", "2"), Error);
+  EXPECT_EQ(inner_["chkDeep"].value, 0);
+  EXPECT_EQ(changes, 0);
+  // A handler's failure still has the parent redrawn.
+  page_.On("optTop", "Click", [](Event&) { throw Error(ErrorCode::kFileNotFound); });
+  EXPECT_THROW(dialog_.Fire("PropPage.optTop", "Click"), Error);
+  EXPECT_EQ(changes, 1);
+}
+
+TEST_F(EmbeddedFormTest, OptionGroupsStayWithinTheChild) {
+  dialog_.Fire("optDialog", "Click");
+  dialog_.Fire("PropPage.optTop", "Click");
+  EXPECT_EQ(dialog_["optDialog"].value, 1) << "the child's top level is not the frame's group";
+  dialog_.Fire("PropPage.optOn", "Click");
+  dialog_.Fire("PropPage.optOff", "Click");
+  EXPECT_EQ(page_["optOn"].value, 0);
+  EXPECT_EQ(page_["optOff"].value, 1);
+  EXPECT_EQ(page_["optTop"].value, 1);
+}
+
+TEST_F(EmbeddedFormTest, EmbeddingFrameDecidesWhetherChildControlsAreShownAndReachable) {
+  const Control& path = page_["txtPath"];
+  const Control& deep = inner_["chkDeep"];
+  EXPECT_TRUE(dialog_.IsShown(path));
+  EXPECT_TRUE(dialog_.IsReachable(deep));
+  EXPECT_NO_THROW(dialog_.CheckUserEvent("PropPage.txtPath", "Change", "x"));
+
+  dialog_["fraPage2"].visible = false;
+  EXPECT_FALSE(dialog_.IsShown(path));
+  EXPECT_FALSE(dialog_.IsShown(deep));
+  EXPECT_TRUE(page_.IsShown(path)) << "the page alone does not know its frame";
+  try {
+    dialog_.CheckUserEvent("PropPage.txtPath", "Change", "x");
+    FAIL() << "no error";
+  } catch (const Error& error) {
+    EXPECT_THAT(error.what(), HasSubstr("frmOptions.PropPage.txtPath is hidden"));
+  }
+  dialog_["fraPage2"].visible = true;
+  dialog_["fraPage2"].enabled = false;
+  EXPECT_TRUE(dialog_.IsShown(path));
+  EXPECT_FALSE(dialog_.IsReachable(path));
+  EXPECT_THROW(dialog_.CheckUserEvent("PropPage.Inner.chkDeep", "Click"), Error);
+  EXPECT_THROW(dialog_.CheckUserEvent("PropPage.Form", "EnterFocus"), Error);
+  dialog_["fraPage2"].enabled = true;
+
+  // A frame inside the page that holds the nested form counts as well.
+  page_["frMode"].enabled = false;
+  EXPECT_TRUE(dialog_.IsShown(deep));
+  EXPECT_FALSE(dialog_.IsReachable(deep));
+  EXPECT_THROW(dialog_.CheckUserEvent("PropPage.Inner.chkDeep", "Click"), Error);
+  page_["frMode"].enabled = true;
+  inner_["chkDeep"].visible = false;
+  EXPECT_THROW(dialog_.CheckUserEvent("PropPage.Inner.chkDeep", "Click"), Error);
+  inner_["chkDeep"].visible = true;
+  EXPECT_NO_THROW(dialog_.CheckUserEvent("PropPage.Inner.chkDeep", "Click", "1"));
+  EXPECT_THROW(dialog_.CheckUserEvent("PropPage.Inner.chkDeep", "Click", "x"), Error);
+  EXPECT_THROW(dialog_.CheckUserEvent("PropPage.missing", "Click"), Error);
+  EXPECT_NO_THROW(dialog_.CheckUserEvent("PropPage.Form", "EnterFocus"));
+  EXPECT_THROW(dialog_.CheckUserEvent("PropPage.Form", "Unload"), Error);
+}
+
+TEST_F(EmbeddedFormTest, AllControlsListsChildrenRightAfterTheirFrameWithQualifiedContainers) {
+  std::vector<std::string> seen;
+  for (const ControlRef& ref : dialog_.AllControls()) {
+    seen.push_back(ref.name + "@" + ref.container);
+    EXPECT_EQ(ref.control, dialog_.Find(ref.name)) << ref.name;
+  }
+  EXPECT_THAT(seen, ElementsAre("tabPages@", "fraPage1@", "fraPage2@", "PropPage.txtPath@fraPage2",
+                                "PropPage.frMode@fraPage2", "PropPage.optOn@PropPage.frMode",
+                                "PropPage.optOff@PropPage.frMode", "PropPage.optTop@fraPage2",
+                                "PropPage.fraInner@PropPage.frMode",
+                                "PropPage.Inner.chkDeep@PropPage.fraInner", "optDialog@fraPage2",
+                                "cmdOK@"));
+}
+
+TEST_F(EmbeddedFormTest, EmbeddingIsRefusedWhenItWouldBeAmbiguousOrCircular) {
+  Form other("PropPage");
+  Form second("Second");
+  auto code_of = [](auto&& call) {
+    try {
+      call();
+    } catch (const Error& error) {
+      return error.code();
+    }
+    return ErrorCode::kOther;
+  };
+  EXPECT_EQ(code_of([&] { dialog_.Embed(page_, "fraPage1"); }), ErrorCode::kInvalidCall);
+  EXPECT_EQ(code_of([&] { dialog_.Embed(other, "fraPage1"); }), ErrorCode::kInvalidCall);
+  EXPECT_EQ(code_of([&] { inner_.Embed(dialog_, "fraPage1"); }), ErrorCode::kObjectNotSet);
+  inner_.Add(Make("fraLoop", ControlKind::kFrame));
+  EXPECT_EQ(code_of([&] { inner_.Embed(dialog_, "fraLoop"); }), ErrorCode::kInvalidCall);
+  EXPECT_EQ(code_of([&] { dialog_.Embed(dialog_, "fraPage1"); }), ErrorCode::kInvalidCall);
+  EXPECT_EQ(code_of([&] { dialog_.Embed(second, "cmdOK"); }), ErrorCode::kInvalidCall);
+  Form dotted("a.b");
+  EXPECT_EQ(code_of([&] { dialog_.Embed(dotted, "fraPage1"); }), ErrorCode::kInvalidCall);
+  // Two children may share the dialog, even one frame.
+  dialog_.Embed(second, "fraPage2");
+  second.Add(Make("lblHello", ControlKind::kLabel));
+  EXPECT_EQ(dialog_.Find("Second.lblHello"), &second["lblHello"]);
+  EXPECT_EQ(dialog_.AllControls().size(), 14u) << "the new frame of Inner counts too";
+}
+
+TEST_F(EmbeddedFormTest, DestroyedFormsAreForgottenOnBothSides) {
+  {
+    Form temporary("Temp");
+    temporary.Add(Make("lblGone", ControlKind::kLabel));
+    dialog_.Embed(temporary, "fraPage1");
+    EXPECT_NE(dialog_.Find("Temp.lblGone"), nullptr);
+  }
+  EXPECT_EQ(dialog_.Find("Temp.lblGone"), nullptr);
+  EXPECT_EQ(dialog_.AllControls().size(), 12u);
+  Form page("Page");
+  {
+    Form holder("Holder");
+    holder.Add(Make("fra", ControlKind::kFrame));
+    holder.Embed(page, "fra");
+  }
+  EXPECT_EQ(page.parent(), nullptr);
+  dialog_.Embed(page, "fraPage1");  // free to be embedded again
+  EXPECT_EQ(page.parent(), &dialog_);
+}
+
+TEST(FormTabStrip, ClickSelectsATabLikeAList) {
+  Form form("frm");
+  form.Add(Make("tabPages", ControlKind::kTabStrip)).list = {"One", "Two"};
+  std::string seen;
+  form.On("tabPages", "Click", [&](Event&) { seen = form["tabPages"].text; });
+  form.Fire("tabPages", "Click", "1");
+  EXPECT_EQ(form["tabPages"].list_index, 1);
+  EXPECT_EQ(seen, "Two");
+  EXPECT_THROW(form.Fire("tabPages", "Click", "2"), Error);
+  EXPECT_THROW(form.CheckUserEvent("tabPages", "Click", "-1"), Error);
+  EXPECT_EQ(form["tabPages"].list_index, 1);
+  EXPECT_EQ(ControlKindName(ControlKind::kTabStrip), "tabstrip");
+}
+
 }  // namespace
 }  // namespace vellumo::ui

@@ -43,14 +43,15 @@ std::string ButtonList(int style) {
   return list;
 }
 
-// "FORM.CONTROL.EVENT [ARGUMENT]" or "FORM.Close", split into its parts.
+// "FORM.CONTROL.EVENT [ARGUMENT]" or "FORM.Close", split into its parts. CONTROL may itself be
+// qualified ("PropPage.txtPath"): the form is the first segment, the event the last.
 struct EventLine {
-  std::vector<std::string> parts;  // FORM, CONTROL, EVENT (or FORM, "Close")
+  std::vector<std::string> parts;  // FORM, CONTROL..., EVENT (or FORM, "Close")
   std::string arg;
   bool has_arg = false;  // a blank follows the head, so an empty argument was meant
   bool IsClose() const { return parts.size() == 2 && text::EqualsText(parts[1], "Close"); }
   bool IsEvent() const {
-    if (parts.size() != 3) {
+    if (parts.size() < 3) {
       return false;
     }
     for (const auto& part : parts) {
@@ -60,6 +61,10 @@ struct EventLine {
     }
     return true;
   }
+  std::string Control() const {
+    return text::Join(std::vector<std::string>(parts.begin() + 1, parts.end() - 1), ".");
+  }
+  const std::string& EventName() const { return parts.back(); }
 };
 
 EventLine ParseEventLine(std::string_view line) {
@@ -221,15 +226,16 @@ void ScriptHost::RunForm(Form& form, FormRecord& record) {
       form.Close();
       continue;
     }
+    const std::string control = line.Control();
     try {
-      form.CheckUserEvent(line.parts[1], line.parts[2], line.arg);
+      form.CheckUserEvent(control, line.EventName(), line.arg);
     } catch (const Error& error) {
       throw Error(answers_.source + ":" + std::to_string(at + 1) + ": " + error.what());
     }
     next_ = at + 1;
-    record.events.push_back(line.parts[1] + "." + line.parts[2] +
+    record.events.push_back(control + "." + line.EventName() +
                             (line.has_arg ? " " + line.arg : ""));
-    form.Fire(line.parts[1], line.parts[2], line.arg);
+    form.Fire(control, line.EventName(), line.arg);
   }
 }
 

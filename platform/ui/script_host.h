@@ -5,8 +5,10 @@
 //   input box     "text: VALUE" (VALUE may be empty), "OK" (keep the default text) or "Cancel"
 //   form          "FORM.CONTROL.EVENT [ARGUMENT]" (frmBrowser.cboTemplates.Click 2,
 //                 frmWizard.txtEmail.Change a@example.com), or "FORM.Close" for its close box;
-//                 applied in order while the form is loaded. Handlers that open boxes or forms
-//                 take the lines that follow.
+//                 applied in order while the form is loaded. CONTROL may be the qualified name
+//                 of an embedded form's control (frmOptions.PropPage.txtPath.Change C:\x): the
+//                 form is the first segment, the event the last one before the blank. Handlers
+//                 that open boxes or forms take the lines that follow.
 //
 // Words compare ignoring case; the argument is the rest of the line after one blank, kept as
 // written. Blank lines and lines starting with '#' are skipped. A line that does not fit what is

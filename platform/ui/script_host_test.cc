@@ -249,6 +249,45 @@ TEST_F(ScriptHostTest, LineForAnotherFormWhileOneIsShownFails) {
               HasSubstr("answers.txt:1:"));
 }
 
+TEST_F(ScriptHostTest, QualifiedNamesReachEmbeddedFormsAndArgumentsMayHoldDots) {
+  Form dialog("frmOptions");
+  dialog.Add({.name = "fraPage1", .kind = ControlKind::kFrame});
+  dialog.Add({.name = "fraPage2", .kind = ControlKind::kFrame, .visible = false});
+  dialog.Add({.name = "cmdOK", .kind = ControlKind::kCommandButton});
+  dialog.On("cmdOK", "Click", [&](Event&) { dialog.Unload(); });
+  Form page("PropPage");
+  page.Add({.name = "txtPath", .kind = ControlKind::kTextBox});
+  Form inner("Inner");
+  inner.Add({.name = "chkDeep", .kind = ControlKind::kCheckBox});
+  page.Add({.name = "fraInner", .kind = ControlKind::kFrame});
+  page.Embed(inner, "fraInner");
+  dialog.Embed(page, "fraPage1");
+  Form hidden("Hidden");
+  hidden.Add({.name = "txtNo", .kind = ControlKind::kTextBox});
+  dialog.Embed(hidden, "fraPage2");
+
+  ScriptHost& host = Script(
+      "frmOptions.PropPage.txtPath.Change C:\\a.b\\c.d e\n"
+      "frmOptions.proppage.Inner.chkDeep.Click\n"
+      "frmOptions.cmdOK.Click\n");
+  host.ShowForm(dialog);
+  EXPECT_EQ(page["txtPath"].text, "C:\\a.b\\c.d e");
+  EXPECT_EQ(inner["chkDeep"].value, 1);
+  EXPECT_EQ(Log()[0]["events"], Json::parse(R"(["PropPage.txtPath.Change C:\\a.b\\c.d e",
+      "proppage.Inner.chkDeep.Click","cmdOK.Click"])"));
+
+  // A control in a hidden page cannot be reached, and an unknown one is named in full.
+  EXPECT_THAT(ErrorOf([&] { Script("frmOptions.Hidden.txtNo.Change x").ShowForm(dialog); }),
+              HasSubstr("answers.txt:1: Invalid procedure call or argument: "
+                        "frmOptions.Hidden.txtNo is hidden"));
+  dialog.ForceUnload(UnloadMode::kCode);
+  EXPECT_THAT(ErrorOf([&] { Script("frmOptions.PropPage.txtNope.Change x").ShowForm(dialog); }),
+              HasSubstr("frmOptions has no control PropPage.txtNope"));
+  dialog.ForceUnload(UnloadMode::kCode);
+  EXPECT_THAT(ErrorOf([&] { Script("frmOptions.PropPage..Change x").ShowForm(dialog); }),
+              HasSubstr("answers.txt:1: expected an event"));
+}
+
 TEST_F(ScriptHostTest, EventTheUserCouldNotSendFailsWithItsLine) {
   MessageForm message;
   message.form["cmdNo"].visible = false;

@@ -23,7 +23,7 @@ bool HasValue(ControlKind kind) {
 
 bool HasList(ControlKind kind) {
   return kind == ControlKind::kComboBox || kind == ControlKind::kListBox ||
-         kind == ControlKind::kFileList;
+         kind == ControlKind::kFileList || kind == ControlKind::kTabStrip;
 }
 
 Json ControlJson(const Control& control) {
@@ -52,9 +52,12 @@ FormRecord FormRecord::Snapshot(const Form& form) {
   FormRecord record;
   record.name = form.name();
   record.caption = form.caption;
-  for (const auto& control : form.controls()) {
-    if (form.IsShown(control)) {
-      record.controls.push_back(control);
+  for (const ControlRef& ref : form.AllControls()) {
+    if (form.IsShown(*ref.control)) {
+      Control shown = *ref.control;
+      shown.name = ref.name;
+      shown.container = ref.container;
+      record.controls.push_back(std::move(shown));
     }
   }
   return record;

@@ -12,8 +12,9 @@
 // A form's line is written when it unloads, so it follows the lines of the boxes and forms shown
 // while it was up; its controls are those visible when it was shown, each
 //   {"name","kind","caption","text","enabled"} plus "value" for check boxes, option buttons and
-//   progress bars, "list" and "list_index" for combo, list and file-list boxes, "document" for
-//   browsers.
+//   progress bars, "list" and "list_index" for combo, list, file-list boxes and tab strips,
+//   "document" for browsers. The controls of embedded forms follow their frame, under qualified
+//   names ("PropPage.txtPath").
 //
 // Writing never changes what the user sees: a failed append is counted and kept (failures(),
 // first_failure()) instead of being thrown into the window layer. Text that is not valid UTF-8 is
@@ -33,14 +34,14 @@ namespace vellumo::ui {
 struct FormRecord {
   std::string name;
   std::string caption;
-  std::vector<Control> controls;    // visible at show time, in design order
+  std::vector<Control> controls;    // shown at show time, in AllControls order, qualified names
   std::vector<std::string> events;  // "CONTROL.EVENT [ARG]" as applied, "Close" for the close box
   UnloadMode unload = UnloadMode::kCloseBox;
   std::string answer;      // Form::answer when it unloaded
   bool defaulted = false;  // closed through the close box because the answers or input ran out
   bool forced = false;     // unloaded with ForceUnload after QueryUnload refused
 
-  // name, caption and the shown controls of form as it is now.
+  // name, caption and the shown controls of form (embedded ones included) as it is now.
   static FormRecord Snapshot(const Form& form);
 };
 

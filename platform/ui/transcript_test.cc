@@ -121,6 +121,37 @@ TEST_F(TranscriptTest, FormLineHoldsTheControlsShownWhenItWasShown) {
   EXPECT_EQ(line["forced"], true);
 }
 
+TEST_F(TranscriptTest, EmbeddedFormControlsAreRecordedUnderQualifiedNamesWhenShown) {
+  Form dialog("frmOptions");
+  dialog.Add({.name = "tabPages",
+              .kind = ControlKind::kTabStrip,
+              .text = "A",
+              .list = {"A", "B"},
+              .list_index = 0});
+  dialog.Add({.name = "fraPage1", .kind = ControlKind::kFrame});
+  dialog.Add({.name = "fraPage2", .kind = ControlKind::kFrame, .visible = false});
+  Form shown("PropPage");
+  shown.Add({.name = "txtPath", .kind = ControlKind::kTextBox, .text = "C:\\t"});
+  Form hidden("Other");
+  hidden.Add({.name = "txtGone", .kind = ControlKind::kTextBox});
+  dialog.Embed(shown, "fraPage1");
+  dialog.Embed(hidden, "fraPage2");
+
+  const FormRecord record = FormRecord::Snapshot(dialog);
+  std::vector<std::string> names;
+  for (const Control& control : record.controls) {
+    names.push_back(control.name + "@" + control.container);
+  }
+  EXPECT_EQ(names,
+            (std::vector<std::string>{"tabPages@", "fraPage1@", "PropPage.txtPath@fraPage1"}));
+  transcript_.FormShown(record);
+  const Json line = LastLine();
+  EXPECT_EQ(line["controls"][0]["list"], Json::parse(R"(["A","B"])"));
+  EXPECT_EQ(line["controls"][0]["list_index"], 0);
+  EXPECT_EQ(line["controls"][2]["name"], "PropPage.txtPath");
+  EXPECT_EQ(line["controls"][2]["text"], "C:\\t");
+}
+
 TEST_F(TranscriptTest, BadUtf8IsReplacedNotLost) {
   transcript_.MsgBox("caf\xE9 ok", kOkOnly, "t\xFF", kOk, false);
   Json line = LastLine();

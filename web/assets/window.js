@@ -3,9 +3,13 @@
 //
 // Keyboard: Tab follows the model's control order. Enter presses a box's default button; in a
 // form (outside multi-line text, buttons and lists) it presses the form's default button, else
-// the first shown, enabled command button that is not a cancel button (name containing "cancel",
-// or caption "Cancel"). A form opens with the focus on its default button. Escape is a form's
-// close box and a box's Cancel (when the box has one, or only OK).
+// the first shown, enabled command button of the form itself that is not a cancel button (name
+// containing "cancel", or caption "Cancel"), or nothing when the form says so. A form opens with
+// the focus on its default button. Escape is a form's close box and a box's Cancel (when the box
+// has one, or only OK). A tab strip is one Tab stop; arrow keys, Home and End choose a tab.
+//
+// Controls of embedded forms come with qualified names ("PropPage.txtPath"); they are looked up
+// by name in maps, never through selectors built from names.
 //
 // Geometry: the page tells the innermost form where the browser window is and how big it is, when
 // the form is drawn, when the window is resized and when the form is closed (Escape, the tab).
@@ -314,6 +318,11 @@
     for (const c of w.controls) {
       const drawn = view.controls.get(c.name);
       if (!drawn) continue;
+      if (drawn.roving) {
+        // One stop for the whole strip: the chosen tab takes it (see drawTabs).
+        drawn.tabStop = tab++;
+        continue;
+      }
       for (const el of drawn.focusables) el.tabIndex = tab++;
     }
   }
@@ -373,6 +382,7 @@
       case 'commandbutton':
       case 'menu': drawn = drawButton(c, fire, view.w.default === c.name); break;
       case 'frame': drawn = drawFrame(c); break;
+      case 'tabstrip': drawn = drawTabs(c, fire, id); break;
       case 'progressbar': drawn = drawProgress(); break;
       case 'image': drawn = drawImage(c); break;
       case 'browser': drawn = drawBrowser(c); break;
@@ -426,7 +436,12 @@
     const row = make('label', 'check');
     const el = make('input');
     el.type = type;
-    if (type === 'radio') el.name = 'w' + view.w.id + '-group-' + (c.container || '').toLowerCase();
+    if (type === 'radio') {
+      // A group is the option buttons of one container of one form: an embedded form's buttons
+      // never join the group of the frame that holds the form.
+      const owner = c.embedded ? c.name.slice(0, c.name.lastIndexOf('.')) : '';
+      el.name = 'w' + view.w.id + '-group-' + owner.toLowerCase() + '|' + (c.container || '').toLowerCase();
+    }
     const caption = make('span');
     row.append(el, caption);
     el.addEventListener('click', () => {
@@ -462,6 +477,55 @@
       legend.textContent = plain(m.caption);
       legend.hidden = !m.caption;
     }};
+  }
+
+  // Tabs: a tablist of tab buttons with a roving Tab stop. Arrows, Home and End move and choose
+  // at once, as a click does; the model decides what the chosen tab shows.
+  function drawTabs(c, fire, id) {
+    const el = make('div', 'tabs');
+    el.setAttribute('role', 'tablist');
+    const tabs = c.list.map((caption, i) => {
+      const tab = make('button', 'tab', plain(caption));
+      tab.type = 'button';
+      tab.id = id + '-tab' + i;
+      tab.setAttribute('role', 'tab');
+      tab.dataset.tab = String(i);
+      tab.addEventListener('click', () => choose(i));
+      el.append(tab);
+      return tab;
+    });
+    const drawn = {el, focusables: [], roving: true, tabStop: 0, selected: -1};
+    function choose(i) {
+      if (i === drawn.selected) return;
+      fire('Click', i);
+    }
+    el.addEventListener('keydown', (event) => {
+      const at = tabs.indexOf(event.target);
+      if (at < 0 || !tabs.length) return;
+      const next = {ArrowRight: at + 1, ArrowDown: at + 1, ArrowLeft: at - 1, ArrowUp: at - 1,
+                    Home: 0, End: tabs.length - 1}[event.key];
+      if (next === undefined) return;
+      event.preventDefault();
+      const to = (next + tabs.length) % tabs.length;
+      tabs[to].focus();
+      choose(to);
+    });
+    drawn.update = (m) => {
+      el.setAttribute('aria-label', plain(m.caption) || m.tooltip || m.name);
+      drawn.selected = m.list_index;
+      tabs.forEach((tab, i) => {
+        const chosen = i === m.list_index;
+        tab.setAttribute('aria-selected', chosen ? 'true' : 'false');
+        tab.classList.toggle('selected', chosen);
+        tab.disabled = !m.reachable;
+        tab.tabIndex = chosen || (m.list_index < 0 && i === 0) ? drawn.tabStop : -1;
+      });
+      // The chosen tab first: focus comes back to it after a redraw.
+      drawn.focusables.splice(0, drawn.focusables.length,
+                              ...tabs.filter((_, i) => i === m.list_index),
+                              ...tabs.filter((_, i) => i !== m.list_index));
+    };
+    return drawn;
   }
 
   function drawProgress() {
@@ -511,6 +575,7 @@
 
   // The form's default button when it is shown and usable.
   function defaultButton(view) {
+    if (view.w.no_default) return null;
     const name = view.w.default;
     const c = name && view.w.controls.find((m) => m.name === name && m.shown && m.reachable);
     const drawn = c && view.controls.get(c.name);
@@ -525,9 +590,11 @@
     const t = event.target;
     if (t.tagName === 'TEXTAREA' || t.tagName === 'BUTTON' || t.tagName === 'A' ||
         (t.tagName === 'SELECT' && t.size > 1)) return false;
+    if (view.w.no_default) return false;
     const named = defaultButton(view);
     const c = named ? view.w.controls.find((m) => m.name === named.dataset.control)
-                    : view.w.controls.find((m) => m.kind === 'commandbutton' && m.shown && m.reachable && !isCancel(m));
+                    : view.w.controls.find((m) => m.kind === 'commandbutton' && !m.embedded &&
+                                                  m.shown && m.reachable && !isCancel(m));
     if (!c) return false;
     // What was typed goes first, as leaving the field would send it.
     for (const drawn of view.controls.values()) if (drawn.commit && drawn.el === t) drawn.commit();
