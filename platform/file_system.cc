@@ -92,4 +92,43 @@ void FileSystem::WriteNewFile(std::string_view temp_path, std::string_view targe
   }
 }
 
+std::vector<std::string> FileSystem::Drives() {
+  std::vector<std::string> drives;
+  for (char letter = 'A'; letter <= 'Z'; ++letter) {
+    std::string root = std::string(1, letter) + ":\\";
+    if (letter == 'C' || FolderExists(root)) drives.push_back(std::move(root));
+  }
+  drives.emplace_back("/");
+  return drives;
+}
+
+std::string FileSystem::ShownPath(std::string_view path) {
+  std::string native = NativePath(path);
+  std::string best_drive;
+  size_t best_length = 0;
+  std::string_view best_rest;
+  for (const std::string& drive : Drives()) {
+    if (drive == "/") continue;
+    std::string root = NativePath(drive);
+    std::string_view rest;
+    if (native == root) {
+      rest = {};
+    } else if (root == "/" || (native.starts_with(root) && native[root.size()] == '/')) {
+      rest = std::string_view(native).substr(root == "/" ? 1 : root.size() + 1);
+    } else {
+      continue;
+    }
+    // A letter mapped inside another letter's folder is the nearer drive.
+    if (best_drive.empty() || root.size() > best_length) {
+      best_drive = drive;
+      best_length = root.size();
+      best_rest = rest;
+    }
+  }
+  if (best_drive.empty()) return native;
+  std::string shown = best_drive;
+  for (char c : best_rest) shown += c == '/' ? '\\' : c;
+  return shown;
+}
+
 }  // namespace vellumo

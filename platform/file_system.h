@@ -73,6 +73,16 @@ class FileSystem {
   virtual void Rename(std::string_view from, std::string_view to) = 0;
   // Where the path lives, as a native path (for handing to other programs or showing to users).
   virtual std::string NativePath(std::string_view path) = 0;
+
+  // The drives a user can pick, each as its root: the drive letters in order ("A:\" ...
+  // "Z:\"), C: always and every other letter whose folder exists, then the native root "/".
+  // Built on FolderExists, so every implementation (and wrapper) answers alike.
+  std::vector<std::string> Drives();
+  // path as a user sees it: the Windows-style path of where it lives when that is under one of
+  // Drives()' letters ("c:\TEMP\" -> "C:\temp" when the folder is spelled so; a drive root is
+  // "C:\"), else the native path. Components that exist take their stored case; the path need
+  // not exist. Built on NativePath: a path that cannot live here throws its kBadFileName.
+  std::string ShownPath(std::string_view path);
   // Removes what writers that never finished left in folder, last changed more than
   // older_than_seconds ago: this file system's own temporary files (see WriteFile), and every
   // file when all_files is set (a Maildir's tmp/). Returns how many went. Unreadable entries are

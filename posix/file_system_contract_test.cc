@@ -139,6 +139,28 @@ TEST_P(FileSystemContract, ComponentsMatchIgnoringCase) {
   EXPECT_EQ(fs().NativePath("C:\\TeMp\\A.Htm"), fs().NativePath("C:\\temp\\a.htm"));
 }
 
+TEST_P(FileSystemContract, DrivesAreCTheMappedLettersAndTheNativeRoot) {
+  EXPECT_THAT(fs().Drives(), ElementsAre("C:\\", "/"));
+  fs().CreateFolder("e:\\");
+  fs().CreateFolder("A:\\x");
+  EXPECT_THAT(fs().Drives(), ElementsAre("A:\\", "C:\\", "E:\\", "/"));
+}
+
+TEST_P(FileSystemContract, ShownPathIsWindowsStyleUnderADriveAndNativeElsewhere) {
+  fs().CreateFolder("C:\\Temp\\Sub");
+  fs().CreateFolder("D:\\Data");
+  EXPECT_EQ(fs().ShownPath("c:\\TEMP\\sub\\"), "C:\\Temp\\Sub") << "stored case, no separator";
+  EXPECT_EQ(fs().ShownPath("c:/temp/new/"), "C:\\Temp\\new") << "need not exist";
+  EXPECT_EQ(fs().ShownPath("C:"), "C:\\");
+  EXPECT_EQ(fs().ShownPath(fs().NativePath("D:\\data")), "D:\\Data")
+      << "a native path under a drive's folder";
+  const std::string outside = WinPath::NativeParent(fs().NativePath("C:\\"));
+  EXPECT_EQ(fs().ShownPath(outside), outside);
+  EXPECT_EQ(fs().ShownPath("/"), "/");
+  EXPECT_EQ(ErrorOf([&] { (void)fs().ShownPath("\\\\server\\share"); }).code(),
+            ErrorCode::kBadFileName);
+}
+
 TEST_P(FileSystemContract, ListsSortedIgnoringCaseWithPlainWildcards) {
   fs().CreateFolder("C:\\t\\sub.htm");
   fs().CreateFolder("C:\\t\\Alpha");

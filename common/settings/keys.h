@@ -62,6 +62,21 @@ inline constexpr SettingKey TipsFileLocation{
 inline constexpr SettingKey ErrorFileLocation{
     kVellumo, kAdmin, "ErrorFileLocation", "",
     "The support log; made and stored on the first failure when empty"};
+// The path chooser starts in the stored folders, and at the C: drive's root when none is stored,
+// so a chooser opened before anything was set starts somewhere that always exists.
+inline constexpr SettingKey PathChooserHtmFilesPath{
+    kVellumo, kAdmin, "HTM Files Path", "C:\\",
+    "Folder of the stationery templates, where the path chooser starts"};
+inline constexpr SettingKey PathChooserSignaturesPath{
+    kVellumo, kAdmin, "Signatures Path", "C:\\",
+    "Folder of the signature files, where the path chooser starts"};
+// The chooser starts in the folder of the tips file and of the log; with none stored, at C:\.
+inline constexpr SettingKey PathChooserTipsFileLocation{
+    kVellumo, kAdmin, "TipsFileLocation", "C:\\",
+    "The tips file; the path chooser starts in its folder"};
+inline constexpr SettingKey PathChooserErrorFileLocation{
+    kVellumo, kAdmin, "ErrorFileLocation", "C:\\",
+    "The support log; the path chooser starts in its folder"};
 inline constexpr SettingKey ErrorFileSuppressEmail{
     kVellumo, kAdmin, "ErrorFileSuppressEmail", "False",
     "True: failures go to the log only, no report mail offered"};
