@@ -98,7 +98,7 @@ class PathForm final : public ui::Form {
 
   bool Matches(const Purpose& purpose) const;
   bool IsVCard() const;
-  // Runs one step; an Error shows its description under title and the caller goes on.
+  // Runs one step; an Error shows its description in a "Path error..." box and the caller goes on.
   void Guarded(const std::function<void()>& step);
 
   void OnLoad();

@@ -278,6 +278,20 @@ TEST_F(OptionsDialogTest, SiteKeptByAPageAfterTheDialogIsGoneDoesNothing) {
   EXPECT_EQ(page->focus_count, 2);
 }
 
+TEST_F(OptionsDialogTest, DialogMayHoldTheLastReferenceToItsPages) {
+  auto dialog = [&] {
+    OptionsPageList pages;
+    pages.Add(std::make_shared<FakePage>(), "");
+    pages.Add(std::make_shared<FakePage>("Second"), "");
+    return std::make_unique<OptionsDialog>(host_, pages);
+  }();
+  dialog->Load();
+  dialog->Fire("PropPage.txtPath", "Change", "x");
+  EXPECT_TRUE(dialog->Find("Second.txtPath") != nullptr);
+  dialog->Fire("cmdCancel", "Click");
+  dialog.reset();  // the pages go with it, and nothing of theirs is touched afterwards
+}
+
 TEST_F(OptionsDialogTest, PageFormHandlerErrorsAreShownNotThrown) {
   auto page = AddPage();
   page->On("Form", "EnterFocus", [](ui::Event&) { throw Error(ErrorCode::kFileNotFound, "x"); });
