@@ -187,6 +187,9 @@ constexpr const SettingKey* kKnownKeys[] = {
     &AdminSuppressToolBar,
     &PageInsertOrder,
     &HelpOptionsPage,
+    &vCardSelected,
+    &vCardPathSelected,
+    &AskedForVCard,
 };
 
 }  // namespace
