@@ -227,7 +227,7 @@ TEST_F(ImportVCardTest, ReadingWhatTheWriterWroteGivesTheSameFields) {
   written.organization = "Lee, Lee\\Co";
   written.fax = "=41";
   written.address1 = "Unit 4; Dock 2";
-  written.address2 = "Portree, Skye";
+  written.address2 = "Bay\\;Quay, Skye";  // a typed backslash before a typed semicolon
   fs_.AddFolder("C:\\My Documents");
   WriteVCard(fs_, path_, written);
   VCardFields read;
