@@ -27,7 +27,6 @@ CFSOFindFile::Question CFSOFindFile::AskThrough(ui::Host& host) {
 
 std::string CFSOFindFile::FindFile(std::string_view start_folder, std::string_view file_name) {
   found_ = false;
-  stop_.store(false, std::memory_order_relaxed);
   found_path_.clear();
   asked_to_continue_ = false;
   wrap_count_ = 0;
@@ -40,6 +39,7 @@ std::string CFSOFindFile::FindFile(std::string_view start_folder, std::string_vi
 }
 
 void CFSOFindFile::Walk(const std::string& folder) {
+  if (Done()) return;
   if (text::Len(folder) > kMaxPath) {
     skipped_.push_back({folder, "longer than " + std::to_string(kMaxPath) + " characters"});
     return;
@@ -54,10 +54,7 @@ void CFSOFindFile::Walk(const std::string& folder) {
   if (Done()) return;
   std::vector<std::string> subfolders;
   if (!Read(folder, [&] { subfolders = fs_.ListFolders(folder); })) return;
-  for (const std::string& name : subfolders) {
-    if (Done()) return;
-    Walk(JoinPath(folder, name));
-  }
+  for (const std::string& name : subfolders) Walk(JoinPath(folder, name));
 }
 
 bool CFSOFindFile::Read(const std::string& folder, const std::function<void()>& list) {

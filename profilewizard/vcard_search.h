@@ -68,14 +68,17 @@ class CFSOFindFile {
   // Searches below start_folder (a Windows-style or native path; "C:\documents and settings" on
   // the wizard's side) for the first file whose upper-case name contains the upper case of
   // file_name. Returns its path (start_folder joined with the folder and file names with "\"),
-  // or "" when nothing was found, the search was stopped or file_name is empty. Resets the
-  // search state first, the stop flag included, so one object may search again; a Stop() that
-  // comes before FindFile has started is therefore lost. Never throws for an unreadable folder
-  // (see skipped()); an exception from a callback passes through.
+  // or "" when nothing was found, the search was stopped or file_name is empty. Clears the
+  // state of an earlier search first, but not the stop flag: a Stop() that comes before the
+  // search thread got going still cancels it, and a stopped finder finds nothing until Reset().
+  // Never throws for an unreadable folder (see skipped()); an exception from a callback passes
+  // through.
   std::string FindFile(std::string_view start_folder, std::string_view file_name);
 
-  // Ends a running search as soon as it finishes the step it is on. Any thread.
+  // Ends a running or coming search as soon as it finishes the step it is on. Any thread.
   void Stop() { stop_.store(true, std::memory_order_relaxed); }
+  // Clears the stop flag, for searching again with this object. Not while a search runs.
+  void Reset() { stop_.store(false, std::memory_order_relaxed); }
 
   // The search state, valid after FindFile returned.
   bool found() const { return found_; }

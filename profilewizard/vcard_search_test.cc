@@ -174,8 +174,10 @@ TEST_F(VCardSearchTest, NoToTheQuestionStopsTheWholeSearch) {
   EXPECT_TRUE(finder.stopped());
   EXPECT_FALSE(finder.found());
 
-  // A new search starts afresh.
+  // The stop holds until Reset; then a new search starts afresh.
   fs_.AddFile(kStart + "\\a\\My Documents\\a.vcf", "");
+  EXPECT_EQ(finder.FindFile(kStart, ".vcf"), "");
+  finder.Reset();
   EXPECT_EQ(finder.FindFile(kStart, ".vcf"), kStart + "\\a\\My Documents\\a.vcf");
   EXPECT_FALSE(finder.stopped());
   EXPECT_EQ(finder.wrap_count(), 0);
@@ -229,6 +231,14 @@ TEST_F(VCardSearchTest, StopFromAnotherThreadEndsTheSearch) {
   EXPECT_EQ(result, "");
   EXPECT_EQ(steps, 50);
   EXPECT_TRUE(finder.stopped());
+}
+
+TEST_F(VCardSearchTest, AStopBeforeTheSearchStartedStillCancelsIt) {
+  fs_.AddFile(kAnnDocs + "\\ann.vcf", "");
+  CFSOFindFile finder = Finder(fs_);
+  finder.Stop();
+  EXPECT_EQ(finder.FindFile(kStart, ".vcf"), "");
+  EXPECT_TRUE(steps_.empty());
 }
 
 TEST_F(VCardSearchTest, UnreadableFoldersAreSkippedAndTheSearchGoesOn) {
