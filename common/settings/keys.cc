@@ -191,6 +191,9 @@ constexpr const SettingKey* kKnownKeys[] = {
     &AdminSuppressToolBar,
     &PageInsertOrder,
     &HelpOptionsPage,
+    &vCardSelected,
+    &vCardPathSelected,
+    &AskedForVCard,
 };
 
 }  // namespace

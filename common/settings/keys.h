@@ -462,6 +462,16 @@ inline constexpr SettingKey HelpOptionsPage{
     kVellumo, kAdmin, "HelpOptionsPage", "vellumo:pages/options-help.html",
     "The options page's help page: an address, a file or a page shipped with the program"};
 
+// The set-up wizard's vCard panel: the card chosen in its list, and whether it has offered to
+// create one.
+inline constexpr SettingKey vCardSelected{kVellumo, kUser, "vCardSelected", "",
+                                          "File name of the vCard chosen in the set-up wizard"};
+inline constexpr SettingKey vCardPathSelected{kVellumo, kUser, "vCardPathSelected", "",
+                                              "Full path of the vCard chosen in the set-up wizard"};
+inline constexpr SettingKey AskedForVCard{
+    kVellumo, kAdmin, "AskedForVCard", "True",
+    "False: the set-up wizard offers once to save the profile as a vCard"};
+
 // Every row above, in the order of this file.
 [[nodiscard]] std::span<const SettingKey* const> KnownKeys();
 
