@@ -4,6 +4,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "common/forms/path_form.h"
 #include "common/settings/keys.h"
 #include "optionspage/prop_page_design.h"
 #include "platform/mailclient/safe_items.h"
@@ -11,6 +12,7 @@
 
 namespace vellumo::resources {
 extern const std::string_view kOptionsPageStrings;  // resources/strings/optionspage.txt
+extern const std::string_view kOptionsHelpPage;     // resources/pages/options-help.html
 }  // namespace vellumo::resources
 
 namespace vellumo::optionspage {
@@ -39,6 +41,24 @@ const CaptionTable& OptionsPageCaptions() {
   static const CaptionTable table =
       CaptionTable::Parse(resources::kOptionsPageStrings, "resources/strings/optionspage.txt");
   return table;
+}
+
+std::map<std::string, std::pair<std::string, std::string>> OptionsPagePages() {
+  return {{"options-help.html",
+           {"text/html; charset=utf-8", std::string(resources::kOptionsHelpPage)}}};
+}
+
+ChoosePath PathChooser(ui::Host& host, Registry& registry, FileSystem& fs,
+                       const CaptionTable& captions) {
+  return [&host, &registry, &fs, &captions](std::string_view prompt, std::string_view current) {
+    const Settings settings(registry);
+    PathChoice choice;
+    choice.prompt = std::string(prompt);
+    choice.chosen_path = std::string(current);
+    ShowPathChooser(host, settings, fs, captions, choice);
+    const bool signatures = prompt.find("signatures") != std::string_view::npos;
+    return signatures ? choice.signatures_folder : choice.chosen_path;
+  };
 }
 
 PropPage::PropPage(PropPageDeps deps)
@@ -143,17 +163,17 @@ void PropPage::LoadSettings() {
 bool PropPage::CheckFolder(std::string_view field, std::string_view path) {
   FileSystem& fs = deps_.env.fs;
   try {
-    (void)fs.NativePath(path);
-    if (fs.FolderExists(path)) return true;
-  } catch (const Error& e) {
-    deps_.env.ui.MsgBox(std::string(field) + ": " + Say(e), ui::kInformation, kSaveErrorTitle);
-    return false;
-  }
-  const int create = deps_.env.ui.MsgBox(
-      std::string(field) + ": the folder " + std::string(path) + " does not exist. Create it?",
-      ui::kYesNo + ui::kQuestion, "Vellumo");
-  if (create != ui::kYes) return false;
-  try {
+    const FolderCheck check = CheckTypedFolder(fs, path);
+    if (check.state == FolderState::kExists) return true;
+    if (check.state == FolderState::kBadName) {
+      deps_.env.ui.MsgBox(std::string(field) + ": " + check.error, ui::kInformation,
+                          kSaveErrorTitle);
+      return false;
+    }
+    const int create = deps_.env.ui.MsgBox(
+        std::string(field) + ": the folder " + check.shown + " does not exist. Create it?",
+        ui::kYesNo + ui::kQuestion, "Vellumo");
+    if (create != ui::kYes) return false;
     fs.CreateFolder(path);
     return true;
   } catch (const Error& e) {
@@ -306,6 +326,8 @@ void PropPage::cmdHelp_Click() {
   try {
     ui::Form help("frmHelp");
     help.caption = Name() + " - " + Caption(132);
+    help.width = 9840;  // twips: room for the page to be read without scrolling sideways
+    help.height = 7800;
     help.AddControls(HelpDesign());
     ApplyCaptionTable(help, deps_.captions);
     help["brwHelp"].document = settings_.Get(keys::HelpOptionsPage);

@@ -21,9 +21,11 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "common/diagnostics/diagnostics.h"
@@ -43,9 +45,19 @@ inline constexpr int kHelpContext = 102;
 // The page's caption table (resources/strings/optionspage.txt), parsed on first use.
 const CaptionTable& OptionsPageCaptions();
 
+// The pages the page ships for a window layer to serve as "vellumo:pages/NAME": its help page,
+// "options-help.html". NAME -> {content type, body}.
+std::map<std::string, std::pair<std::string, std::string>> OptionsPagePages();
+
 // Shows the path chooser with prompt, starting in current; returns the folder chosen, or ""
 // after Cancel. May throw Error.
 using ChoosePath = std::function<std::string(std::string_view prompt, std::string_view current)>;
+
+// The chooser as the page uses it: frmPath with the page's captions on host; the folder the
+// purpose of the prompt fills (the signatures folder for a prompt about signatures, else the
+// chosen path). host, registry and fs must outlive it.
+ChoosePath PathChooser(ui::Host& host, Registry& registry, FileSystem& fs,
+                       const CaptionTable& captions = OptionsPageCaptions());
 
 struct PropPageDeps {
   // registry, fs, processes, ui, clock and system; mail (may be null) sends the system report.

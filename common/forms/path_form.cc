@@ -52,9 +52,13 @@ constexpr std::string_view kDriveTitle = "Vellumo";
 constexpr std::string_view kVCardStart = "C:\\Documents and Settings\\";
 constexpr std::string_view kDefaultStart = "C:\\";
 
+// The labels are ours: a list without one cannot be found by a screen reader.
 constexpr ui::ControlDesign kDesign[] = {
+    {"lblDrive", ui::ControlKind::kLabel, "Drive", "", "", 120, 0, 2760, 120},
     {"drvMain", ui::ControlKind::kComboBox, "Drive", "", "", 120, 120, 2760, 315},
+    {"lblFolders", ui::ControlKind::kLabel, "Folders", "", "", 120, 435, 2760, 120},
     {"dirMain", ui::ControlKind::kListBox, "Folders", "", "", 120, 555, 2760, 3060},
+    {"lblFiles", ui::ControlKind::kLabel, "Files", "", "", 3000, 0, 2160, 120},
     {"filMain", ui::ControlKind::kFileList, "Files", "", "", 3000, 120, 2160, 3495},
     {"OKButton", ui::ControlKind::kCommandButton, "OK", "", "", 2880, 3840, 1080, 375},
     {"CancelButton", ui::ControlKind::kCommandButton, "Cancel", "", "", 4080, 3840, 1080, 375},

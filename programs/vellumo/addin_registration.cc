@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "addin/registration.h"
+#include "optionspage/prop_page.h"
+#include "platform/win_path.h"
 #include "programs/vellumo/real_platform.h"
 
 namespace vellumo::program {
@@ -20,6 +22,12 @@ struct ClientWithAddIns {
 
 void RegisterAddIn(mail::Application& client, const Env& env) {
   addin::RegisterConnectClass(client, env);
+  // The options page is installed with the add-in: the add-in creates it by its identifier.
+  optionspage::RegisterPropPage(
+      client, optionspage::PropPageDeps{
+                  .env = env,
+                  .choose_path = optionspage::PathChooser(env.ui, env.registry, env.fs),
+                  .program_folder = std::string(WinPath::kProgramFolder)});
   (void)addin::RegisterAddInKey(env.registry, SelfExe());
 }
 

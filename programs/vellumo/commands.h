@@ -46,5 +46,7 @@ void AddMarketingCommands(CLI::App& app, CommandContext& context);
 void AddAddInCommands(CLI::App& app, CommandContext& context);
 // signatures create / reset: the mail client's own signature files.
 void AddSignatureCommands(CLI::App& app, CommandContext& context);
+// options: the mail client's Options dialog with Vellumo's page.
+void AddOptionsCommand(CLI::App& app, CommandContext& context);
 
 }  // namespace vellumo::program

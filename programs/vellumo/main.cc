@@ -67,6 +67,7 @@ int main(int argc, char** argv) {
   vellumo::program::AddMarketingCommands(app, context);
   vellumo::program::AddAddInCommands(app, context);
   vellumo::program::AddSignatureCommands(app, context);
+  vellumo::program::AddOptionsCommand(app, context);
 
   try {
     app.parse(argc, argv);

@@ -12,6 +12,7 @@
 #include "addin/shipped_pages.h"
 #include "common/settings/keys.h"
 #include "common/settings/settings.h"
+#include "optionspage/prop_page.h"
 #include "platform/win_path.h"
 #include "web/web_host.h"
 
@@ -114,6 +115,7 @@ std::unique_ptr<ui::Host> MakeWebWindowHost(const WebWindowOptions& options,
   ui::WebHostOptions web;
   web.transcript = transcript;
   web.pages = addin::AddInPages();
+  web.pages.merge(optionspage::OptionsPagePages());
   const std::string home = options.home;
   web.may_serve = [home, &fs, &registry](const std::string& native_path) {
     return InsideAnyRoot(native_path, ServedRoots(home, fs, registry));

@@ -313,6 +313,8 @@
       children.get(key).push(c);
     }
     place(view, children, children.get(''), view.body, view.bar);
+    // A window above another that shows a page gets the room to read it.
+    view.el.classList.toggle('reading', w.controls.some((c) => c.kind === 'browser' && c.shown));
     // Tab order is model order, wherever an element ended up on the page.
     let tab = 1;
     for (const c of w.controls) {
@@ -328,9 +330,13 @@
   }
 
   function place(view, children, list, parent, bar) {
+    // A form's buttons gather in its bar at the bottom; inside a frame, buttons that follow one
+    // another share a row where the first of them is, and a button right after a labelled field
+    // (a "..." that browses for it) joins that field's row.
     let buttons = bar;
     for (let i = 0; i < list.length; i++) {
       const c = list[i];
+      if (c.kind !== 'commandbutton' && !bar) buttons = null;
       if (c.kind === 'commandbutton') {
         if (!buttons) {
           buttons = make('div', 'frame-buttons');
@@ -350,9 +356,14 @@
         const field = drawControl(view, list[i + 1]);
         label.el.htmlFor = field.el.id;
         label.el.classList.add('field-label');
+        if (list[i + 1].kind === 'listbox' || list[i + 1].kind === 'filelist') row.classList.add('top');
         row.append(label.el, field.el);
-        parent.append(row);
         i++;
+        if (!bar && list[i + 1] && list[i + 1].kind === 'commandbutton') {
+          row.append(drawControl(view, list[i + 1]).el);
+          i++;
+        }
+        parent.append(row);
       } else {
         const drawn = drawControl(view, c);
         const row = make('div', 'row');
@@ -466,7 +477,12 @@
     const el = make('button', isDefault ? 'default' : '');
     el.type = 'button';
     el.addEventListener('click', () => fire('Click'));
-    return {el, focusables: [el], button: true, update: (m) => { el.textContent = plain(m.caption); }};
+    return {el, focusables: [el], button: true, update: (m) => {
+      el.textContent = plain(m.caption);
+      // A caption without a word ("...") says nothing to a screen reader: its tool tip does.
+      if (!/[\p{L}\p{N}]/u.test(el.textContent) && m.tooltip) el.setAttribute('aria-label', m.tooltip);
+      else el.removeAttribute('aria-label');
+    }};
   }
 
   function drawFrame() {
