@@ -5,49 +5,28 @@
 //
 // Run: VELLUMO_BIN=build/asan/programs/vellumo/vellumo VELLUMO_SOURCE_DIR=. node tests/browser/options_test.mjs
 import assert from 'node:assert/strict';
-import {execFileSync, spawn} from 'node:child_process';
 import fs from 'node:fs';
-import os from 'node:os';
 import path from 'node:path';
 import {after, before, test} from 'node:test';
-import {chromium} from 'playwright-core';
+import {artifacts, exampleHome, launchBrowser, source, startWindows} from './support.mjs';
 
-const bin = process.env.VELLUMO_BIN;
-const source = process.env.VELLUMO_SOURCE_DIR || path.resolve(import.meta.dirname, '../..');
-const artifacts = process.env.VELLUMO_ARTIFACTS || path.join(source, 'test-artifacts');
 const message = path.join(source, 'examples', 'messages', 'harbour-lanterns.eml');
-assert.ok(bin, 'VELLUMO_BIN names the vellumo program');
-fs.mkdirSync(artifacts, {recursive: true});
 
 let browser;
-let profile;
+let closeBrowser;
 
 before(async () => {
-  profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vellumo-chromium-'));
-  browser = await chromium.launchPersistentContext(profile, {
-    executablePath: '/usr/bin/chromium',
-    headless: true,
-    viewport: {width: 1280, height: 800},
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-           '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-  });
+  ({browser, close: closeBrowser} = await launchBrowser({width: 1280, height: 800}));
 });
 
 after(async () => {
-  await browser?.close();
-  fs.rmSync(profile, {recursive: true, force: true});
+  await closeBrowser?.();
 });
 
 // A fresh home with the example settings, and a second stationery folder whose "Morning Paper"
 // (the configured template) is marked.
 function makeHome() {
-  const home = fs.mkdtempSync(path.join(os.tmpdir(), 'vellumo-options-'));
-  const vellumo = (...args) => execFileSync(bin, ['--home', home, ...args],
-      {encoding: 'utf8', env: {...process.env, VELLUMO_UI: 'script', VELLUMO_ANSWERS: ''}});
-  vellumo('regedit', '/s', path.join(source, 'examples', 'settings.reg'));
-  const drive = path.join(home, 'drive_c', 'Vellumo');
-  fs.cpSync(path.join(source, 'examples', 'stationery'), path.join(drive, 'Stationery'), {recursive: true});
-  fs.cpSync(path.join(source, 'examples', 'signatures'), path.join(drive, 'Signatures'), {recursive: true});
+  const {home, drive, vellumo} = exampleHome('vellumo-options-');
   const autumn = path.join(drive, 'Autumn');
   fs.mkdirSync(autumn);
   const paper = fs.readFileSync(path.join(drive, 'Stationery', 'Morning Paper.htm'), 'utf8');
@@ -57,24 +36,9 @@ function makeHome() {
 }
 
 async function openOptions(home) {
-  const addressFile = path.join(home, 'address');
-  const child = spawn(bin, ['--home', home, 'options'], {
-    env: {...process.env, VELLUMO_UI: 'web', VELLUMO_WEB_ADDRESS_FILE: addressFile,
-          VELLUMO_UI_LOG: path.join(home, 'ui.jsonl'), DISPLAY: '', WAYLAND_DISPLAY: ''},
-    stdio: ['ignore', 'pipe', 'pipe'],
-  });
-  let output = '';
-  let errors = '';
-  child.stdout.on('data', (d) => { output += d; });
-  child.stderr.on('data', (d) => { errors += d; });
-  const exited = new Promise((resolve) => child.on('exit', (code) => resolve({code, output, errors})));
-  for (let i = 0; i < 600 && !fs.existsSync(addressFile); i++) {
-    if (child.exitCode !== null) break;
-    await new Promise((r) => setTimeout(r, 50));
-  }
-  assert.ok(fs.existsSync(addressFile), `no window address; stderr: ${errors}`);
+  const {address, exited} = await startWindows(home, ['options']);
   const page = await browser.newPage();
-  await page.goto(fs.readFileSync(addressFile, 'utf8').trim());
+  await page.goto(address);
   await page.waitForSelector('[data-form="frmOptions"]');
   return {page, exited};
 }

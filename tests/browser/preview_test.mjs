@@ -6,49 +6,28 @@
 //
 // Run: VELLUMO_BIN=build/asan/programs/vellumo/vellumo VELLUMO_SOURCE_DIR=. node tests/browser/preview_test.mjs
 import assert from 'node:assert/strict';
-import {execFileSync, spawn} from 'node:child_process';
 import fs from 'node:fs';
-import os from 'node:os';
 import path from 'node:path';
 import {after, before, test} from 'node:test';
-import {chromium} from 'playwright-core';
+import {artifacts, exampleHome, launchBrowser, source, startWindows} from './support.mjs';
 
-const bin = process.env.VELLUMO_BIN;
-const source = process.env.VELLUMO_SOURCE_DIR || path.resolve(import.meta.dirname, '../..');
-const artifacts = process.env.VELLUMO_ARTIFACTS || path.join(source, 'test-artifacts');
 const fixtures = path.join(import.meta.dirname, 'fixtures');
 const message = path.join(source, 'examples', 'messages', 'harbour-lanterns.eml');
-assert.ok(bin, 'VELLUMO_BIN names the vellumo program');
-fs.mkdirSync(artifacts, {recursive: true});
 
 let browser;
-let profile;
+let closeBrowser;
 
 before(async () => {
-  profile = fs.mkdtempSync(path.join(os.tmpdir(), 'vellumo-chromium-'));
-  browser = await chromium.launchPersistentContext(profile, {
-    executablePath: '/usr/bin/chromium',
-    headless: true,
-    viewport: {width: 1100, height: 760},
-    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-           '--disable-background-networking', '--disable-component-update', '--disable-sync'],
-  });
+  ({browser, close: closeBrowser} = await launchBrowser({width: 1100, height: 760}));
 });
 
 after(async () => {
-  await browser?.close();
-  fs.rmSync(profile, {recursive: true, force: true});
+  await closeBrowser?.();
 });
 
 // A fresh home: the example settings in automatic mode with the preview on.
 function makeHome() {
-  const home = fs.mkdtempSync(path.join(os.tmpdir(), 'vellumo-browser-'));
-  const vellumo = (...args) => execFileSync(bin, ['--home', home, ...args],
-      {encoding: 'utf8', env: {...process.env, VELLUMO_UI: 'script', VELLUMO_ANSWERS: ''}});
-  vellumo('regedit', '/s', path.join(source, 'examples', 'settings.reg'));
-  const drive = path.join(home, 'drive_c', 'Vellumo');
-  fs.cpSync(path.join(source, 'examples', 'stationery'), path.join(drive, 'Stationery'), {recursive: true});
-  fs.cpSync(path.join(source, 'examples', 'signatures'), path.join(drive, 'Signatures'), {recursive: true});
+  const {home, drive, vellumo} = exampleHome('vellumo-browser-');
   fs.copyFileSync(path.join(fixtures, 'Linen Green.htm'), path.join(drive, 'Stationery', 'Linen Green.htm'));
   fs.copyFileSync(path.join(fixtures, 'Opening hours.txt'), path.join(drive, 'Stationery', 'Opening hours.txt'));
   fs.copyFileSync(path.join(fixtures, 'Short Signature.htm'), path.join(drive, 'Signatures', 'Short Signature.htm'));
@@ -62,27 +41,8 @@ function makeHome() {
   return {home, vellumo};
 }
 
-// `vellumo send` with the browser window layer; resolves the window's address once it listens.
-async function startSend(home) {
-  const addressFile = path.join(home, 'address');
-  const child = spawn(bin, ['--home', home, 'send', message], {
-    env: {...process.env, VELLUMO_UI: 'web', VELLUMO_WEB_ADDRESS_FILE: addressFile,
-          VELLUMO_UI_LOG: path.join(home, 'ui.jsonl'), DISPLAY: '', WAYLAND_DISPLAY: ''},
-    stdio: ['ignore', 'pipe', 'pipe'],
-  });
-  let output = '';
-  let errors = '';
-  child.stdout.on('data', (d) => { output += d; });
-  child.stderr.on('data', (d) => { errors += d; });
-  const exited = new Promise((resolve) => child.on('exit', (code) => resolve({code, output, errors})));
-  for (let i = 0; i < 600 && !fs.existsSync(addressFile); i++) {
-    if (child.exitCode !== null) break;
-    await new Promise((r) => setTimeout(r, 50));
-  }
-  assert.ok(fs.existsSync(addressFile), `no window address; stderr: ${errors}`);
-  assert.match(errors, /the window is open at http:\/\/127\.0\.0\.1:\d+\//, 'the address is printed');
-  return {address: fs.readFileSync(addressFile, 'utf8').trim(), exited, child};
-}
+// `vellumo send` with the browser window layer.
+const startSend = (home) => startWindows(home, ['send', message]);
 
 // The messages of a folder as the client shows them, decoded.
 function shown(vellumo, folder) {
