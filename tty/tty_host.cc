@@ -311,6 +311,12 @@ std::string TtyHost::ButtonRow(const Form& form, const Numbered& numbers) {
     const bool reachable = form.IsReachable(*control);
     std::string item = reachable ? "[" + std::to_string(numbers.NumberOf(*control)) + "] " : "";
     item += WithoutMnemonic(control->caption);
+    // A caption without a word ("...") tells nothing: its tool tip says what the button does.
+    if (std::none_of(item.begin(), item.end(),
+                     [](unsigned char c) { return std::isalpha(c) || c >= 0x80; }) &&
+        !control->tooltip.empty()) {
+      item += " (" + control->tooltip + ")";
+    }
     if (!reachable) item = "(" + item + ": off)";
     const size_t width = static_cast<size_t>(text::Len(item));
     if (row_width > 0 && row_width + 2 + width > static_cast<size_t>(options_.columns)) {

@@ -161,6 +161,15 @@ TEST_F(TtyFormTest, CaptionsMustBeUniqueAndEnterTakesTheNamedDefault) {
   host_->ShowForm(form);
   EXPECT_THAT(out_.str(), HasSubstr("! \"se\" could be \"Send\" \"Send Plain\""));
   EXPECT_THAT(out_.str(), HasSubstr("[1] Send  [2] Send Plain  [3] > Template  [4] Stop"));
+  // "..." says nothing on its own; its tool tip is shown beside it.
+  form.Add({.name = "cmdBrowse",
+            .kind = ControlKind::kCommandButton,
+            .caption = "...",
+            .tooltip = "Choose the folder"});
+  Typed("stop\n");
+  host_->ShowForm(form);
+  EXPECT_THAT(out_.str(), HasSubstr("[5] ... (Choose the folder)"));
+  pressed.pop_back();
   Typed("template\n> t\nsend p\n");
   host_->ShowForm(form);
   Typed("\n");
