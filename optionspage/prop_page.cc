@@ -153,6 +153,7 @@ void PropPage::LoadSettings() {
     page["chkShowNextApptTip"].value = settings_.Get(keys::SystemCheck) == "True" ? 1 : 0;
 
     page["frMode"].enabled = page["chkSuppressToolBar"].value == 1;
+    page["frMode"].visible = true;  // a click may have hidden it; the reload starts afresh
     dirty_ = false;
     if (site_) site_->OnStatusChange();
   } catch (const Error& e) {

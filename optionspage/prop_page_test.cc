@@ -199,6 +199,11 @@ TEST_F(PropPageTest, TheToolbarBoxShowsWhatTheUserSaved) {
   EXPECT_EQ(Stored(keys::SuppressToolbar), "False");
   Page().Fire("Form", "EnterFocus");
   EXPECT_EQ(Value("chkSuppressToolBar"), 0);
+  Page().Fire("chkSuppressToolBar", "Click");
+  Page().Fire("chkSuppressToolBar", "Click");  // hidden again, then the edit is dropped
+  Page().Fire("Form", "EnterFocus");
+  EXPECT_TRUE(Page()["frMode"].visible);
+  EXPECT_FALSE(Page()["frMode"].enabled);
 }
 
 TEST_F(PropPageTest, TurningTheSystemTestOffOffersTheReport) {
