@@ -31,9 +31,23 @@ SendHome::SendHome() : source_(SourceDir()) {
 }
 
 ProcessResult SendHome::Run(std::vector<std::string> args, std::string_view input) {
-  args.insert(args.begin(), {"/usr/bin/env", "VELLUMO_UI=script", "VELLUMO_ANSWERS=",
-                             EnvValue("VELLUMO_BIN"), "--home", home_.string()});
+  args.insert(args.begin(), {"/usr/bin/env", "VELLUMO_UI=script", "VELLUMO_ANSWERS=" + answers_,
+                             "VELLUMO_UI_LOG=" + UiLog().string(), EnvValue("VELLUMO_BIN"),
+                             "--home", home_.string()});
   return processes_.Run(args, input);
+}
+
+void SendHome::Answer(std::string_view lines) {
+  if (lines.empty()) {
+    answers_.clear();
+    return;
+  }
+  answers_ = (home_ / "answers.txt").string();
+  WriteAll(answers_, lines);
+}
+
+std::string SendHome::Get(const std::string& section, const std::string& key) {
+  return Run({"settings", "get", "Vellumo", section, key}).output;
 }
 
 void SendHome::Set(const std::string& section, const std::string& key, const std::string& value) {

@@ -42,10 +42,16 @@ class SendHome {
   const std::filesystem::path& home() const { return home_; }
   const std::filesystem::path& source() const { return source_; }
 
-  // The program with --home, the window layer scripted with no answers (every box and form
-  // takes its default).
+  // The program with --home, the window layer scripted (with no answers until Answer gives some:
+  // every box and form takes its default) and every window logged to UiLog().
   ProcessResult Run(std::vector<std::string> args, std::string_view input = {});
+  // The window layer answers from these lines (the script format) in the runs that follow; ""
+  // goes back to no answers.
+  void Answer(std::string_view lines);
+  std::filesystem::path UiLog() const { return home_ / "ui.jsonl"; }
   void Set(const std::string& section, const std::string& key, const std::string& value);
+  // A Vellumo setting as `settings get` prints it, newline included.
+  std::string Get(const std::string& section, const std::string& key);
   // `vellumo send -` of these bytes.
   ProcessResult Send(std::string_view message) { return Run({"send", "-"}, message); }
   std::filesystem::path Folder(std::string_view name) const;
@@ -57,6 +63,7 @@ class SendHome {
   ScopedTempDir dir_{"vellumo-send"};
   std::filesystem::path home_ = dir_.path();
   PosixProcesses processes_{"", ""};
+  std::string answers_;
   std::string error_;
 };
 
