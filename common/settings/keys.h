@@ -472,6 +472,83 @@ inline constexpr SettingKey AskedForVCard{
     kVellumo, kAdmin, "AskedForVCard", "True",
     "False: the set-up wizard offers once to save the profile as a vCard"};
 
+// The set-up wizard. Its frame's two screens are kept under its own application name, shared
+// with the send-to-many wizard.
+inline constexpr SettingKey IntroductionScreen{
+    kSetupWiz, "Vellumo", "IntroductionScreen", "",
+    "ShowIntro: the set-up wizards start at Step 1, skipping the introduction"};
+inline constexpr SettingKey ConfirmScreen{
+    kSetupWiz, "Vellumo", "ConfirmScreen", "",
+    "DontShow: the set-up wizards end without the confirmation screen"};
+inline constexpr SettingKey ShowCustomTemplates{
+    kVellumo, kAdmin, "ShowCustomTemplates", "True",
+    "False: the set-up wizard leaves out its custom-templates step"};
+inline constexpr SettingKey RunFirstTime{
+    kVellumo, kAdmin, "RunFirstTime", "False",
+    "True: the set-up wizard offers the quick tour once after it saved"};
+// The wizard's tour offer reads the user's toolbar choice as stored: only "True" suppresses it.
+inline constexpr SettingKey WizardSuppressToolbar{
+    kVellumo, kUser, "SuppressToolbar", "False",
+    "True: the set-up wizard does not offer the quick tour"};
+inline constexpr SettingKey VellumoSignatureOnly{
+    kVellumo, kAdmin, "VellumoSignatureOnly", "False",
+    "True: the set-up wizard also writes the mail client's signature files when it saves"};
+// The wizard's own defaults for the preview box and the three labels: a new user previews, and
+// the labels start as the templates print them.
+inline constexpr SettingKey WizardAutoPreview{kVellumo, kAdmin, "AutoPreview", "True",
+                                              "The set-up wizard's preview box"};
+inline constexpr SettingKey BilingualWizard{
+    kVellumo, kAdmin, "BilingualWizard", "False",
+    "True: the set-up wizard shows the second-language column"};
+inline constexpr SettingKey WizardTelephoneLabel{kVellumo, kAdmin, "SigTelephoneLabel", "Tel:",
+                                                 "Telephone label, as the set-up wizard starts it"};
+inline constexpr SettingKey WizardFaxLabel{kVellumo, kAdmin, "SigFaxLabel",
+                                           "Fax:", "Fax label, as the set-up wizard starts it"};
+inline constexpr SettingKey WizardCellLabel{kVellumo, kAdmin, "SigCellLabel",
+                                            "Cell:", "Cell label, as the set-up wizard starts it"};
+// The wizard's web site box starts with the scheme when nothing is stored.
+inline constexpr SettingKey WizardWebsite{kVellumo, kAdmin, "SigWebsite", "http://",
+                                          "Web site, as the set-up wizard starts it"};
+inline constexpr SettingKey WizardLogo{
+    kVellumo, kAdmin, "WizardLogo", "",
+    "Picture shown on the set-up wizard's first and last screens"};
+inline constexpr SettingKey UseMAPI{
+    kVellumo, kAdmin, "UseMAPI", "False",
+    "True: the set-up wizard pre-fills name and address from the mail client's current user"};
+inline constexpr SettingKey WizDisablevCard{kVellumo, kAdmin, "WizDisablevCard", "False",
+                                            "True: the set-up wizard hides its vCard panel"};
+inline constexpr SettingKey WizDisableBilingual{kVellumo, kAdmin, "WizDisableBilingual", "False",
+                                                "True: the set-up wizard hides the bilingual box"};
+inline constexpr SettingKey WizDisableWebsite{kVellumo, kAdmin, "WizDisableWebsite", "False",
+                                              "True: the set-up wizard hides the web site"};
+inline constexpr SettingKey WizDisableOrganizationName{
+    kVellumo, kAdmin, "WizDisableOrganizationName", "False",
+    "True: the set-up wizard hides the organisation name"};
+inline constexpr SettingKey WizDisablePosition{kVellumo, kAdmin, "WizDisablePosition", "False",
+                                               "True: the set-up wizard hides the position"};
+inline constexpr SettingKey WizDisableTelephone{kVellumo, kAdmin, "WizDisableTelephone", "False",
+                                                "True: the set-up wizard hides the telephone"};
+inline constexpr SettingKey WizDisableFax{kVellumo, kAdmin, "WizDisableFax", "False",
+                                          "True: the set-up wizard hides the fax"};
+inline constexpr SettingKey WizDisableCell{kVellumo, kAdmin, "WizDisableCell", "False",
+                                           "True: the set-up wizard hides the cell"};
+inline constexpr SettingKey WizDisableAddress{kVellumo, kAdmin, "WizDisableAddress", "False",
+                                              "True: the set-up wizard hides the address lines"};
+inline constexpr SettingKey WizDisableLabels{kVellumo, kAdmin, "WizDisableLabels", "False",
+                                             "True: the set-up wizard hides the label panel"};
+inline constexpr SettingKey WizDisableCustom1{
+    kVellumo, kAdmin, "WizDisableCustom1", "False",
+    "True: the set-up wizard hides the first custom template panel"};
+inline constexpr SettingKey WizDisableCustom2{
+    kVellumo, kAdmin, "WizDisableCustom2", "False",
+    "True: the set-up wizard hides the second custom template panel"};
+inline constexpr SettingKey WizDisableDoNotShowStep{
+    kVellumo, kAdmin, "WizDisableDoNotShowStep", "False",
+    "True: the set-up wizard hides \"Do not show this step\""};
+inline constexpr SettingKey SystemCheckState{
+    kVellumo, kSystem, "SystemCheckState", "",
+    "Send Report: the set-up wizard's system test button sends the report (stage two)"};
+
 // Every row above, in the order of this file.
 [[nodiscard]] std::span<const SettingKey* const> KnownKeys();
 
