@@ -493,19 +493,13 @@ inline constexpr SettingKey WizardSuppressToolbar{
 inline constexpr SettingKey VellumoSignatureOnly{
     kVellumo, kAdmin, "VellumoSignatureOnly", "False",
     "True: the set-up wizard also writes the mail client's signature files when it saves"};
-// The wizard's own defaults for the preview box and the three labels: a new user previews, and
-// the labels start as the templates print them.
+// The wizard's own default for the preview box: a new user previews. (Its three label boxes start
+// as the composition reads them: the Composition*Label rows.)
 inline constexpr SettingKey WizardAutoPreview{kVellumo, kAdmin, "AutoPreview", "True",
                                               "The set-up wizard's preview box"};
 inline constexpr SettingKey BilingualWizard{
     kVellumo, kAdmin, "BilingualWizard", "False",
     "True: the set-up wizard shows the second-language column"};
-inline constexpr SettingKey WizardTelephoneLabel{kVellumo, kAdmin, "SigTelephoneLabel", "Tel:",
-                                                 "Telephone label, as the set-up wizard starts it"};
-inline constexpr SettingKey WizardFaxLabel{kVellumo, kAdmin, "SigFaxLabel",
-                                           "Fax:", "Fax label, as the set-up wizard starts it"};
-inline constexpr SettingKey WizardCellLabel{kVellumo, kAdmin, "SigCellLabel",
-                                            "Cell:", "Cell label, as the set-up wizard starts it"};
 // The wizard's web site box starts with the scheme when nothing is stored.
 inline constexpr SettingKey WizardWebsite{kVellumo, kAdmin, "SigWebsite", "http://",
                                           "Web site, as the set-up wizard starts it"};

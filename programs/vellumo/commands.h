@@ -48,5 +48,7 @@ void AddAddInCommands(CLI::App& app, CommandContext& context);
 void AddSignatureCommands(CLI::App& app, CommandContext& context);
 // options: the mail client's Options dialog with Vellumo's page.
 void AddOptionsCommand(CLI::App& app, CommandContext& context);
+// profile-assistant: the set-up wizard.
+void AddProfileAssistantCommand(CLI::App& app, CommandContext& context);
 
 }  // namespace vellumo::program

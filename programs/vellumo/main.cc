@@ -41,10 +41,26 @@ std::optional<std::vector<std::string>> SendmailWords(int argc, char** argv,
   return std::nullopt;
 }
 
+// Started under the name profile-assistant (the set-up program the add-in and the options page
+// start): the words become those of `vellumo profile-assistant`.
+std::vector<char*> ProgramNameWords(int argc, char** argv) {
+  static char kCommand[] = "profile-assistant";
+  std::vector<char*> words(argv, argv + argc);
+  const std::string_view name = argc > 0 ? std::string_view(argv[0]) : std::string_view();
+  const size_t slash = name.rfind('/');
+  if (name.substr(slash == std::string_view::npos ? 0 : slash + 1) == kCommand) {
+    words.insert(words.begin() + 1, kCommand);
+  }
+  return words;
+}
+
 }  // namespace
 }  // namespace vellumo::program
 
 int main(int argc, char** argv) {
+  std::vector<char*> program_words = vellumo::program::ProgramNameWords(argc, argv);
+  argc = static_cast<int>(program_words.size());
+  argv = program_words.data();
   constexpr int kFailure = 1;
   constexpr int kUsageError = 2;
   CLI::App app{"vellumo: e-mail stationery and signatures for every message you send"};
@@ -68,6 +84,7 @@ int main(int argc, char** argv) {
   vellumo::program::AddAddInCommands(app, context);
   vellumo::program::AddSignatureCommands(app, context);
   vellumo::program::AddOptionsCommand(app, context);
+  vellumo::program::AddProfileAssistantCommand(app, context);
 
   try {
     app.parse(argc, argv);

@@ -14,6 +14,7 @@
 #include "common/settings/settings.h"
 #include "optionspage/prop_page.h"
 #include "platform/win_path.h"
+#include "profilewizard/captions.h"
 #include "web/web_host.h"
 
 namespace vellumo::program {
@@ -116,6 +117,7 @@ std::unique_ptr<ui::Host> MakeWebWindowHost(const WebWindowOptions& options,
   web.transcript = transcript;
   web.pages = addin::AddInPages();
   web.pages.merge(optionspage::OptionsPagePages());
+  web.pages.merge(profilewizard::WizardPages());
   const std::string home = options.home;
   web.may_serve = [home, &fs, &registry](const std::string& native_path) {
     return InsideAnyRoot(native_path, ServedRoots(home, fs, registry));

@@ -46,6 +46,7 @@ export function exampleHome(prefix) {
 // once the window listens, with its address and a promise of {code, output, errors}.
 export async function startWindows(home, args) {
   const addressFile = path.join(home, 'address');
+  fs.rmSync(addressFile, {force: true});  // a run before this one left its own
   const child = spawn(bin, ['--home', home, ...args], {
     env: {...process.env, VELLUMO_UI: 'web', VELLUMO_WEB_ADDRESS_FILE: addressFile,
           VELLUMO_UI_LOG: path.join(home, 'ui.jsonl'), DISPLAY: '', WAYLAND_DISPLAY: ''},
