@@ -39,8 +39,9 @@
 //     Answered once the event is applied: 200 {"done":true,"state":{…}}; or, when its handler
 //     opened another window first, at once with "done":false (the page then draws the new
 //     window). 400 {"error"} for a malformed event, 409 {"error"} for one the model refuses (a
-//     disabled or hidden control, a window that is not the innermost, nothing shown), 500
-//     {"error"} when the handler failed (the failure also leaves ShowForm), 503 while stopping.
+//     disabled or hidden control, a window that is not the innermost, nothing shown; a geometry
+//     alone for a window below the innermost is ignored with 200), 500 {"error"} when the
+//     handler failed (the failure also leaves ShowForm), 503 while stopping.
 //   POST /TOKEN/gone             the page's beacon on pagehide
 //   GET  /TOKEN/doc/FORM/CONTROL/vVERSION/PATH   the control's current document (PATH its name)
 //        or a file below the document's folder; 404 for anything outside it (after "..", "."
@@ -58,17 +59,18 @@
 //
 // Errors thrown by a form's handlers pass through ShowForm; the form stays loaded.
 //
-// The page (assets/) lays controls out in model order: a label followed by a field shares its
-// row, frames are fieldsets holding their controls, a form's command buttons gather in a bar at
-// the bottom, a browser control takes the remaining height. Tab follows model order. Enter
-// presses a box's default button, and in a form (outside multi-line text, buttons and list
-// boxes) its Form::default_button, else the first shown, enabled command button that is not a
-// cancel one (name containing "cancel" or caption "Cancel") and not of an embedded form; none
-// with Form::no_default_button. A form opens with the focus on its default button when it has
-// one. Escape is a form's close box and a box's Cancel (Yes/No and Abort/Retry/Ignore boxes have
-// no close action). Menu controls are buttons in a bar at the top. A tab strip is a tab list
-// (role "tablist", one "tab" button per entry, aria-selected on the chosen one, one Tab stop,
-// arrow keys, Home and End move and choose); choosing a tab sends Click with its index.
+// The page (assets/) lays controls out in model order: a label followed by a field shares its row
+// (with the fields and buttons designed on the same line to its right), frames are fieldsets
+// holding their controls, a form's command buttons gather in a bar at the bottom, a browser control
+// takes the remaining height. Tab follows model order. Enter presses a box's default button, and in
+// a form (outside multi-line text, buttons and list boxes) its Form::default_button, else the first
+// shown, enabled command button that is not a cancel one (name containing "cancel" or caption
+// "Cancel") and not of an embedded form; none with Form::no_default_button. A form opens with the
+// focus on its default button when it has one. F1 fires the form's KeyDown with "112". Escape is a
+// form's close box and a box's Cancel (Yes/No and Abort/Retry/Ignore boxes have no close action).
+// Menu controls are buttons in a bar at the top. A tab strip is a tab list (role "tablist", one
+// "tab" button per entry, aria-selected on the chosen one, one Tab stop, arrow keys, Home and End
+// move and choose); choosing a tab sends Click with its index.
 // Hooks for browser tests: data-form="FORM" on a form, data-control="NAME" on every drawn control
 // and on the document frame, data-box="msgbox"|"inputbox" on boxes, data-answer="Yes" on their
 // buttons, data-box-text on an input box's field.

@@ -149,6 +149,10 @@ TEST_F(WebHostTest, RefusedEventsChangeNothing) {
     EXPECT_EQ(browser.Send({{"window", id}, {"control", "Form"}, {"event", "Unload"}}).first, 409);
     EXPECT_EQ(browser.Send({{"window", id + 1}, {"control", "cmdOK"}, {"event", "Click"}}).first,
               409);
+    // Where a window that is not the innermost stands is stale news, ignored without a fault.
+    const Json where = {{"left", 1}, {"top", 2}, {"width", 300}, {"height", 200}};
+    EXPECT_EQ(browser.Send({{"window", id + 1}, {"geometry", where}}).first, 200);
+    EXPECT_EQ(browser.Send({{"window", id + 1}, {"geometry", where}, {"close", true}}).first, 409);
     EXPECT_EQ(browser.Send({{"control", "cmdOK"}, {"event", "Click"}}).first, 400);
     EXPECT_EQ(browser.Send({{"window", id}, {"control", "cmdOK"}}).first, 400);
     auto bad = browser.client->Post(browser.Path("event"), "not json", "application/json");

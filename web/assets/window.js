@@ -6,7 +6,8 @@
 // the first shown, enabled command button of the form itself that is not a cancel button (name
 // containing "cancel", or caption "Cancel"), or nothing when the form says so. A form opens with
 // the focus on its default button. Escape is a form's close box and a box's Cancel (when the box
-// has one, or only OK). A tab strip is one Tab stop; arrow keys, Home and End choose a tab.
+// has one, or only OK). F1 sends a form its KeyDown event with the key code 112 (its help). A
+// tab strip is one Tab stop; arrow keys, Home and End choose a tab.
 //
 // Controls of embedded forms come with qualified names ("PropPage.txtPath"); they are looked up
 // by name in maps, never through selectors built from names.
@@ -49,6 +50,9 @@
 
   async function post(body) {
     if (over) return;
+    // Where a form is goes only to the innermost window: an event sent before this one may have
+    // opened a box over it.
+    if (body.geometry && !body.close && stack[stack.length - 1]?.id !== body.window) return;
     const response = await fetch(base + 'event', {
       method: 'POST',
       headers: {'Content-Type': 'application/json'},
@@ -329,6 +333,18 @@
     }
   }
 
+  // Fields and buttons designed on the same line to the right of list[i] (a second-language box
+  // beside the first, a "..." beside its list) join its row; returns the last index taken.
+  function joinLine(view, list, i, row, bar) {
+    const SAME_LINE = 60;  // twips
+    while (!bar && list[i + 1] && (FIELDS.has(list[i + 1].kind) || list[i + 1].kind === 'commandbutton') &&
+           Math.abs(list[i + 1].top - list[i].top) <= SAME_LINE && list[i + 1].left > list[i].left) {
+      row.append(drawControl(view, list[i + 1]).el);
+      i++;
+    }
+    return i;
+  }
+
   function place(view, children, list, parent, bar) {
     // A form's buttons gather in its bar at the bottom; inside a frame, buttons that follow one
     // another share a row where the first of them is, and a button right after a labelled field
@@ -363,12 +379,14 @@
           row.append(drawControl(view, list[i + 1]).el);
           i++;
         }
+        i = joinLine(view, list, i, row, bar);
         parent.append(row);
       } else {
         const drawn = drawControl(view, c);
         const row = make('div', 'row');
         if (c.kind === 'browser') row.classList.add('stretch');
         row.append(drawn.row || drawn.el);
+        if (FIELDS.has(c.kind)) i = joinLine(view, list, i, row, bar);
         parent.append(row);
       }
     }
@@ -625,6 +643,10 @@
     if (event.key === 'Escape') {
       event.preventDefault();
       view.escape();
+    } else if (event.key === 'F1' && view.w.type === 'form') {
+      // The form's own help (its KeyDown with the key code), not the browser's.
+      event.preventDefault();
+      send({window: view.w.id, control: 'Form', event: 'KeyDown', arg: '112'});
     } else if (event.key === 'Enter' && !event.shiftKey && !event.altKey && !event.ctrlKey) {
       if (view.w.type === 'form') {
         if (view.enter(event)) event.preventDefault();
