@@ -14,6 +14,7 @@
 #include "platform/reg_file.h"
 #include "profilewizard/profile_assistant_design.h"
 #include "profilewizard/profile_assistant_fields.h"
+#include "profilewizard/system_check.h"
 
 namespace vellumo::profilewizard {
 namespace {
@@ -111,10 +112,7 @@ void ProfileAssistant::Form_Load() {
   ApplySwitches();
   ui::Form& form = *this;
   form[NavName(kHelp)].visible = false;
-  if (deps_.system_check) {
-    form["cmdSysCheck"].caption =
-        deps_.system_check_caption.empty() ? Text(31036) : deps_.system_check_caption;
-  }
+  form["cmdSysCheck"].caption = SystemCheckCaption(settings_, captions_);
   const int first = FirstStep();
   form["chkSkipIntro"].value = first == 1 ? 1 : 0;
   SetStep(first, first == 1 ? kNext : kNone);
@@ -305,7 +303,7 @@ void ProfileAssistant::AfterMove(Direction /*direction*/) {
   // The system test belongs to the end of the wizard, and to a user who came back to send the
   // report.
   form["cmdSysCheck"].visible =
-      deps_.system_check && (step >= kCustomStep || form["cmdSysCheck"].caption == Text(31037));
+      step >= kCustomStep || form["cmdSysCheck"].caption == Text(kSendReportCaption);
 }
 
 void ProfileAssistant::OnStepEntered(int step) {
@@ -487,7 +485,7 @@ void ProfileAssistant::cmdRemoveSig_Click() {
                    "Remove " + name) != ui::kYes) {
     return;
   }
-  settings_.DeleteSetting(kVellumo, name);
+  settings_.DeleteSectionOf(keys::CurrentSignature, name);
   sigs.list.erase(sigs.list.begin() + at);
   std::string list;
   for (const std::string& kept : sigs.list) list += kept + ";";
@@ -519,8 +517,15 @@ void ProfileAssistant::ShowPanelPage(std::string_view box) {
 }
 
 void ProfileAssistant::cmdSysCheck_Click() {
-  if (!deps_.system_check) return;
-  if (deps_.system_check((*this)["cmdSysCheck"].caption)) {
+  bool ended = false;
+  if (deps_.system_check) {
+    ended = deps_.system_check((*this)["cmdSysCheck"].caption);
+  } else {
+    SystemCheckDeps check{
+        .env = deps_.env, .captions = deps_.captions, .program_folder = deps_.program_folder};
+    ended = SystemCheckClick(check, (*this)["cmdSysCheck"].caption);
+  }
+  if (ended) {
     ending_ = Ending::kSystemCheck;
     answer = "System test";
     CloseWizard();

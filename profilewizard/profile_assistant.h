@@ -64,10 +64,8 @@ struct ProfileAssistantDeps {
   // Where the administrator's NewUser.reg and NewUser.msi are looked for.
   std::string program_folder = std::string(WinPath::kProgramFolder);
   // The system test button (given its caption): true when the program must end now. Empty: the
-  // button is not shown.
+  // two-stage test of system_check.h on this Env.
   std::function<bool(std::string_view caption)> system_check{};
-  // The button's caption at start ("System Test" or "Send Report").
-  std::string system_check_caption{};
 };
 
 class ProfileAssistant final : public WizardFrame {

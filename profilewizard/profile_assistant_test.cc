@@ -430,5 +430,33 @@ TEST_F(ProfileAssistantTest, TheConfirmationScreenAndTheTourFollowFinish) {
   EXPECT_EQ(host_.forms, std::vector<std::string>{"frmWizard"});
 }
 
+TEST_F(ProfileAssistantTest, TheSystemTestButtonOffersTheReportToAUserWhoCameBack) {
+  EXPECT_EQ(Wizard()["cmdSysCheck"].caption, "System test");
+  EXPECT_FALSE(Wizard()["cmdSysCheck"].visible);
+  Next();
+  Next();
+  Next();
+  EXPECT_TRUE(Wizard()["cmdSysCheck"].visible);
+  host_.answers = {ui::kNo};
+  Wizard().Fire("cmdSysCheck", "Click");
+  EXPECT_EQ(host_.boxes.back().prompt, "This will create a test email.");
+  EXPECT_EQ(Wizard().ending(), Ending::kOpen);
+  Back();
+  EXPECT_FALSE(Wizard()["cmdSysCheck"].visible);
+
+  settings_.Set(keys::SystemCheckState, "Send Report");
+  wizard_.reset();
+  EXPECT_EQ(Wizard()["cmdSysCheck"].caption, "Send Report");
+  EXPECT_TRUE(Wizard()["cmdSysCheck"].visible);
+  Type("txtEmail", "changed@lee.example");
+  Wizard().Fire("cmdSysCheck", "Click");
+  EXPECT_EQ(Wizard().ending(), Ending::kSystemCheck);
+  EXPECT_FALSE(Wizard().loaded());
+  EXPECT_EQ(settings_.Stored(keys::SystemCheckState), "");
+  EXPECT_EQ(settings_.Get(keys::SystemCheck), "False");
+  EXPECT_EQ(AdminValue("SigEmail"), "<unset>");  // the test ends the wizard without saving
+  EXPECT_EQ(RunProfileAssistant(Deps()), Ending::kCancelled);  // no confirmation after Cancel
+}
+
 }  // namespace
 }  // namespace vellumo::profilewizard

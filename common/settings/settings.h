@@ -68,6 +68,11 @@ class Settings {
   void SetAll(const std::vector<std::pair<const SettingKey*, std::string>>& values);
   // Removes the section with all its keys; a missing section is fine.
   void DeleteSetting(std::string_view application, std::string_view section);
+  // Removes another section of the row's application (a named signature profile), as
+  // GetInSection reads it.
+  void DeleteSectionOf(const SettingKey& key, std::string_view section) {
+    DeleteSetting(key.application, section);
+  }
 
   // For listings: the sections of an application and the keys with values of a section.
   std::vector<std::string> Sections(std::string_view application) const;

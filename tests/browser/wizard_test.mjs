@@ -107,6 +107,20 @@ test('a new user sets up two signatures, bilingual, with a vCard; the next send 
     await answer(page, 'OK');
     await step(page, 'Step 3');
     await page.screenshot({path: path.join(artifacts, 'wizard-step3.png'), fullPage: true});
+    // F1 is the step's Help: the custom-templates page shipped with the program.
+    await page.keyboard.press('F1');
+    await page.waitForSelector('[data-form="frmShowImage"]');
+    await page.waitForFunction(() => document.title === 'Vellumo Help');
+    let help = null;
+    for (let i = 0; i < 100 && !help; i++) {
+      help = page.frames().find((f) => f.url().includes('pages/wizard-custom-templates.html'));
+      if (!help) await new Promise((r) => setTimeout(r, 50));
+    }
+    assert.ok(help, 'the help page is shown');
+    await help.waitForSelector('h1:text-is("Custom templates")');
+    await page.screenshot({path: path.join(artifacts, 'wizard-help.png'), fullPage: true});
+    await page.click('[data-control="cmdClose"]');
+    await page.waitForSelector('[data-form="frmShowImage"]', {state: 'detached'});
     await next(page, 'Finished!');
     await finish(page, exited);
   } finally {
