@@ -170,6 +170,18 @@ void WebHost::ShowForm(Form& form) {
   Window window;
   window.kind = WindowKind::kForm;
   window.form = &form;
+  // A handler that works for long (a search) tells its form's renderer what changed meanwhile:
+  // the page is shown it at once, not only when the handler returns.
+  std::function<void()> previous = form.on_change;
+  form.on_change = [this, previous] {
+    if (previous) previous();
+    if (!running_.empty()) Publish();
+  };
+  struct Restore {
+    Form& form;
+    std::function<void()> previous;
+    ~Restore() { form.on_change = std::move(previous); }
+  } restore{form, previous};
   Show(window, &record);
   record.unload = form.unload_mode();
   record.answer = form.answer;

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <future>
 #include <string>
 #include <thread>
 #include <vector>
@@ -273,6 +274,37 @@ TEST_F(WebHostTest, MessageAndInputBoxesTakeTheBrowsersAnswer) {
   EXPECT_EQ(log[1]["answer"], "you@x.org");
   EXPECT_EQ(log[2]["cancelled"], true);
   EXPECT_EQ(log[3]["answer"], "Cancel");
+}
+
+TEST_F(WebHostTest, AHandlerAtWorkShowsWhatItChangedBeforeItReturns) {
+  Form form("frmWork");
+  form.Add({.name = "prgWork", .kind = ControlKind::kProgressBar});
+  form.Add({.name = "cmdGo", .kind = ControlKind::kCommandButton, .caption = "Go"});
+  WebHost& host = Host();
+  std::promise<void> seen;
+  std::future<void> seen_future = seen.get_future();
+  form.On("cmdGo", "Click", [&](Event&) {
+    form["prgWork"].value = 40;
+    form.on_change();
+    // The page must see 40 while the handler still runs.
+    EXPECT_EQ(seen_future.wait_for(std::chrono::seconds(5)), std::future_status::ready);
+    form.Unload();
+  });
+  Browse([&](Browser& browser) {
+    const uint64_t id = browser.Top("form")["id"];
+    std::thread click([&] {
+      Browser clicker(address_.get());
+      clicker.Send({{"window", id}, {"control", "cmdGo"}, {"event", "Click"}});
+    });
+    browser.WaitFor([](const Json& state) {
+      return state.contains("stack") && !state["stack"].empty() &&
+             ControlOf(state["stack"].back(), "prgWork")["value"] == 40;
+    });
+    seen.set_value();
+    click.join();
+  });
+  host.ShowForm(form);
+  EXPECT_FALSE(form.on_change);  // given back as it was
 }
 
 TEST_F(WebHostTest, HandlerThatOpensABoxShowsBothAndFinishesAfterTheAnswer) {

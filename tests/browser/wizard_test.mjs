@@ -173,10 +173,13 @@ test('a new user sets up two signatures, bilingual, with a vCard; the next send 
   assert.equal(text.split('\r\n').length, 15, '14 lines, each ended by CR LF');
   assert.equal(get('User Settings', 'vCardPathSelected'), 'C:\\My Documents\\Ann Marie Lee.vcf');
   try {
-    const read = execFileSync('python3', ['-c', `
+    // Debian's python, where python3-vobject is installed (a python of one's own may lack it).
+    const python = fs.existsSync('/usr/bin/python3') ? '/usr/bin/python3' : 'python3';
+    const read = execFileSync(python, ['-c', `
 import sys, vobject
 card = vobject.readOne(open(sys.argv[1], encoding='utf-8').read())
-print(card.fn.value); print(card.title.value); print(card.email.value)`, card], {encoding: 'utf8'});
+print(card.fn.value); print(card.title.value); print(card.email.value)`, card],
+        {encoding: 'utf8', stdio: ['ignore', 'pipe', 'pipe']});
     assert.equal(read, 'Ann Marie Lee\nHarbour Master\nann@lee-harbour.example\n');
   } catch (e) {
     if (!/No module named 'vobject'/.test(String(e.stderr))) throw e;
@@ -209,5 +212,36 @@ test('Cancel with both addresses filled ends at once and stores nothing', async 
   }
   assert.equal(vellumo('settings', 'get', 'Vellumo', 'Admin Settings', 'SigEmail'),
       'iris@northwind-lanterns.example\n');
+  fs.rmSync(home, {recursive: true, force: true});
+});
+
+test('ticking the vCard box finds the card in My Documents and fills the fields from it', async () => {
+  const {home, vellumo} = exampleHome('vellumo-wizard-vcard-');
+  const docs = path.join(home, 'drive_c', 'documents and settings', 'ann', 'My Documents');
+  fs.mkdirSync(docs, {recursive: true});
+  fs.writeFileSync(path.join(docs, 'Ann Lee.vcf'), 'BEGIN:VCARD\r\nVERSION:2.1\r\nFN:Ann Lee\r\n' +
+      'TITLE:Pilot\r\nEMAIL;PREF;INTERNET:ann@pilots.example\r\nEND:VCARD\r\n');
+  const {page, exited} = await openWizard(home);
+  try {
+    await next(page, 'Step 1');
+    await page.click('[data-control="chkVCard"]');
+    await page.waitForFunction(() =>
+      document.querySelector('[data-control="txtEmail"]').value === 'ann@pilots.example');
+    assert.equal(await page.textContent('[data-control="cboVcard"] option:checked'), 'Ann Lee.vcf');
+    await next(page, 'Step 2');
+    assert.equal(await page.inputValue('[data-control="txtFullname"]'), 'Ann Lee');
+    assert.equal(await page.inputValue('[data-control="txtPosition"]'), 'Pilot');
+    // The card gives no web site, so Cancel asks first.
+    await page.click('[data-control="cmdNav1"]');
+    await page.waitForSelector('[data-box="msgbox"]');
+    assert.match(await page.textContent('[data-box="msgbox"]'), /The website address is incomplete/);
+    await answer(page, 'Yes');
+    const result = await exited;
+    assert.equal(result.output, 'Cancelled\n');
+  } finally {
+    await page.close();
+  }
+  assert.equal(vellumo('settings', 'get', 'Vellumo', 'User Settings', 'vCardPath'), '\n',
+      'Cancel stores no card');
   fs.rmSync(home, {recursive: true, force: true});
 });
