@@ -1,5 +1,6 @@
 #include "localmail/client_core.h"
 
+#include <algorithm>
 #include <cctype>
 #include <utility>
 
@@ -135,10 +136,15 @@ void ClientCore::CreateFolderFor(const FolderNames& names, mail::ItemType type) 
   if (!fs().FileExists(marker_path)) fs().WriteFile(marker_path, "");
 }
 
-void ClientCore::ShowFile(std::string_view name, std::string_view bytes) {
+void ClientCore::ShowFile(std::string_view name, std::string_view bytes, bool keep_earlier) {
   const std::string folder = deps_.mail_root + "/.display";
   fs().CreateFolder(folder);
-  const std::string path = folder + "/" + std::string(name);
+  std::string path = folder + "/" + std::string(name);
+  // A message shown before under this name may still be open or unsent: take the next free one.
+  const std::string stem = path.substr(0, path.size() - std::min<size_t>(path.size(), 4));
+  for (int n = 2; keep_earlier && fs().FileExists(path); ++n) {
+    path = stem + "-" + std::to_string(n) + ".eml";
+  }
   fs().WriteFile(path, bytes);
   processes().OpenDocument(fs().NativePath(path));
 }

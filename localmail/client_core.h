@@ -73,8 +73,10 @@ class ClientCore {
   // has no marker for), a marked folder for contacts, appointments and tasks.
   void CreateFolderFor(const FolderNames& names, mail::ItemType type);
 
-  // Writes bytes to a file below the store for the desktop to show, and opens it there.
-  void ShowFile(std::string_view name, std::string_view bytes);
+  // Writes bytes to a file below the store for the desktop to show, and opens it there. With
+  // keep_earlier a file of that name already there is kept and the next free "NAME-2.eml", ...
+  // is taken (name ends in ".eml").
+  void ShowFile(std::string_view name, std::string_view bytes, bool keep_earlier = false);
 
   void NoteProblem(std::string problem) { problems_.push_back(std::move(problem)); }
   std::vector<std::string> TakeProblems() { return std::exchange(problems_, {}); }

@@ -324,7 +324,11 @@ void LocalMailItem::Close(mail::SaveMode mode) {
 
 void LocalMailItem::Display(bool) {
   std::shared_ptr<ClientCore> core = Check();
-  core->ShowFile((unique_.empty() ? std::string("new") : unique_) + ".eml", Bytes());
+  if (unique_.empty()) {
+    core->ShowFile("new.eml", Bytes(), /*keep_earlier=*/true);
+  } else {
+    core->ShowFile(unique_ + ".eml", Bytes());
+  }
 }
 
 std::string LocalMailItem::Bytes() {

@@ -369,6 +369,20 @@ TEST_F(LocalMailItemTest, DisplayHandsTheMessageToTheDesktop) {
   EXPECT_EQ(env_.client->GetNamespace("MAPI")->Folders()->Count(), 2);  // nor a store
 }
 
+TEST_F(LocalMailItemTest, ASecondUnsavedMessageShownKeepsTheFirst) {
+  auto first = NewMail();
+  first->SetSubject("first");
+  first->Display(false);
+  auto second = NewMail();
+  second->SetSubject("second");
+  second->Display(false);
+  const std::string folder = std::string(LocalClientTesting::kRoot) + "/.display/";
+  ASSERT_EQ(env_.processes.opened().size(), 2u);
+  EXPECT_EQ(env_.processes.opened()[1], folder + "new-2.eml");
+  EXPECT_THAT(*env_.fs.Contents(folder + "new.eml"), HasSubstr("Subject: first"));
+  EXPECT_THAT(*env_.fs.Contents(folder + "new-2.eml"), HasSubstr("Subject: second"));
+}
+
 TEST_F(LocalMailItemTest, UnreadableFilesAreSkippedAndReported) {
   auto mail = NewMail();
   mail->SetSubject("good");

@@ -21,7 +21,9 @@ void AddProfileAssistantCommand(CLI::App& app, CommandContext& context) {
   wizard->allow_extras();
   wizard->fallthrough();
   wizard->callback([&context] {
-    std::shared_ptr<localmail::LocalMailClient> client = OpenClient(context);
+    // The client as the wizard reaches the running one: its object model only. The add-in is
+    // not started again here (its start-up questions belong to the user's mail sessions).
+    std::shared_ptr<localmail::LocalMailClient> client = OpenBareClient(context);
     Env env = context.Platform().env();
     env.mail = client.get();
     profilewizard::ProfileAssistantDeps deps{
