@@ -53,9 +53,12 @@ async function next(page, title) {
   await step(page, title);
 }
 
+// Answers the box shown and waits until that box is gone (another may already stand in its
+// place).
 async function answer(page, text) {
-  await page.click(`[data-box="msgbox"] [data-answer="${text}"]`);
-  await page.waitForSelector('[data-box="msgbox"]', {state: 'detached'});
+  const id = await page.getAttribute('[data-box="msgbox"]', 'data-window');
+  await page.click(`[data-box="msgbox"][data-window="${id}"] [data-answer="${text}"]`);
+  await page.waitForSelector(`[data-box="msgbox"][data-window="${id}"]`, {state: 'detached'});
 }
 
 async function finish(page, exited) {
