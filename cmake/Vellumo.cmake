@@ -27,6 +27,8 @@ function(vellumo_area name)
   endforeach()
   if(lib_sources)
     add_library(${name} STATIC ${lib_sources})
+    # Every library goes into a module too (vellumo_module), which needs position-independent code.
+    set_target_properties(${name} PROPERTIES POSITION_INDEPENDENT_CODE ON)
     target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
     target_link_libraries(${name} PUBLIC ${ARG_DEPS})
   else()
@@ -79,7 +81,7 @@ endfunction()
 # object FILE.so placed beside the program and installed in lib/vellumo. It exports only its
 # entry function; the static libraries linked into it keep their symbols to themselves, so the
 # module's copies never stand in for the program's. The libraries it uses must be built
-# position-independent (vellumo_position_independent).
+# position-independent (vellumo_area's are).
 function(vellumo_module name)
   cmake_parse_arguments(ARG "" "OUTPUT" "SOURCES;DEPS" ${ARGN})
   add_library(${name} MODULE ${ARG_SOURCES})
@@ -92,7 +94,3 @@ function(vellumo_module name)
   install(TARGETS ${name} LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/vellumo)
 endfunction()
 
-# vellumo_position_independent(libs...): static libraries that modules link.
-function(vellumo_position_independent)
-  set_target_properties(${ARGN} PROPERTIES POSITION_INDEPENDENT_CODE ON)
-endfunction()

@@ -1,5 +1,6 @@
-// The program maps the browser window layer (cpp-httplib, OpenSSL), the SMTP transport (libcurl)
-// and the ODBC database (unixODBC) only for the commands that use them: the dynamic loader's own
+// The program maps the commands module (the mail client with GMime, the composition engine with
+// gumbo), the browser window layer (cpp-httplib, OpenSSL), the SMTP transport (libcurl) and the
+// ODBC database (unixODBC) only for the commands that use them: the dynamic loader's own
 // list of the files it opened (LD_DEBUG=files) is the witness, so a library linked back in by
 // accident fails here.
 #include <gmock/gmock.h>
@@ -36,6 +37,10 @@ const auto MapsNeither = AllOf(Not(HasSubstr("vellumo-web.so")), Not(HasSubstr("
                                Not(HasSubstr("file=libssl")), Not(HasSubstr("vellumo-smtp.so")),
                                Not(HasSubstr("file=libcurl")), Not(HasSubstr("vellumo-odbc.so")),
                                Not(HasSubstr("file=libodbc")));
+// The registry commands run in the program alone.
+const auto MapsOnlyTheRegistry =
+    AllOf(MapsNeither, Not(HasSubstr("vellumo-commands.so")), Not(HasSubstr("file=libgmime")),
+          Not(HasSubstr("file=libgumbo")), HasSubstr("file=libsqlite3"));
 
 class ProgramModulesTest : public ::testing::Test {
  protected:
@@ -63,12 +68,12 @@ class ProgramModulesTest : public ::testing::Test {
 TEST_F(ProgramModulesTest, CommandsThatNeedNeitherLoadNeither) {
   ProcessResult result = Traced({"settings", "get", "Vellumo", "User Settings", "Template"});
   EXPECT_EQ(result.output, "Morning Paper.htm\n");
-  EXPECT_THAT(result.errors, MapsNeither);
+  EXPECT_THAT(result.errors, MapsOnlyTheRegistry);
 
   const stdfs::path exported = home_.home() / "exported.reg";
   result = Traced({"regedit", "/e", exported.string(), "HKEY_CURRENT_USER\\Software"});
   EXPECT_EQ(result.exit_code, 0) << result.errors;
-  EXPECT_THAT(result.errors, MapsNeither);
+  EXPECT_THAT(result.errors, MapsOnlyTheRegistry);
 
   const stdfs::path message = home_.home() / "message.eml";
   test_support::WriteAll(message, kMessage);
@@ -101,11 +106,14 @@ TEST_F(ProgramModulesTest, ASendOverSmtpLoadsTheSmtpModuleAndNotTheWindows) {
   EXPECT_EQ(sink.Messages().size(), 1u);
 }
 
-// A program without its modules still runs every command that does not need them; a send over
-// SMTP keeps the message in the Outbox and says which file is missing.
+// A program without its modules still runs the registry commands, and says which file is missing
+// for the others (a mail program calling sendmail is told to try again later). With the commands
+// module in the install's library folder but not the SMTP one, a send over SMTP keeps the message
+// in the Outbox and names the missing file.
 TEST_F(ProgramModulesTest, AMissingModuleIsNamedAndTheMessageIsKept) {
   test_support::ScopedTempDir install("vellumo-install");
   const stdfs::path bin = install.path() / "bin" / "vellumo";
+  const stdfs::path lib = install.path() / "lib" / "vellumo";
   stdfs::create_directories(bin.parent_path());
   stdfs::copy_file(test_support::EnvValue("VELLUMO_BIN"), bin);
 
@@ -113,11 +121,23 @@ TEST_F(ProgramModulesTest, AMissingModuleIsNamedAndTheMessageIsKept) {
       Traced(bin.string(), {"settings", "get", "Vellumo", "User Settings", "Template"});
   EXPECT_EQ(result.output, "Morning Paper.htm\n") << result.errors;
 
+  result = Traced(bin.string(), {"send", "-"}, {}, kMessage);
+  EXPECT_EQ(result.exit_code, 1);
+  EXPECT_THAT(result.errors, AllOf(HasSubstr("vellumo: "), HasSubstr("vellumo-commands.so"),
+                                   HasSubstr(lib.string())));
+  result = Traced(bin.string(), {"sendmail", "-t", "-oi"}, {}, kMessage);
+  EXPECT_EQ(result.exit_code, 75);
+  EXPECT_THAT(result.errors, AllOf(HasSubstr("sendmail: "), HasSubstr("vellumo-commands.so")));
+  EXPECT_THAT(test_support::FilesIn(home_.Folder("Outbox"), ""), ::testing::IsEmpty());
+
+  stdfs::create_directories(lib);
+  const stdfs::path build_dir = stdfs::path(test_support::EnvValue("VELLUMO_BIN")).parent_path();
+  stdfs::copy_file(build_dir / program::kCommandsModuleFile, lib / program::kCommandsModuleFile);
   ASSERT_EQ(Traced(bin.string(), {"transport", "set", "smtp://127.0.0.1:9"}).exit_code, 0);
   result = Traced(bin.string(), {"send", "-"}, {}, kMessage);
   EXPECT_EQ(result.exit_code, 4) << result.errors;
-  EXPECT_THAT(result.output, AllOf(HasSubstr("queued"), HasSubstr("vellumo-smtp.so"),
-                                   HasSubstr((install.path() / "lib" / "vellumo").string())));
+  EXPECT_THAT(result.output,
+              AllOf(HasSubstr("queued"), HasSubstr("vellumo-smtp.so"), HasSubstr(lib.string())));
   EXPECT_THAT(test_support::FilesIn(home_.Folder("Outbox"), ""), ::testing::SizeIs(1));
 }
 

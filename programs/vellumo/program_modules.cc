@@ -34,6 +34,11 @@ std::vector<std::string> ModuleDirs(const std::string& exe_dir) {
   return {exe_dir, (installed / "vellumo").lexically_normal().string()};
 }
 
+const CommandsModule* OpenCommandsModule(const std::vector<std::string>& dirs,
+                                         std::unique_ptr<SharedModule>& module) {
+  return OpenTable<CommandsModule>(dirs, kCommandsModuleFile, kCommandsModuleEntry, module);
+}
+
 std::unique_ptr<ui::Host> ProgramModules::MakeWebHost(FileSystem& fs, ui::WebHostOptions options) {
   if (web_table_ == nullptr) {
     web_table_ = OpenTable<WebModule>(dirs_, kWebModuleFile, kWebModuleEntry, web_);

@@ -17,6 +17,7 @@
 
 namespace vellumo::program {
 
+struct CommandsModule;
 struct WebModule;
 struct SmtpModule;
 struct OdbcModule;
@@ -24,6 +25,11 @@ struct OdbcModule;
 // Where a program in exe_dir finds its modules: beside it (the build tree), then in the install's
 // library folder (bin/../lib/vellumo).
 std::vector<std::string> ModuleDirs(const std::string& exe_dir);
+
+// The commands module's table, checked against this build; module holds it open. Throws Error as
+// ProgramModules' makers do.
+const CommandsModule* OpenCommandsModule(const std::vector<std::string>& dirs,
+                                         std::unique_ptr<SharedModule>& module);
 
 class ProgramModules {
  public:

@@ -22,6 +22,12 @@ namespace vellumo::program {
 // else ~/.local/share/vellumo.
 std::string ResolveHome(const std::string& home_option);
 
+// The environment variable's value; "" when it is not set.
+std::string EnvValue(const char* name);
+
+// path made absolute against the current folder and normalised; as it is when that fails.
+std::string Absolute(const std::string& path);
+
 // This program's path.
 std::string SelfExe();
 

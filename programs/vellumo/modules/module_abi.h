@@ -1,7 +1,7 @@
-// The parts of the program that live in modules of their own, each opened on first use: the
-// browser window layer (cpp-httplib, OpenSSL), the SMTP transport (libcurl) and the marketing
-// database (unixODBC and its drivers). Every other command then starts without mapping those
-// libraries.
+// The parts of the program that live in modules of their own, each opened on first use: every
+// command but the registry ones (the program itself runs those), the browser window layer
+// (cpp-httplib, OpenSSL), the SMTP transport (libcurl) and the marketing database (unixODBC and its
+// drivers). Every other command then starts without mapping those libraries.
 //
 // A module exports one C function, named below, that returns its table. The program refuses a
 // table whose abi or version differ from its own: the types crossing the boundary are C++ types
@@ -21,7 +21,14 @@
 namespace vellumo::program {
 
 // Raised whenever a table or the types it passes change.
-inline constexpr int kModuleAbi = 1;
+inline constexpr int kModuleAbi = 2;
+
+struct CommandsModule {
+  int abi;
+  const char* version;
+  // The whole command line (command_line.h RunAllCommands); returns the exit code.
+  int (*run)(int argc, char** argv);
+};
 
 struct WebModule {
   int abi;
@@ -44,6 +51,8 @@ struct OdbcModule {
   std::unique_ptr<db::Database> (*make_database)();
 };
 
+inline constexpr char kCommandsModuleFile[] = "vellumo-commands.so";
+inline constexpr char kCommandsModuleEntry[] = "vellumo_commands_module";
 inline constexpr char kWebModuleFile[] = "vellumo-web.so";
 inline constexpr char kWebModuleEntry[] = "vellumo_web_module";
 inline constexpr char kSmtpModuleFile[] = "vellumo-smtp.so";
