@@ -429,6 +429,12 @@ void SqliteRegistry::Impl::Open() {
     }
     usleep(10000);
   }
+  // The log and its shared memory stay between processes, emptied by the last one out: a command
+  // that only reads then neither creates nor deletes files beside the registry, and the next
+  // start has no old log to replay.
+  int persist = 1;
+  Check(sqlite3_file_control(db, "main", SQLITE_FCNTL_PERSIST_WAL, &persist));
+  Exec("PRAGMA journal_size_limit = 0");
   Exec("PRAGMA foreign_keys = ON");
   Exec("PRAGMA synchronous = FULL");
   if (fresh) CreateSchema();

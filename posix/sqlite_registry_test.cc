@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -78,6 +79,34 @@ TEST_F(SqliteRegistryTest, CreatesAMissingFileWithItsSchemaVersion) {
   EXPECT_EQ(Pragma("journal_mode"), "wal");
   SqliteRegistry reopened(path_);
   EXPECT_EQ(reopened.GetValue("hkcu\\software\\vellumo", "X"), RegValue::String("kept"));
+}
+
+// The log and its shared memory outlive the processes, emptied by the last one out: a process
+// that only reads neither creates nor deletes a file beside the registry (each is the same file
+// before and after), and what was written is in the registry itself.
+TEST_F(SqliteRegistryTest, TheLogStaysEmptyBetweenProcessesAndReadersLeaveItInPlace) {
+  { SqliteRegistry(path_).SetValue("HKCU\\A", "x", RegValue::Dword(7)); }
+  const auto identity = [](const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0
+               ? std::to_string(st.st_ino) + "/" + std::to_string(st.st_size)
+               : std::string("missing");
+  };
+  const std::string log = identity(path_ + "-wal");
+  const std::string shared = identity(path_ + "-shm");
+  EXPECT_EQ(std::filesystem::file_size(path_ + "-wal"), 0u);
+  EXPECT_NE(shared, "missing");
+  {
+    SqliteRegistry reader(path_);
+    EXPECT_EQ(reader.GetValue("HKCU\\A", "x"), RegValue::Dword(7));
+  }
+  EXPECT_EQ(identity(path_ + "-wal"), log);
+  EXPECT_EQ(identity(path_ + "-shm"), shared);
+
+  // Without the log and shared memory the file alone holds every value.
+  std::filesystem::remove(path_ + "-wal");
+  std::filesystem::remove(path_ + "-shm");
+  EXPECT_EQ(SqliteRegistry(path_).GetValue("HKCU\\A", "x"), RegValue::Dword(7));
 }
 
 TEST_F(SqliteRegistryTest, AnEmptyFileBecomesARegistry) {
