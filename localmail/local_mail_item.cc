@@ -115,6 +115,7 @@ std::shared_ptr<LocalMailItem> LocalMailItem::Load(std::weak_ptr<ClientCore> cor
       new LocalMailItem(std::move(core), std::move(folder), MimeMessage::Parse(bytes, path)));
   item->unique_ = std::move(unique);
   item->path_ = std::move(path);
+  item->stored_revision_ = item->message_.Revision();
   return item;
 }
 
@@ -290,11 +291,14 @@ std::string LocalMailItem::Flags() { return message_.PrivateHeader(header::kUnse
 
 void LocalMailItem::Store(ClientCore& core) {
   WriteModel();
+  // Saved again unchanged (handlers save before and after their work): the file holds it.
+  if (!unique_.empty() && message_.Revision() == stored_revision_) return;
   const std::string bytes = message_.Serialize(false);
   const std::string folder = folder_->Path();
   Maildir box(core.fs(), folder);
   if (!unique_.empty()) {
     box.Replace(path_, bytes);
+    stored_revision_ = message_.Revision();
     return;
   }
   if (!Maildir::Exists(core.fs(), folder)) Maildir::Create(core.fs(), folder);
@@ -302,6 +306,7 @@ void LocalMailItem::Store(ClientCore& core) {
   if (box.Find(unique)) unique = core.NewUnique();
   path_ = box.Deliver(unique, bytes, Flags());
   unique_ = unique;
+  stored_revision_ = message_.Revision();
 }
 
 void LocalMailItem::Save() { Store(*Check()); }

@@ -172,6 +172,8 @@ class LocalMailItem final : public mail::MailItem,
   MimeMessage message_;
   std::string unique_;  // "" until first saved
   std::string path_;
+  // The message's revision whose bytes are in path_'s file: storing it again would change nothing.
+  uint64_t stored_revision_ = 0;
   std::vector<std::shared_ptr<RecipientData>> recipients_;
   std::vector<std::shared_ptr<AttachmentData>> attachments_;
   std::shared_ptr<UserPropertyList> user_properties_;

@@ -3,6 +3,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "localmail/local_client_testing.h"
 #include "localmail/mime_message.h"
 #include "platform/mailclient/mail_client.h"
@@ -270,6 +275,42 @@ TEST_F(LocalMailItemTest, CloseDiscardForgetsChangesSinceTheLastSave) {
   mail->SetSubject("saved by close");
   mail->Close(mail::SaveMode::kSave);
   EXPECT_EQ(Reload("Drafts", mail->EntryID())->Subject(), "saved by close");
+}
+
+// Handlers save before and after their work; a save of an unchanged item leaves its file alone
+// (here the file is replaced behind the item's back, so a write would show), and every kind of
+// change is written.
+TEST_F(LocalMailItemTest, ASaveWritesOnlyWhatChanged) {
+  auto mail = NewMail();
+  mail->SetSubject("one");
+  mail->Recipients()->Add("ann@example.com");
+  mail->Save();
+  const std::string path = env_.Path("Drafts/cur/" + mail->EntryID() + ":2,DS");
+  const std::string behind = "Subject: written behind the item's back\r\n\r\nx\r\n";
+  env_.fs.WriteFile(path, behind);
+  mail->Save();
+  (void)mail->HTMLBody();
+  mail->Close(mail::SaveMode::kSave);
+  EXPECT_EQ(*env_.fs.Contents(path), behind);
+
+  const std::vector<std::pair<std::string, std::function<void()>>> changes = {
+      {"subject", [&] { mail->SetSubject("two"); }},
+      {"body", [&] { mail->SetBody("Dear Ann"); }},
+      {"html body", [&] { mail->SetHTMLBody("<p>Dear Ann</p>"); }},
+      {"billing", [&] { mail->SetBillingInformation("mark"); }},
+      {"recipient", [&] { mail->Recipients()->Add("bob@example.com"); }},
+      {"recipient removed", [&] { mail->Recipients()->Remove(2); }},
+      {"user property",
+       [&] { mail->UserProperties()->Add("Kind", mail::UserPropertyType::kText); }},
+      {"delete after submit", [&] { mail->SetDeleteAfterSubmit(true); }},
+  };
+  for (const auto& [name, change] : changes) {
+    env_.fs.WriteFile(path, behind);
+    change();
+    mail->Save();
+    EXPECT_NE(*env_.fs.Contents(path), behind) << name;
+  }
+  EXPECT_THAT(Reload("Drafts", mail->EntryID())->HTMLBody(), HasSubstr("<p>Dear Ann</p>"));
 }
 
 TEST_F(LocalMailItemTest, LinksLeadToTheLinkedContact) {

@@ -36,6 +36,7 @@ void LocalMailItem::MoveToOutbox(ClientCore& core) {
   const std::string old_path = std::exchange(path_, path);
   folder_ = outbox;
   unique_ = std::move(unique);
+  stored_revision_ = message_.Revision();
   if (old_path.empty()) return;
   try {
     core.fs().RemoveFile(old_path);

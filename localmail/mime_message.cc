@@ -1,6 +1,7 @@
 #include "localmail/mime_message.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstring>
 
@@ -39,11 +40,27 @@ std::string PartText(GMimeObject* object) {
 // A UTF-8 text part; stored with LF line ends, written with CR LF like the rest.
 GObjectPtr<GMimeObject> NewTextPart(const char* subtype, std::string_view text) {
   GObjectPtr<GMimeObject> part = AsObject(g_mime_text_part_new_with_subtype(subtype));
-  SetContent(GMIME_PART(part.get()), ToLf(ForGMime(text)));
+  GMimePart* mime_part = GMIME_PART(part.get());
+  SetContent(mime_part, ToLf(ForGMime(text)));
   g_mime_object_set_content_type_parameter(part.get(), "charset", "utf-8");
-  g_mime_part_set_content_encoding(GMIME_PART(part.get()),
-                                   g_mime_part_get_best_content_encoding(
-                                       GMIME_PART(part.get()), GMIME_ENCODING_CONSTRAINT_7BIT));
+  const GMimeContentEncoding encoding =
+      g_mime_part_get_best_content_encoding(mime_part, GMIME_ENCODING_CONSTRAINT_7BIT);
+  g_mime_part_set_content_encoding(mime_part, encoding);
+  if (encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE ||
+      encoding == GMIME_CONTENT_ENCODING_BASE64) {
+    // Encoded once here, not at every write: a send writes the message three or four times.
+    // A part whose content is already in its transfer encoding is written as it is.
+    GObjectPtr<GMimeStream> encoded(g_mime_stream_mem_new());
+    GObjectPtr<GMimeStream> filtered(g_mime_stream_filter_new(encoded.get()));
+    GObjectPtr<GMimeFilter> encoder(g_mime_filter_basic_new(encoding, TRUE));
+    g_mime_stream_filter_add(GMIME_STREAM_FILTER(filtered.get()), encoder.get());
+    g_mime_data_wrapper_write_to_stream(g_mime_part_get_content(mime_part), filtered.get());
+    g_mime_stream_flush(filtered.get());
+    g_mime_stream_reset(encoded.get());
+    GObjectPtr<GMimeDataWrapper> wrapper(
+        g_mime_data_wrapper_new_with_stream(encoded.get(), encoding));
+    g_mime_part_set_content(mime_part, wrapper.get());
+  }
   return part;
 }
 
@@ -194,9 +211,27 @@ bool IsToken(std::string_view s) {
   });
 }
 
+// Every state of every message has its own number, also across messages: a message put in place
+// of another can never be taken for it.
+uint64_t NextRevision() {
+  static std::atomic<uint64_t> next{1};
+  return next.fetch_add(1, std::memory_order_relaxed);
+}
+
 }  // namespace
 
 struct MimeMessage::Impl {
+  uint64_t revision = NextRevision();
+  // The decoded bodies, kept until the message changes: readers ask for them again and again.
+  mutable std::optional<std::string> text_body;
+  mutable std::optional<std::string> html_body;
+
+  void Changed() {
+    revision = NextRevision();
+    text_body.reset();
+    html_body.reset();
+  }
+
   GObjectPtr<GMimeMessage> message;
   GObjectPtr<GMimeObject> text;
   GObjectPtr<GMimeObject> html;
@@ -389,6 +424,7 @@ std::string MimeMessage::Subject() const {
 }
 
 void MimeMessage::SetSubject(std::string_view subject) {
+  impl_->Changed();
   g_mime_message_set_subject(impl_->message.get(), ForGMime(subject).c_str(), "utf-8");
 }
 
@@ -399,6 +435,7 @@ MailAddress MimeMessage::From() const {
 }
 
 void MimeMessage::SetFrom(const MailAddress& from) {
+  impl_->Changed();
   InternetAddressList* list = g_mime_message_get_from(impl_->message.get());
   if (from.address.empty()) {
     internet_address_list_clear(list);
@@ -419,6 +456,7 @@ std::vector<MimeRecipient> MimeMessage::Recipients() const {
 }
 
 void MimeMessage::AddRecipient(const MimeRecipient& recipient) {
+  impl_->Changed();
   GObjectPtr<InternetAddress> mailbox = NewMailbox(recipient.name, recipient.address);
   internet_address_list_add(
       g_mime_message_get_addresses(impl_->message.get(), AddressType(recipient.type)),
@@ -426,6 +464,7 @@ void MimeMessage::AddRecipient(const MimeRecipient& recipient) {
 }
 
 void MimeMessage::RemoveRecipient(size_t index) {
+  impl_->Changed();
   const std::vector<AddressEntry> entries = impl_->Entries();
   if (index >= entries.size()) {
     throw Error(ErrorCode::kSubscriptOutOfRange, "recipient " + std::to_string(index));
@@ -440,6 +479,7 @@ std::optional<std::chrono::sys_seconds> MimeMessage::Date() const {
 }
 
 void MimeMessage::SetDate(std::chrono::sys_seconds when, std::chrono::minutes utc_offset) {
+  impl_->Changed();
   GDateTime* utc = g_date_time_new_from_unix_utc(when.time_since_epoch().count());
   if (utc == nullptr || std::chrono::abs(utc_offset) >= std::chrono::hours(24)) {
     if (utc != nullptr) g_date_time_unref(utc);
@@ -459,6 +499,7 @@ std::string MimeMessage::MessageId() const {
 }
 
 void MimeMessage::SetMessageId(std::string_view id) {
+  impl_->Changed();
   if (id.size() >= 2 && id.front() == '<' && id.back() == '>') id = id.substr(1, id.size() - 2);
   const bool ok = !id.empty() && std::none_of(id.begin(), id.end(), [](char c) {
     return static_cast<unsigned char>(c) <= 32 || c == 0x7F || c == '<' || c == '>';
@@ -478,12 +519,14 @@ std::optional<std::string> MimeMessage::Header(std::string_view name) const {
 }
 
 void MimeMessage::SetHeader(std::string_view name, std::string_view value) {
+  impl_->Changed();
   CheckHeaderName(name);
   g_mime_object_set_header(impl_->object(), std::string(name).c_str(), ForGMime(value).c_str(),
                            "utf-8");
 }
 
 void MimeMessage::RemoveHeader(std::string_view name) {
+  impl_->Changed();
   const std::string n(name);
   while (g_mime_object_remove_header(impl_->object(), n.c_str())) {
   }
@@ -521,24 +564,31 @@ std::vector<std::string> MimeMessage::PrivateHeaderNames() const {
 }
 
 std::string MimeMessage::TextBody() const {
-  return impl_->text ? PartText(impl_->text.get()) : std::string();
+  if (!impl_->text_body) impl_->text_body = impl_->text ? PartText(impl_->text.get()) : "";
+  return *impl_->text_body;
 }
 
 std::string MimeMessage::HtmlBody() const {
-  return impl_->html ? PartText(impl_->html.get()) : std::string();
+  if (!impl_->html_body) impl_->html_body = impl_->html ? PartText(impl_->html.get()) : "";
+  return *impl_->html_body;
 }
 
+uint64_t MimeMessage::Revision() const { return impl_->revision; }
+
 void MimeMessage::SetTextBody(std::string_view body) {
+  impl_->Changed();
   impl_->text = body.empty() ? nullptr : NewTextPart("plain", body);
   impl_->Rebuild();
 }
 
 void MimeMessage::SetHtmlBody(std::string_view html) {
+  impl_->Changed();
   impl_->html = html.empty() ? nullptr : NewTextPart("html", html);
   impl_->Rebuild();
 }
 
 void MimeMessage::SetBodies(std::string_view text, std::string_view html) {
+  impl_->Changed();
   impl_->text = text.empty() ? nullptr : NewTextPart("plain", text);
   impl_->html = html.empty() ? nullptr : NewTextPart("html", html);
   impl_->Rebuild();
@@ -558,6 +608,7 @@ std::vector<MimeAttachment> MimeMessage::InlineParts() const {
 
 void MimeMessage::AddAttachment(std::string_view file_name, std::string_view bytes,
                                 std::string_view mime_type) {
+  impl_->Changed();
   const std::string name = SafeAttachmentName(file_name);
   const std::string type = mime_type.empty() ? GuessMimeType(name) : text::LCase(mime_type);
   const size_t slash = type.find('/');
@@ -577,6 +628,7 @@ void MimeMessage::AddAttachment(std::string_view file_name, std::string_view byt
 }
 
 void MimeMessage::RemoveAttachment(size_t index) {
+  impl_->Changed();
   if (index >= impl_->attachments.size()) {
     throw Error(ErrorCode::kSubscriptOutOfRange, "attachment " + std::to_string(index));
   }

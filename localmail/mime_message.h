@@ -143,6 +143,10 @@ class MimeMessage {
   // Index into Attachments(); out of range: Error kSubscriptOutOfRange.
   void RemoveAttachment(size_t index);
 
+  // Changes with every call of a setter above, to a number no other state of any message had:
+  // an unchanged revision means unchanged bytes.
+  uint64_t Revision() const;
+
  private:
   struct Impl;
   explicit MimeMessage(std::unique_ptr<Impl> impl);
