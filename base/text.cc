@@ -268,6 +268,23 @@ bool ReplaceInto(std::string_view s, std::string_view find, std::string_view wit
   return true;
 }
 
+namespace {
+
+void ReserveExactly(std::string& s, size_t n) {
+  if (s.capacity() >= n) return;
+  std::string grown;
+  grown.reserve(n);  // from nothing, so exactly what is asked
+  grown.append(s);
+  s.swap(grown);
+}
+
+}  // namespace
+
+void Rewriting::Reserve(size_t n) {
+  ReserveExactly(text_, n);
+  ReserveExactly(spare_, n);
+}
+
 bool Rewriting::Replace(std::string_view find, std::string_view with) {
   if (!ReplaceInto(text_, find, with, spare_)) return false;
   Commit();

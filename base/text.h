@@ -65,10 +65,8 @@ class Rewriting {
   }
   void Commit() { text_.swap(spare_); }
   // Room for n bytes in both buffers, for a caller that knows how large the text will grow.
-  void Reserve(size_t n) {
-    text_.reserve(n);
-    spare_.reserve(n);
-  }
+  // Exactly n: a string's own reserve may double what it had.
+  void Reserve(size_t n);
   // Replace of every occurrence; no copy when find does not occur. Returns whether it did.
   bool Replace(std::string_view find, std::string_view with);
   // The text, for a step that edits in place (a replacement no longer than what it replaces).

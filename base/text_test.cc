@@ -230,6 +230,24 @@ TEST(TextReplace, AgreesWithAByteLoopOnRandomAndRepetitiveText) {
   }
 }
 
+// The composition sizes its two buffers once for the whole message: asking for a little more
+// than a buffer holds must not double it (a string's own reserve would), and the text stays.
+TEST(TextRewriting, ReserveGivesBothBuffersTheRoomAskedAndKeepsTheText) {
+  const std::string text(1 << 20, 'a');
+  Rewriting work{std::string(text)};
+  const size_t room = text.size() + text.size() / 8;
+  work.Reserve(room);
+  EXPECT_EQ(work.text(), text);
+  EXPECT_GE(work.text().capacity(), room);
+  EXPECT_LT(work.text().capacity(), room + room / 8);
+  std::string& spare = work.Spare();
+  EXPECT_GE(spare.capacity(), room);
+  EXPECT_LT(spare.capacity(), room + room / 8);
+  spare.append(text).append("b");
+  work.Commit();
+  EXPECT_EQ(work.text().size(), text.size() + 1);
+}
+
 TEST(TextSplitJoin, SplitCornersAndJoinInvertsSplit) {
   using Parts = std::vector<std::string>;
   EXPECT_EQ(Split("", ";"), Parts{});

@@ -1,5 +1,6 @@
 #include "common/compose/create_html_body.h"
 
+#include <algorithm>
 #include <cctype>
 #include <functional>
 #include <memory>
@@ -28,14 +29,24 @@ constexpr std::string_view kWordLabel = "WordFileOpen_Err";
 constexpr std::string_view kMarketingWhere = "CreateHTMLBody- eMarketing error";
 constexpr std::string_view kMarketingLabel = "eMarketing_Err";
 constexpr std::string_view kWordWorkFile = "\\GetMyHtml.htm";
-// What a template, a signature and a date line add to a message, as room reserved up front.
+// What a template, a signature and a date line add to a message, as room reserved up front:
+// without the template's size, and beside it.
 constexpr size_t kRoomForStationery = 64 * 1024;
+constexpr size_t kRoomForSignatureAndDate = 8 * 1024;
 
 // The format the word editor saves in for its version: none for versions it cannot save as HTML.
 std::optional<int> WordSaveFormat(std::string_view version) {
   if (version.starts_with("9")) return mail::kWordFormatHtml;
   if (version.starts_with("10") || version.starts_with("8")) return mail::kWordFormatFilteredHtml;
   return std::nullopt;
+}
+
+// text in a buffer of room bytes (at least its size), allocated once.
+std::string SizedCopy(std::string_view text, size_t room) {
+  std::string copy;
+  copy.reserve(std::max(room, text.size()));
+  copy.append(text);
+  return copy;
 }
 
 }  // namespace
@@ -49,18 +60,19 @@ class Composition {
       : composer_(composer),
         deps_(composer.deps_),
         incoming_(message),
-        work_(std::string(message)),
+        work_(std::string()),
         text_(work_.Edit()),
         template_path_(template_path),
-        state_(state) {
-    // Both buffers sized once for the whole composed message, so that no step grows them.
-    work_.Reserve(message.size() + message.size() / 8 + kRoomForStationery);
-  }
+        state_(state) {}
 
   std::string Run() {
     // A refusal left from an earlier send must not cancel this one when a stage fails early.
     state_.ScriptCancelled = false;
     if (!Guarded([&] { CheckTemplateExists(); })) return Incoming();
+    // Both buffers sized once for the whole composed message, so that no step grows them.
+    const size_t room = incoming_.size() + incoming_.size() / 8 + StationeryRoom();
+    text_ = SizedCopy(incoming_, room);
+    work_.Reserve(room);
     WriteBeforeDump(deps_.settings, deps_.fs, deps_.log, state_.ApplicationPath, work_);
     if (!Guarded([&] { InsertDateLine(); })) return Incoming();
     ApplyUserTextRules(deps_.settings, deps_.fs, deps_.log, state_.ApplicationPath, work_);
@@ -110,6 +122,15 @@ class Composition {
     if (deps_.fs.FileExists(template_path_)) return;
     const std::string folder = deps_.settings.Get(keys::HtmFilesPath);
     template_path_ = folder + "\\" + deps_.windows.FirstTemplateFile(folder);
+  }
+
+  // What the template, a signature and a date line add: the template's size and some room.
+  size_t StationeryRoom() {
+    try {
+      return static_cast<size_t>(deps_.fs.FileSize(template_path_)) + kRoomForSignatureAndDate;
+    } catch (const std::exception&) {  // the template's own step says what is wrong with it
+      return kRoomForStationery;
+    }
   }
 
   void InsertDateLine() {
@@ -324,7 +345,8 @@ class Composition {
       result.append(before).append(text_).append(after);
       return;
     }
-    const std::string history = ApplyReplyRules(deps_.settings, parts_.quoted_text);
+    // The quoted text is not needed again: its rules rewrite it where it is.
+    const std::string history = ApplyReplyRules(deps_.settings, std::move(parts_.quoted_text));
     const std::string separator = ReplySeparatorMarkup(deps_.settings);
     result.reserve(before.size() + parts_.new_text.size() + after.size() + separator.size() +
                    history.size() + 3);

@@ -370,7 +370,11 @@ std::string ReplyFontSmall(std::string_view history) {
 }
 
 std::string ApplyReplyRules(const Settings& settings, std::string_view history) {
-  text::Rewriting work{std::string(history)};
+  return ApplyReplyRules(settings, std::string(history));
+}
+
+std::string ApplyReplyRules(const Settings& settings, std::string&& history) {
+  text::Rewriting work{std::move(history)};
   if (settings.IsTrue(keys::RemoveReplyTags)) {
     RemoveReplyTags(work, settings.Get(keys::WipeoutHTMLBeginTag),
                     settings.Get(keys::WipeoutHTMLEndTag),

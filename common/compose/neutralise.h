@@ -140,6 +140,8 @@ void RemoveReplyTags(text::Rewriting& history, std::string_view begin_tag, std::
 // "WipeoutHTMLTagsGroup" (all default ""); then, when "WipeoutReplyFontSmall" is "True",
 // ReplyFontSmall.
 [[nodiscard]] std::string ApplyReplyRules(const Settings& settings, std::string_view history);
+// The same on a history the caller gives up: rewritten in its own buffer, not a copy.
+[[nodiscard]] std::string ApplyReplyRules(const Settings& settings, std::string&& history);
 
 // The markup put between the stationery and the history: Admin Settings "WipeoutReplySeparator",
 // default "<hr>".

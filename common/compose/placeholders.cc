@@ -57,7 +57,9 @@ class Values {
 // whole. A cold stretch that an occurrence may reach joins its neighbours first (once).
 class FillText {
  public:
-  explicit FillText(std::string_view text) {
+  // lent: a buffer for the output of a long part's replacement and then of the whole text, so
+  // that neither needs a new one of its size.
+  explicit FillText(std::string_view text, std::string lent = {}) : lent_(std::move(lent)) {
     size_t hot_from = 0;
     for (const auto& [from, to] : ColdStretches(text)) {
       hot_.emplace_back(text.substr(hot_from, from - hot_from));
@@ -74,8 +76,12 @@ class FillText {
     hot_has_.resize(hot_.size());
     for (size_t i = 0; i < hot_.size(); ++i) {
       if (!HoldsEveryByte(hot_has_[i], hot_[i], find)) continue;
-      if (text::ReplaceInto(hot_[i], find, with, scratch_)) {
-        hot_[i].swap(scratch_);
+      // A long part goes into the larger of the two spare buffers, with which it then swaps
+      // places; a short one never takes the lent buffer, which the whole text may need at the end.
+      std::string& out =
+          hot_[i].size() >= kMinCold && lent_.capacity() >= scratch_.capacity() ? lent_ : scratch_;
+      if (text::ReplaceInto(hot_[i], find, with, out)) {
+        hot_[i].swap(out);
         hot_has_[i].fill(kUnknown);
       }
     }
@@ -86,6 +92,23 @@ class FillText {
     std::string out;
     WriteInto(out);
     return out;
+  }
+  // The whole text into out (emptied first), handing over a buffer that already holds it
+  // where one does, else one that has the room.
+  void MoveInto(std::string& out) && {
+    if (cold_.empty()) {
+      out.swap(hot_[0]);
+      return;
+    }
+    size_t size = 0;
+    for (size_t j = 0; j < Pieces(); ++j) size += Piece(j).size();
+    if (lent_.capacity() < size) {
+      WriteInto(out);
+      return;
+    }
+    lent_.clear();
+    for (size_t j = 0; j < Pieces(); ++j) lent_.append(Piece(j));
+    out.swap(lent_);
   }
   // The whole text into out (cleared first).
   void WriteInto(std::string& out) const {
@@ -225,6 +248,7 @@ class FillText {
   std::vector<Cold> cold_;
   std::vector<ByteIndex> hot_has_;  // beside hot_, reset when a part changes
   std::string scratch_;             // the replacement's output, swapped with the part it rewrote
+  std::string lent_;                // the same for long parts, when the caller lent one
 };
 
 void Fill(FillText& text, const FieldFill& field, Values& values) {
@@ -278,11 +302,12 @@ void Substitute(text::Rewriting& text, Values& values) {
   }
 }
 
-FillText FillComposition(const Settings& settings, std::string_view text_in) {
+FillText FillComposition(const Settings& settings, std::string_view text_in,
+                         std::string lent = {}) {
   Values values(settings);
   const std::string quote =
       values.IsTrue(keys::SendQuote) ? values.Get(keys::SendQuoteString) : std::string();
-  FillText text(text_in);
+  FillText text(text_in, std::move(lent));
   text.Replace("[#SigQuote#]", quote);
   if (values.IsTrue(keys::RTFOnly)) text.Replace("file://", "http://");
   FillAll(text, kCompositionNameFields, values);
@@ -306,7 +331,9 @@ std::string FillCompositionPlaceholders(const Settings& settings, std::string_vi
 }
 
 void FillCompositionPlaceholders(const Settings& settings, text::Rewriting& text) {
-  FillComposition(settings, text.text()).WriteInto(text.Spare());
+  // The spare buffer is lent to the fill and comes back holding the filled text.
+  FillText filled = FillComposition(settings, text.text(), std::move(text.Spare()));
+  std::move(filled).MoveInto(text.Spare());
   text.Commit();
 }
 
