@@ -307,8 +307,8 @@ void ProfileAssistant::AfterMove(Direction /*direction*/) {
 }
 
 void ProfileAssistant::OnStepEntered(int step) {
-  if (step == 1) default_button = NavName(kNextButton);
-  if (step == kFinishedStep) default_button = NavName(kFinish);
+  // Enter follows the way on: Next, and Finish on the last step (also after coming back).
+  default_button = NavName(step == kFinishedStep ? kFinish : kNextButton);
 }
 
 bool ProfileAssistant::NoWebsite(std::string_view website) {

@@ -120,9 +120,11 @@ TEST_F(ProfileAssistantTest, StepsRunInOrderAndSkipTheCustomStepWhenItIsHidden) 
   EXPECT_FALSE(Wizard()["cmdNav0"].visible);
   EXPECT_FALSE(Wizard()["fraStep3"].visible);
   EXPECT_EQ(Wizard()["fraStep3"].left, WizardFrame::kOutOfSight);
+  EXPECT_EQ(Wizard().default_button, "cmdNav4");
   Back();
   EXPECT_EQ(Wizard().current_step(), 3);
-  EXPECT_FALSE(Wizard()["cmdNav4"].enabled);  // finish only from the last step
+  EXPECT_FALSE(Wizard()["cmdNav4"].enabled);      // finish only from the last step
+  EXPECT_EQ(Wizard().default_button, "cmdNav3");  // Enter goes on, not to a disabled Finish
 
   // "Do not show this step", answered Yes, hides the step for good.
   host_.answers = {ui::kYes};

@@ -12,12 +12,6 @@ constexpr int kButtonWidth = 1215;
 constexpr int kButtonHeight = 375;
 constexpr int kButtonGap = 120;
 
-// The confirmation screen's entries.
-constexpr int kConfirmThanks = 10000;
-constexpr int kConfirmSaved = 10001;
-constexpr int kConfirmDontShow = 10002;
-constexpr int kConfirmOK = 10003;
-
 }  // namespace
 
 WizardFrame::WizardFrame(std::string name, std::string title, int last_step, ui::Host& host,
@@ -168,8 +162,6 @@ void WizardFrame::RunConfirmScreen(std::string_view tour_address) {
                .top = 1860,
                .width = 1215,
                .height = kButtonHeight});
-  static_assert(kConfirmThanks == 10000 && kConfirmSaved == 10001 && kConfirmDontShow == 10002 &&
-                kConfirmOK == 10003);
   ApplyCaptionTable(confirm, captions_);
   confirm.default_button = "cmdOK";
   confirm.On("chkDontShow", "Click", [this, &confirm](ui::Event&) {
