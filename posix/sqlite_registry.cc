@@ -8,6 +8,7 @@
 #include <array>
 #include <atomic>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "base/error.h"
 #include "base/text.h"
@@ -52,6 +53,7 @@ enum Sql {
   kDeleteTreeValues,
   kTreeKeys,
   kDeleteKey,
+  kKeySnapshot,
   kSqlCount,
 };
 
@@ -71,6 +73,7 @@ constexpr std::array<const char*, kSqlCount> kSqlText{
     "DELETE FROM reg_values WHERE key_fold >= ?1 AND key_fold < ?2",
     "SELECT path_fold FROM reg_keys WHERE path_fold >= ?1 AND path_fold < ?2",
     "DELETE FROM reg_keys WHERE path_fold = ?1",
+    "SELECT name_fold, type, data FROM reg_values WHERE key_fold = ?1",
 };
 
 constexpr int kBusyTimeoutMs = 10000;
@@ -356,9 +359,12 @@ struct SqliteRegistry::Impl : Connection {
   bool watch_tried = false;
   std::optional<ChangeWatch::Header> cached_under;
   std::unordered_map<std::string, std::optional<RegValue>> cache;
+  // Folded key paths whose every value is in the cache: a name not there is absent.
+  std::unordered_set<std::string> whole_keys;
 
   void ForgetCache() {
     cache.clear();
+    whole_keys.clear();
     cached_under.reset();
   }
 };
@@ -605,30 +611,54 @@ std::optional<RegValue> SqliteRegistry::GetValue(std::string_view key, std::stri
   Impl& impl = *impl_;
   impl.Fold(key);
   const std::string name_fold = text::FoldCase(name);
-  std::string cache_key = std::to_string(impl.last_fold.size());
-  cache_key.append(":").append(impl.last_fold).append(name_fold);
+  const std::string key_prefix = std::to_string(impl.last_fold.size()) + ":" + impl.last_fold;
   const std::optional<ChangeWatch::Header> now = impl.watch.Current();
   if (!now || now != impl.cached_under) {
     impl.cache.clear();
+    impl.whole_keys.clear();
     impl.cached_under = now;
-  } else if (auto hit = impl.cache.find(cache_key); hit != impl.cache.end()) {
+  } else if (auto hit = impl.cache.find(key_prefix + name_fold); hit != impl.cache.end()) {
     return hit->second;
+  } else if (impl.whole_keys.contains(impl.last_fold)) {
+    return std::nullopt;
   }
 
   std::optional<RegValue> value;
-  {
+  if (!now) {
+    // Nothing can be kept without the header to check it against: this one value only.
     Query query(impl, kGetValue);
     query.Text(1, impl.last_fold).Text(2, name_fold);
     if (query.Step()) value = ReadValue(query, 0, 1);
+  } else {
+    // Readers ask for many values of one key (a send reads a few hundred settings from a few
+    // sections): the whole key in one query, kept while the file is unchanged.
+    if (impl.cache.size() >= Impl::kMaxCached) {
+      impl.cache.clear();
+      impl.whole_keys.clear();
+    }
+    bool whole = true;
+    Query query(impl, kKeySnapshot);
+    query.Text(1, impl.last_fold);
+    while (query.Step()) {
+      std::string fold = query.ColumnText(0);
+      RegValue read = ReadValue(query, 1, 2);
+      if (fold == name_fold) value = read;
+      if (impl.cache.size() >= Impl::kMaxCached) {
+        whole = false;  // a key too large to keep: what is not kept is asked again
+        continue;
+      }
+      impl.cache.insert_or_assign(key_prefix + fold, std::move(read));
+    }
+    if (whole) {
+      impl.whole_keys.insert(impl.last_fold);
+    } else if (!value && impl.cache.size() < Impl::kMaxCached) {
+      impl.cache.emplace(key_prefix + name_fold, std::nullopt);
+    }
   }
   if (!impl.watch_tried) {
     // Our connection has read in WAL mode now, so its shared memory is mapped.
     impl.watch_tried = true;
     impl.watch.Attach(impl.db);
-  }
-  if (now) {
-    if (impl.cache.size() >= Impl::kMaxCached) impl.cache.clear();
-    impl.cache.emplace(std::move(cache_key), value);
   }
   return value;
 }

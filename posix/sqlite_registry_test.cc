@@ -202,6 +202,30 @@ TEST_F(SqliteRegistryTest, RepeatedReadsNeverMissAnotherConnectionsCommit) {
   EXPECT_EQ(reader.GetValue(key, "v43"), RegValue::String("mine"));
 }
 
+// A key is read whole at its first miss; one with more values than the reader keeps is read in
+// part, and whatever it did not keep is asked again, never taken for absent.
+TEST_F(SqliteRegistryTest, AKeyLargerThanTheReadersMemoryIsStillReadRight) {
+  SqliteRegistry writer(path_);
+  SqliteRegistry reader(path_);
+  const std::string big = "HKCU\\Software\\Big";
+  std::vector<RegOp> ops;
+  for (int i = 0; i < 5000; ++i) {
+    ops.push_back({RegOp::Kind::kSetValue, big, "v" + std::to_string(i), RegValue::Dword(i)});
+  }
+  writer.Apply(ops);
+  ASSERT_EQ(reader.GetValue(big, "v0"), RegValue::Dword(0));  // before the watch is set up
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 4999; i >= 0; i -= 7) {
+      ASSERT_EQ(reader.GetValue(big, "V" + std::to_string(i)), RegValue::Dword(i)) << i;
+    }
+    EXPECT_EQ(reader.GetValue(big, "absent"), std::nullopt);
+    EXPECT_EQ(reader.GetValue("HKCU\\Software\\Other", "v1"), std::nullopt);
+  }
+  writer.SetValue(big, "absent", RegValue::String("now here"));
+  EXPECT_EQ(reader.GetValue(big, "absent"), RegValue::String("now here"));
+  EXPECT_EQ(reader.GetValue(big, "v4999"), RegValue::Dword(4999));
+}
+
 TEST_F(SqliteRegistryTest, AFailedApplyLeavesTheFileAsItWasForEveryone) {
   SqliteRegistry writer(path_);
   SqliteRegistry reader(path_);
