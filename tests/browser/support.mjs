@@ -57,11 +57,19 @@ export async function startWindows(home, args) {
   child.stdout.on('data', (d) => { output += d; });
   child.stderr.on('data', (d) => { errors += d; });
   const exited = new Promise((resolve) => child.on('exit', (code) => resolve({code, output, errors})));
-  for (let i = 0; i < 600 && !fs.existsSync(addressFile); i++) {
+  // The program prints the address, then writes the file; the printed line may still be in the
+  // pipe when the file is seen, so wait for both.
+  const printed = /the window is open at http:\/\/127\.0\.0\.1:\d+\//;
+  for (let i = 0; i < 600 && !(fs.existsSync(addressFile) && printed.test(errors)); i++) {
     if (child.exitCode !== null) break;
     await new Promise((r) => setTimeout(r, 50));
   }
-  assert.ok(fs.existsSync(addressFile), `no window address; stderr: ${errors}`);
-  assert.match(errors, /the window is open at http:\/\/127\.0\.0\.1:\d+\//, 'the address is printed');
+  try {
+    assert.ok(fs.existsSync(addressFile), `no window address; stderr: ${errors}`);
+    assert.match(errors, printed, 'the address is printed');
+  } catch (e) {
+    child.kill();  // a window nobody will open must not keep the test waiting
+    throw e;
+  }
   return {address: fs.readFileSync(addressFile, 'utf8').trim(), exited, child};
 }
