@@ -6,6 +6,7 @@
 #include <array>
 #include <cstring>
 
+#include "base/byte_search.h"
 #include "base/case_fold.h"
 #include "base/error.h"
 #include "base/utf8.h"
@@ -58,79 +59,6 @@ int64_t CountChars(std::string_view s, size_t from, size_t to) {
 }
 
 namespace {
-
-// Searches with a growing window, so each call costs in proportion to the distance it covers
-// even where memmem checks its whole range first (as sanitizer builds do).
-size_t FindBytesWindowed(std::string_view hay, std::string_view needle, size_t from) {
-#if defined(__GLIBC__) || defined(__APPLE__) || defined(__FreeBSD__)
-  // memmem is linear in what it searches (two-way search for long needles).
-  size_t window = 2 * needle.size() + 64;
-  while (hay.size() - from >= needle.size()) {
-    const size_t len = std::min(window, hay.size() - from);
-    if (const void* hit = memmem(hay.data() + from, len, needle.data(), needle.size())) {
-      return static_cast<size_t>(static_cast<const char*>(hit) - hay.data());
-    }
-    if (len == hay.size() - from) break;
-    from += len - (needle.size() - 1);  // a match may straddle the window's end
-    window *= 2;
-  }
-  return std::string_view::npos;
-#else
-  return hay.find(needle, from);
-#endif
-}
-
-// How often a byte turns up in mail text and HTML, roughly: markup punctuation, spaces and the
-// common lower-case letters often, capitals and most other punctuation seldom. Only the speed
-// of a search depends on it.
-constexpr std::array<uint8_t, 256> kCommonness = [] {
-  std::array<uint8_t, 256> rank{};
-  rank.fill(1);
-  for (unsigned char c = '0'; c <= '9'; ++c) rank[c] = 5;
-  for (unsigned char c = 'A'; c <= 'Z'; ++c) rank[c] = 3;
-  for (unsigned char c = 'a'; c <= 'z'; ++c) rank[c] = 6;
-  for (unsigned char c : std::string_view("etaoinsrhldcupmfgybw")) rank[c] = 8;
-  for (unsigned char c : std::string_view("\r\n.,:;")) rank[c] = 7;
-  for (unsigned char c : std::string_view(" <>\"=/")) rank[c] = 9;
-  return rank;
-}();
-
-// The needle's byte least likely to turn up in mail text: the search jumps with memchr to it.
-size_t AnchorOf(std::string_view needle) {
-  size_t anchor = 0;
-  for (size_t i = 1; i < needle.size() && i < 16; ++i) {
-    if (kCommonness[static_cast<unsigned char>(needle[i])] <
-        kCommonness[static_cast<unsigned char>(needle[anchor])]) {
-      anchor = i;
-    }
-  }
-  return anchor;
-}
-
-// Byte search, linear in hay. memchr on the needle's rarest byte and a memcmp per candidate is
-// the fast path; when candidates keep failing (long needles over repetitive text), the rest of
-// the search goes to the linear algorithm.
-size_t FindBytes(std::string_view hay, std::string_view needle, size_t from) {
-  const size_t m = needle.size();
-  if (from > hay.size() || hay.size() - from < m) return std::string_view::npos;
-  const size_t k = AnchorOf(needle);
-  const char* const base = hay.data();
-  const char* cur = base + from;
-  const char* const last = base + hay.size() - m;  // the last place a match can start
-  size_t compared = 0;
-  while (cur <= last) {
-    const void* hit = std::memchr(cur + k, needle[k], static_cast<size_t>(last - cur) + 1);
-    if (hit == nullptr) return std::string_view::npos;
-    const char* candidate = static_cast<const char*>(hit) - k;
-    if (std::memcmp(candidate, needle.data(), m) == 0) return static_cast<size_t>(candidate - base);
-    cur = candidate + 1;
-    compared += m;
-    if (compared > 8 * static_cast<size_t>(cur - (base + from)) + 256 + m) {
-      return FindBytesWindowed(hay, needle, static_cast<size_t>(cur - base));
-    }
-  }
-  return std::string_view::npos;
-}
 
 bool WholeCharacters(std::string_view hay, size_t pos, size_t len) {
   return IsBoundary(hay, pos) && IsBoundary(hay, pos + len);

@@ -5,6 +5,7 @@
 #include <utility>
 #include <vector>
 
+#include "base/byte_search.h"
 #include "base/error.h"
 #include "base/text.h"
 #include "common/settings/keys.h"
@@ -21,44 +22,12 @@ constexpr size_t npos = std::string::npos;
 // The rules search for ASCII tags in any case, folding A-Z only. That finds the same matches
 // as a full lower-casing (the non-ASCII characters that lower-case to ASCII, the Kelvin sign and
 // the dotted capital I, cannot complete any of these tags) and keeps byte offsets those of the
-// original text, which a full lower-casing does not. The probe folds byte by byte as it compares,
-// so no lowered copy of the text is ever made.
-char AsciiLowerByte(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool IsAsciiLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-
-bool EqualsFoldedAt(std::string_view text, size_t pos, std::string_view lower_needle) {
-  for (size_t i = 0; i < lower_needle.size(); ++i) {
-    if (AsciiLowerByte(text[pos + i]) != lower_needle[i]) return false;
-  }
-  return true;
-}
+// original text, which a full lower-casing does not. No lowered copy of the text is ever made.
 
 // The first position at or after from where text, A-Z folded to a-z, reads lower_needle (lower-
-// case ASCII, not empty); npos when none. The search jumps with memchr to the needle's first byte
-// that is not a letter, which matches only itself.
+// case ASCII, not empty); npos when none.
 size_t FindNoCase(std::string_view text, std::string_view lower_needle, size_t from) {
-  const size_t m = lower_needle.size();
-  if (from > text.size() || text.size() - from < m) return npos;
-  const size_t last = text.size() - m;  // the last place a match can start
-  size_t anchor = 0;
-  while (anchor < m && IsAsciiLetter(lower_needle[anchor])) ++anchor;
-  if (anchor == m) {
-    for (size_t pos = from; pos <= last; ++pos) {
-      if (EqualsFoldedAt(text, pos, lower_needle)) return pos;
-    }
-    return npos;
-  }
-  const char key = lower_needle[anchor];
-  size_t pos = from;
-  while (pos <= last) {
-    const void* hit = std::memchr(text.data() + pos + anchor, key, last - pos + 1);
-    if (hit == nullptr) return npos;
-    pos = static_cast<size_t>(static_cast<const char*>(hit) - text.data()) - anchor;
-    if (EqualsFoldedAt(text, pos, lower_needle)) return pos;
-    ++pos;
-  }
-  return npos;
+  return text::internal::FindBytesNoCase(text, lower_needle, from);
 }
 
 // Every occurrence of lower_needle (as FindNoCase reads it), left to right and not overlapping,

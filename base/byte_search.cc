@@ -1,0 +1,195 @@
+#include "base/byte_search.h"
+
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace vellumo::text::internal {
+namespace {
+
+constexpr size_t npos = std::string_view::npos;
+
+// Failed memchr candidates after which a call turns to the pair scan: a few are cheap, a byte
+// that turns up every few dozen bytes makes each of them a call.
+constexpr int kMissesBeforeScan = 2;
+
+char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+bool IsLowerLetter(char c) { return c >= 'a' && c <= 'z'; }
+
+// How the text's bytes compare with the needle's: as they are, or with A-Z read as a-z.
+struct Exact {
+  static char Fold(char c) { return c; }
+  static bool EqualAt(const char* p, std::string_view needle) {
+    // Most needles are tags and placeholders: two overlapping loads each, not a call.
+    const size_t m = needle.size();
+    if (m >= 8 && m <= 16) {
+      return Load<uint64_t>(p) == Load<uint64_t>(needle.data()) &&
+             Load<uint64_t>(p + m - 8) == Load<uint64_t>(needle.data() + m - 8);
+    }
+    if (m >= 4 && m < 8) {
+      return Load<uint32_t>(p) == Load<uint32_t>(needle.data()) &&
+             Load<uint32_t>(p + m - 4) == Load<uint32_t>(needle.data() + m - 4);
+    }
+    return std::memcmp(p, needle.data(), m) == 0;
+  }
+  template <typename T>
+  static T Load(const char* p) {
+    T value;
+    std::memcpy(&value, p, sizeof value);
+    return value;
+  }
+  // The bits set in a text byte before it is compared with this needle byte.
+  static uint8_t Mask(char) { return 0; }
+};
+
+struct NoCase {
+  static char Fold(char c) { return LowerAscii(c); }
+  static bool EqualAt(const char* p, std::string_view lower) {
+    for (size_t i = 0; i < lower.size(); ++i) {
+      if (LowerAscii(p[i]) != lower[i]) return false;
+    }
+    return true;
+  }
+  // Setting 0x20 turns only A-Z into a-z and leaves a-z as they are; no other byte becomes a
+  // lower-case letter by it.
+  static uint8_t Mask(char c) { return IsLowerLetter(c) ? 0x20 : 0; }
+};
+
+// How often a byte turns up in mail text and HTML, roughly: markup punctuation, spaces and the
+// common lower-case letters often, capitals and most other punctuation seldom. Only the speed
+// of a search depends on it.
+constexpr std::array<uint8_t, 256> kCommonness = [] {
+  std::array<uint8_t, 256> rank{};
+  rank.fill(1);
+  for (unsigned char c = '0'; c <= '9'; ++c) rank[c] = 5;
+  for (unsigned char c = 'A'; c <= 'Z'; ++c) rank[c] = 3;
+  for (unsigned char c = 'a'; c <= 'z'; ++c) rank[c] = 6;
+  for (unsigned char c : std::string_view("etaoinsrhldcupmfgybw")) rank[c] = 8;
+  for (unsigned char c : std::string_view("\r\n.,:;")) rank[c] = 7;
+  for (unsigned char c : std::string_view(" <>\"=/")) rank[c] = 9;
+  return rank;
+}();
+
+// The byte memchr jumps to: the needle's least common one among its first sixteen, or npos when
+// no byte can be found by memchr alone (a letter of a case-blind search has two forms).
+template <typename Probe>
+size_t AnchorOf(std::string_view needle) {
+  size_t anchor = npos;
+  for (size_t i = 0; i < needle.size() && i < 16; ++i) {
+    if (Probe::Mask(needle[i]) != 0) continue;
+    if (anchor == npos || kCommonness[static_cast<unsigned char>(needle[i])] <
+                              kCommonness[static_cast<unsigned char>(needle[anchor])]) {
+      anchor = i;
+    }
+  }
+  return anchor;
+}
+
+// Knuth-Morris-Pratt over folded bytes: linear in the text whatever the needle, for the rare
+// text that makes the pair scan compare too much.
+template <typename Probe>
+size_t FindLinear(std::string_view hay, std::string_view needle, size_t from) {
+  const size_t m = needle.size();
+  std::vector<size_t> border(m, 0);  // border[i]: longest proper border of needle[0..i]
+  for (size_t i = 1, k = 0; i < m; ++i) {
+    while (k > 0 && needle[i] != needle[k]) k = border[k - 1];
+    if (needle[i] == needle[k]) ++k;
+    border[i] = k;
+  }
+  for (size_t i = from, k = 0; i < hay.size(); ++i) {
+    const char c = Probe::Fold(hay[i]);
+    while (k > 0 && c != needle[k]) k = border[k - 1];
+    if (c == needle[k] && ++k == m) return i + 1 - m;
+  }
+  return npos;
+}
+
+// True when the bytes compared in failed candidates outgrow the distance covered: the rest of
+// the search goes to FindLinear.
+bool OverBudget(size_t compared, size_t covered, size_t m) {
+  return compared > 8 * covered + 256 + m;
+}
+
+// The places from pos on where the needle's first and last bytes both match, sixteen places at a
+// time; each is then compared whole.
+template <typename Probe>
+size_t PairScan(std::string_view hay, std::string_view needle, size_t pos, size_t from,
+                size_t compared) {
+  const size_t m = needle.size();
+  const char* const base = hay.data();
+  const size_t last = hay.size() - m;  // the last place a match can start
+#if defined(__SSE2__)
+  const __m128i first = _mm_set1_epi8(needle[0]);
+  const __m128i final = _mm_set1_epi8(needle[m - 1]);
+  const __m128i first_mask = _mm_set1_epi8(static_cast<char>(Probe::Mask(needle[0])));
+  const __m128i final_mask = _mm_set1_epi8(static_cast<char>(Probe::Mask(needle[m - 1])));
+  // Sixteen starts from pos read up to byte pos + 15 + m - 1, which is inside the text while
+  // pos + 15 <= last.
+  while (pos <= last && last - pos >= 15) {
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + pos));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + pos + m - 1));
+    const __m128i hits = _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(a, first_mask), first),
+                                       _mm_cmpeq_epi8(_mm_or_si128(b, final_mask), final));
+    auto bits = static_cast<unsigned>(_mm_movemask_epi8(hits));
+    while (bits != 0) {
+      const size_t at = pos + static_cast<size_t>(__builtin_ctz(bits));
+      if (Probe::EqualAt(base + at, needle)) return at;
+      compared += m;
+      if (OverBudget(compared, at - from, m)) return FindLinear<Probe>(hay, needle, at + 1);
+      bits &= bits - 1;
+    }
+    pos += 16;
+  }
+#endif
+  const char first_byte = needle[0];
+  const char final_byte = needle[m - 1];
+  for (; pos <= last; ++pos) {
+    if (Probe::Fold(base[pos]) != first_byte || Probe::Fold(base[pos + m - 1]) != final_byte) {
+      continue;
+    }
+    if (Probe::EqualAt(base + pos, needle)) return pos;
+    compared += m;
+    if (OverBudget(compared, pos - from, m)) return FindLinear<Probe>(hay, needle, pos + 1);
+  }
+  return npos;
+}
+
+template <typename Probe>
+size_t Find(std::string_view hay, std::string_view needle, size_t from) {
+  const size_t m = needle.size();
+  if (from > hay.size() || hay.size() - from < m) return npos;
+  const char* const base = hay.data();
+  const size_t last = hay.size() - m;
+  size_t pos = from;
+  size_t compared = 0;
+  const size_t k = AnchorOf<Probe>(needle);
+  if (k != npos) {
+    for (int misses = 0; misses < kMissesBeforeScan || m == 1; ++misses) {
+      const void* hit = std::memchr(base + pos + k, needle[k], last - pos + 1);
+      if (hit == nullptr) return npos;
+      const size_t candidate = static_cast<size_t>(static_cast<const char*>(hit) - base) - k;
+      if (Probe::EqualAt(base + candidate, needle)) return candidate;
+      pos = candidate + 1;
+      if (pos > last) return npos;
+      compared += m;
+    }
+  }
+  return PairScan<Probe>(hay, needle, pos, from, compared);
+}
+
+}  // namespace
+
+size_t FindBytes(std::string_view hay, std::string_view needle, size_t from) {
+  return Find<Exact>(hay, needle, from);
+}
+
+size_t FindBytesNoCase(std::string_view hay, std::string_view lower_needle, size_t from) {
+  return Find<NoCase>(hay, lower_needle, from);
+}
+
+}  // namespace vellumo::text::internal
