@@ -5,11 +5,13 @@
 #include <algorithm>
 #include <cctype>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "base/text.h"
+#include "html/text_runs.h"
 
 namespace vellumo::html {
 namespace {
@@ -156,6 +158,9 @@ class Writer {
 
 class Renderer {
  public:
+  // runs: the text runs the parsed document holds as marks.
+  explicit Renderer(std::span<const std::string_view> runs = {}) : runs_(runs) {}
+
   std::string Render(const GumboNode* root) {
     struct Frame {
       const GumboNode* node;
@@ -194,9 +199,16 @@ class Renderer {
     switch (node->type) {
       case GUMBO_NODE_TEXT:
       case GUMBO_NODE_CDATA:
-      case GUMBO_NODE_WHITESPACE:
-        writer_.Text(node->v.text.text, pre_depth_ > 0);
+      case GUMBO_NODE_WHITESPACE: {
+        std::string_view text = node->v.text.text;
+        if (!runs_.empty() && internal::HoldsMarks(text)) {
+          unmarked_.clear();
+          internal::UnmarkInto(text, runs_, unmarked_);
+          text = unmarked_;
+        }
+        writer_.Text(text, pre_depth_ > 0);
         return false;
+      }
       case GUMBO_NODE_DOCUMENT:
         return true;
       case GUMBO_NODE_ELEMENT:
@@ -270,6 +282,8 @@ class Renderer {
     writer_.Text(" <" + href + ">", false);
   }
 
+  std::span<const std::string_view> runs_;
+  std::string unmarked_;
   Writer writer_;
   int pre_depth_ = 0;
   int list_depth_ = 0;
@@ -341,14 +355,33 @@ std::string FlattenDeepTags(std::string_view html) {
 
 }  // namespace
 
-std::string HtmlToText(std::string_view given) {
-  const std::string html = FlattenDeepTags(given);
+namespace {
+
+std::string ParseAndRender(const std::string& html, std::span<const std::string_view> runs) {
   std::unique_ptr<GumboOutput, void (*)(GumboOutput*)> output(
       gumbo_parse_with_options(&kGumboDefaultOptions, html.c_str(), html.size()),
       [](GumboOutput* o) { gumbo_destroy_output(&kGumboDefaultOptions, o); });
   if (!output) return {};
-  return Renderer().Render(output->document);
+  return Renderer(runs).Render(output->document);
 }
+
+}  // namespace
+
+std::string HtmlToText(std::string_view given) {
+  const std::string html = FlattenDeepTags(given);
+  if (const std::optional<internal::MarkedText> marked = internal::MarkTextRuns(html)) {
+    return ParseAndRender(marked->html, marked->runs);
+  }
+  return ParseAndRender(html, {});
+}
+
+namespace internal {
+
+std::string HtmlToTextEveryCharacterParsed(std::string_view given) {
+  return ParseAndRender(FlattenDeepTags(given), {});
+}
+
+}  // namespace internal
 
 std::string HtmlTitle(std::string_view given) {
   const std::string html = FlattenDeepTags(given);

@@ -23,6 +23,12 @@ namespace vellumo::html {
 
 [[nodiscard]] std::string HtmlToText(std::string_view html);
 
+namespace internal {
+// HtmlToText with every character of text given to the parser, as it was before long runs of text
+// were handed over as marks: the two must agree on every document.
+[[nodiscard]] std::string HtmlToTextEveryCharacterParsed(std::string_view html);
+}  // namespace internal
+
 // The document's title as a browser's tab shows it (white space collapsed, entities decoded); ""
 // when it has none. Never throws except std::bad_alloc.
 [[nodiscard]] std::string HtmlTitle(std::string_view html);
