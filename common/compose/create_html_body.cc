@@ -345,6 +345,9 @@ class Composition {
       result.append(before).append(text_).append(after);
       return;
     }
+    // The parts hold all of the text now: its buffer goes before the history's rules take
+    // theirs. A failure from here on returns the incoming message, not this text.
+    std::string().swap(text_);
     // The quoted text is not needed again: its rules rewrite it where it is.
     const std::string history = ApplyReplyRules(deps_.settings, std::move(parts_.quoted_text));
     const std::string separator = ReplySeparatorMarkup(deps_.settings);
