@@ -159,24 +159,28 @@ size_t PairScan(std::string_view hay, std::string_view needle, size_t pos, size_
   return npos;
 }
 
+// One call's search from from, with the searcher's anchor (npos: none) and what earlier calls
+// learnt: misses counts the failed memchr candidates so far, and once they reach
+// kMissesBeforeScan every later call goes straight to the pair scan.
 template <typename Probe>
-size_t Find(std::string_view hay, std::string_view needle, size_t from) {
+size_t Find(std::string_view hay, std::string_view needle, size_t from, size_t anchor,
+            int& misses) {
   const size_t m = needle.size();
   if (from > hay.size() || hay.size() - from < m) return npos;
   const char* const base = hay.data();
   const size_t last = hay.size() - m;
   size_t pos = from;
   size_t compared = 0;
-  const size_t k = AnchorOf<Probe>(needle);
-  if (k != npos) {
-    for (int misses = 0; misses < kMissesBeforeScan || m == 1; ++misses) {
-      const void* hit = std::memchr(base + pos + k, needle[k], last - pos + 1);
+  if (anchor != npos) {
+    while (misses < kMissesBeforeScan || m == 1) {
+      const void* hit = std::memchr(base + pos + anchor, needle[anchor], last - pos + 1);
       if (hit == nullptr) return npos;
-      const size_t candidate = static_cast<size_t>(static_cast<const char*>(hit) - base) - k;
+      const size_t candidate = static_cast<size_t>(static_cast<const char*>(hit) - base) - anchor;
       if (Probe::EqualAt(base + candidate, needle)) return candidate;
       pos = candidate + 1;
       if (pos > last) return npos;
       compared += m;
+      ++misses;
     }
   }
   return PairScan<Probe>(hay, needle, pos, from, compared);
@@ -184,12 +188,41 @@ size_t Find(std::string_view hay, std::string_view needle, size_t from) {
 
 }  // namespace
 
+ByteSearcher::ByteSearcher(std::string_view needle, Case letter_case)
+    : needle_(needle),
+      no_case_(letter_case == Case::kFoldAsciiLetters),
+      anchor_(no_case_ ? AnchorOf<NoCase>(needle) : AnchorOf<Exact>(needle)) {}
+
+size_t ByteSearcher::Find(std::string_view hay, size_t from) {
+  return no_case_ ? internal::Find<NoCase>(hay, needle_, from, anchor_, misses_)
+                  : internal::Find<Exact>(hay, needle_, from, anchor_, misses_);
+}
+
+size_t FindLineEnd(std::string_view text, size_t from) {
+  constexpr uint64_t kOnes = 0x0101010101010101ULL;
+  constexpr uint64_t kHigh = 0x8080808080808080ULL;
+  size_t pos = from;
+  while (pos < text.size() && text.size() - pos >= 8) {
+    uint64_t block;
+    std::memcpy(&block, text.data() + pos, 8);
+    // A byte of x is zero exactly when (x - 1) & ~x sets its top bit somewhere in the word.
+    const uint64_t cr = block ^ (kOnes * '\r');
+    const uint64_t lf = block ^ (kOnes * '\n');
+    if ((((cr - kOnes) & ~cr) | ((lf - kOnes) & ~lf)) & kHigh) break;
+    pos += 8;
+  }
+  for (; pos < text.size(); ++pos) {
+    if (text[pos] == '\r' || text[pos] == '\n') return pos;
+  }
+  return npos;
+}
+
 size_t FindBytes(std::string_view hay, std::string_view needle, size_t from) {
-  return Find<Exact>(hay, needle, from);
+  return ByteSearcher(needle).Find(hay, from);
 }
 
 size_t FindBytesNoCase(std::string_view hay, std::string_view lower_needle, size_t from) {
-  return Find<NoCase>(hay, lower_needle, from);
+  return ByteSearcher(lower_needle, ByteSearcher::Case::kFoldAsciiLetters).Find(hay, from);
 }
 
 }  // namespace vellumo::text::internal

@@ -12,6 +12,27 @@
 
 namespace vellumo::text::internal {
 
+// One needle searched for again and again, as a replace does: the needle's anchor is chosen
+// once, and a needle whose candidates kept failing goes straight to the pair scan afterwards.
+class ByteSearcher {
+ public:
+  enum class Case { kExact, kFoldAsciiLetters };
+  // needle (not empty, and with no A-Z when folding) must outlive the searcher.
+  explicit ByteSearcher(std::string_view needle, Case letter_case = Case::kExact);
+  // Byte offset of the first occurrence at or after from; npos when none.
+  size_t Find(std::string_view hay, size_t from);
+  size_t size() const { return needle_.size(); }
+
+ private:
+  std::string_view needle_;
+  bool no_case_;
+  size_t anchor_;  // npos when memchr cannot find the needle by any one byte
+  int misses_ = 0;
+};
+
+// Byte offset of the first CR or LF at or after from; npos when none. Eight bytes at a time.
+size_t FindLineEnd(std::string_view text, size_t from);
+
 // Byte offset of the first occurrence of needle (not empty) at or after from; npos when none.
 size_t FindBytes(std::string_view hay, std::string_view needle, size_t from);
 

@@ -61,6 +61,18 @@ TEST(ByteSearch, FindsWhatAPlainLoopFindsOverRandomTexts) {
   }
 }
 
+TEST(ByteSearch, FindsLineEndsInBlocksAndAtTheEdges) {
+  std::mt19937 random(1012);
+  for (int round = 0; round < 5000; ++round) {
+    std::string text;
+    const size_t n = random() % 40;
+    for (size_t i = 0; i < n; ++i) text += "ab\x8d\x8a\r\n"[random() % (round % 3 == 0 ? 6 : 4)];
+    const size_t from = random() % (text.size() + 1);
+    const size_t expected = text.find_first_of("\r\n", from);
+    ASSERT_EQ(FindLineEnd(text, from), expected) << round;
+  }
+}
+
 TEST(ByteSearch, FoldsOnlyAsciiLettersAndNothingIntoThem) {
   EXPECT_EQ(FindBytesNoCase("x <IMG src", "<img", 0), 2U);
   EXPECT_EQ(FindBytesNoCase("x <iMg src", "<img", 0), 2U);

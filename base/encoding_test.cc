@@ -20,6 +20,12 @@ TEST(TextUtf8, ValidatesStrictly) {
   for (const char* bad : {"\xC3", "a\xC3z", "\xC0\xAF", "\xE0\x80\xAF", "\xED\xA0\x80",
                           "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80", "\x80", "\xFF", "\xE6\x97"}) {
     EXPECT_FALSE(IsValidUtf8(bad)) << bad;
+    // After and between runs of ASCII long enough to be read in blocks, at every offset.
+    for (size_t lead = 0; lead < 20; ++lead) {
+      const std::string ascii(lead, 'a');
+      EXPECT_FALSE(IsValidUtf8(ascii + bad + ascii)) << lead << " " << bad;
+      EXPECT_TRUE(IsValidUtf8(ascii + "\xC3\xA9" + ascii)) << lead;
+    }
   }
 }
 

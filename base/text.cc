@@ -66,12 +66,18 @@ bool WholeCharacters(std::string_view hay, size_t pos, size_t len) {
 
 }  // namespace
 
-size_t FindChars(std::string_view hay, std::string_view needle, size_t from) {
+// FindChars with a searcher kept across the calls of one loop.
+size_t FindChars(std::string_view hay, ByteSearcher& needle, size_t from) {
   for (;;) {
-    const size_t pos = FindBytes(hay, needle, from);
+    const size_t pos = needle.Find(hay, from);
     if (pos == std::string_view::npos || WholeCharacters(hay, pos, needle.size())) return pos;
     from = pos + 1;
   }
+}
+
+size_t FindChars(std::string_view hay, std::string_view needle, size_t from) {
+  ByteSearcher searcher(needle);
+  return internal::FindChars(hay, searcher, from);
 }
 
 size_t FindCharsReverse(std::string_view hay, std::string_view needle, size_t from) {
@@ -165,13 +171,14 @@ std::string Replace(std::string_view s, std::string_view find, std::string_view 
     const internal::FoldedText hay = internal::FoldWithOffsets(s);
     const std::string needle = FoldCase(find);
     internal::OffsetMapper to_original(hay);
-    size_t pos = FindChars(hay.text, needle, 0);
+    internal::ByteSearcher searcher(needle);
+    size_t pos = internal::FindChars(hay.text, searcher, 0);
     while (pos != std::string::npos) {
       const size_t begin = to_original(pos);
       const size_t end = to_original(pos + needle.size());
       out.append(s.data() + done, begin - done).append(with);
       done = end;
-      pos = FindChars(hay.text, needle, pos + needle.size());
+      pos = internal::FindChars(hay.text, searcher, pos + needle.size());
     }
   }
   out.append(s.data() + done, s.size() - done);
@@ -181,7 +188,8 @@ std::string Replace(std::string_view s, std::string_view find, std::string_view 
 bool ReplaceInto(std::string_view s, std::string_view find, std::string_view with,
                  std::string& out) {
   if (find.empty()) return false;
-  size_t pos = FindChars(s, find, 0);
+  internal::ByteSearcher searcher(find);
+  size_t pos = internal::FindChars(s, searcher, 0);
   if (pos == std::string_view::npos) return false;
   out.clear();
   // Room for a few longer replacements; a buffer reused across steps has it already.
@@ -190,7 +198,7 @@ bool ReplaceInto(std::string_view s, std::string_view find, std::string_view wit
   while (pos != std::string_view::npos) {
     out.append(s.data() + done, pos - done).append(with);
     done = pos + find.size();
-    pos = FindChars(s, find, done);
+    pos = internal::FindChars(s, searcher, done);
   }
   out.append(s.data() + done, s.size() - done);
   return true;
@@ -227,8 +235,9 @@ std::vector<std::string> Split(std::string_view s, std::string_view delimiter) {
     return parts;
   }
   size_t from = 0;
-  for (size_t pos = FindChars(s, delimiter, 0); pos != std::string_view::npos;
-       pos = FindChars(s, delimiter, from)) {
+  internal::ByteSearcher searcher(delimiter);
+  for (size_t pos = internal::FindChars(s, searcher, 0); pos != std::string_view::npos;
+       pos = internal::FindChars(s, searcher, from)) {
     parts.emplace_back(s.substr(from, pos - from));
     from = pos + delimiter.size();
   }
@@ -298,9 +307,7 @@ std::vector<std::string_view> Lines(std::string_view text) {
   std::vector<std::string_view> lines;
   size_t start = 0;
   while (start < text.size()) {
-    size_t end = start;
-    while (end < text.size() && text[end] != '\r' && text[end] != '\n') ++end;
-    if (end == text.size()) end = std::string_view::npos;
+    const size_t end = internal::FindLineEnd(text, start);
     if (end == std::string_view::npos) {
       lines.push_back(text.substr(start));
       break;

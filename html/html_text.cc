@@ -85,16 +85,26 @@ std::string Collapsed(std::string_view s) {
 class Writer {
  public:
   void Text(std::string_view s, bool preformatted) {
-    for (char c : s) {
-      if (preformatted) {
-        if (c == '\r') continue;
-        if (c == '\n') {
-          LineBreak();
-        } else {
-          Put(c);
+    if (!preformatted) {
+      // A word goes in whole: after its first character nothing is held back.
+      for (size_t i = 0; i < s.size();) {
+        if (IsSpace(s[i])) {
+          space_ = true;
+          ++i;
+          continue;
         }
-      } else if (IsSpace(c)) {
-        space_ = true;
+        size_t end = i + 1;
+        while (end < s.size() && !IsSpace(s[end])) ++end;
+        Put(s[i]);
+        out_.append(s.substr(i + 1, end - i - 1));
+        i = end;
+      }
+      return;
+    }
+    for (char c : s) {
+      if (c == '\r') continue;
+      if (c == '\n') {
+        LineBreak();
       } else {
         Put(c);
       }
@@ -330,7 +340,13 @@ std::string FlattenDeepTags(std::string_view html) {
   int depth = 0;
   size_t i = 0;
   while (i < html.size()) {
-    if (html[i] != '<' || !IsTagStart(html, i)) {
+    if (html[i] != '<') {
+      const size_t next = std::min(html.find('<', i), html.size());
+      out.append(html.substr(i, next - i));
+      i = next;
+      continue;
+    }
+    if (!IsTagStart(html, i)) {
       out += html[i++];
       continue;
     }

@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <mutex>
 
+#include "base/byte_search.h"
 #include "base/text.h"
 
 namespace vellumo::localmail {
@@ -196,36 +197,28 @@ void EndHeaderLines(GMimeObject* object) {
   }
 }
 
-std::string ToCrLf(std::string_view text) {
+namespace {
+
+// text with each line end (CR LF, CR or LF) written as line_end; the lines between are copied
+// whole.
+std::string WithLineEnds(std::string_view text, std::string_view line_end) {
   std::string out;
   out.reserve(text.size() + text.size() / 32);
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r') {
-      out += "\r\n";
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else if (c == '\n') {
-      out += "\r\n";
-    } else {
-      out += c;
-    }
+  size_t from = 0;
+  for (size_t end = text::internal::FindLineEnd(text, 0); end != std::string_view::npos;
+       end = text::internal::FindLineEnd(text, from)) {
+    out.append(text.substr(from, end - from)).append(line_end);
+    from = end + 1;
+    if (text[end] == '\r' && from < text.size() && text[from] == '\n') ++from;
   }
+  out.append(text.substr(from));
   return out;
 }
 
-std::string ToLf(std::string_view text) {
-  std::string out;
-  out.reserve(text.size());
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '\r') {
-      out += '\n';
-      if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
+}  // namespace
+
+std::string ToCrLf(std::string_view text) { return WithLineEnds(text, "\r\n"); }
+
+std::string ToLf(std::string_view text) { return WithLineEnds(text, "\n"); }
 
 }  // namespace vellumo::localmail

@@ -9,6 +9,7 @@
 
 #include "base/error.h"
 #include "base/text.h"
+#include "localmail/gmime_util.h"
 #include "tests/support/source_dir.h"
 
 namespace vellumo::localmail {
@@ -458,6 +459,16 @@ TEST(MimeMessageSealedParts, AReportOrSignedPartBesideTheBodyIsKeptByteForByte) 
   EXPECT_EQ(again.TextBody(), "See below, dressed.");
   ASSERT_EQ(again.Attachments().size(), 2u);
   EXPECT_EQ(again.Attachments()[0].mime_type, "multipart/report");
+}
+
+TEST(LineEnds, EveryEndBecomesTheOneAskedForAndTheLinesStayWhole) {
+  const std::string line(37, 'x');  // longer than a block of the line-end search
+  const std::string mixed = line + "\r\n" + line + "\r" + line + "\n\n" + line + "\r\r\n" + line;
+  EXPECT_EQ(ToCrLf(mixed),
+            line + "\r\n" + line + "\r\n" + line + "\r\n\r\n" + line + "\r\n\r\n" + line);
+  EXPECT_EQ(ToLf(mixed), line + "\n" + line + "\n" + line + "\n\n" + line + "\n\n" + line);
+  EXPECT_EQ(ToCrLf("\r"), "\r\n");
+  EXPECT_EQ(ToLf(line), line);
 }
 
 }  // namespace

@@ -34,7 +34,9 @@ size_t FindNoCase(std::string_view text, std::string_view lower_needle, size_t f
 // replaced by with, written into out (cleared first). False, out untouched, when there is none.
 bool ReplaceNoCaseInto(std::string_view text, std::string_view lower_needle, std::string_view with,
                        std::string& out) {
-  size_t pos = FindNoCase(text, lower_needle, 0);
+  text::internal::ByteSearcher needle(lower_needle,
+                                      text::internal::ByteSearcher::Case::kFoldAsciiLetters);
+  size_t pos = needle.Find(text, 0);
   if (pos == npos) return false;
   out.clear();
   out.reserve(text.size() + text.size() / 8);
@@ -42,7 +44,7 @@ bool ReplaceNoCaseInto(std::string_view text, std::string_view lower_needle, std
   while (pos != npos) {
     out.append(text.substr(copied, pos - copied)).append(with);
     copied = pos + lower_needle.size();
-    pos = FindNoCase(text, lower_needle, copied);
+    pos = needle.Find(text, copied);
   }
   out.append(text.substr(copied));
   return true;
@@ -65,10 +67,11 @@ std::string Rewritten(std::string_view text, void (*rule)(text::Rewriting&)) {
 class ForwardFinder {
  public:
   ForwardFinder(std::string_view haystack, std::string_view needle)
-      : haystack_(haystack), needle_(needle) {}
+      : haystack_(haystack),
+        needle_(needle, text::internal::ByteSearcher::Case::kFoldAsciiLetters) {}
   size_t FindFrom(size_t from) {
     if (!known_ || (hit_ != npos && hit_ < from)) {
-      hit_ = FindNoCase(haystack_, needle_, from);
+      hit_ = needle_.Find(haystack_, from);
       known_ = true;
     }
     return hit_;
@@ -76,7 +79,7 @@ class ForwardFinder {
 
  private:
   std::string_view haystack_;
-  std::string_view needle_;
+  text::internal::ByteSearcher needle_;
   size_t hit_ = npos;
   bool known_ = false;
 };
@@ -229,11 +232,13 @@ bool SwitchPicturesInto(std::string_view text, std::string& out) {
   ForwardFinder close(text, ">");
   ForwardFinder id_rid(text, "id=rid");
   ForwardFinder alt(text, "alt=");
+  text::internal::ByteSearcher picture("<img",
+                                       text::internal::ByteSearcher::Case::kFoldAsciiLetters);
   size_t copied = 0;
   size_t from = 0;
   bool switched = false;
   while (true) {
-    const size_t s = FindNoCase(text, "<img", from);
+    const size_t s = picture.Find(text, from);
     if (s == npos) break;
     const size_t g = close.FindFrom(s + 4);
     if (g == npos) break;  // no ">" after this or any later "<img": nothing more to switch
