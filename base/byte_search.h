@@ -3,8 +3,9 @@
 // Both searches jump with memchr to the needle's rarest byte while that finds matches; once
 // candidates keep failing (a common byte such as "<" in HTML), the rest of the call looks at
 // sixteen places at a time for the needle's first and last bytes together, which rejects almost
-// every wrong place without a call. Pathological needles over repetitive text fall back to a
-// linear algorithm, so each call is linear in the distance it covers.
+// every wrong place without a call (thirty-two places at a time where the processor has AVX2).
+// Pathological needles over repetitive text fall back to a linear algorithm, so each call is linear
+// in the distance it covers.
 #pragma once
 
 #include <cstddef>
@@ -29,6 +30,10 @@ class ByteSearcher {
   size_t anchor_;  // npos when memchr cannot find the needle by any one byte
   int misses_ = 0;
 };
+
+// Whether the pair scan may use 32-byte registers where the processor has them (the default);
+// false when asked for and not available. For tests of both paths.
+bool UseWideScanForTesting(bool wide);
 
 // Byte offset of the first CR or LF at or after from; npos when none. Eight bytes at a time.
 size_t FindLineEnd(std::string_view text, size_t from);

@@ -30,7 +30,20 @@ std::string Lowered(std::string s) {
 
 // Small alphabets make candidates that fail late, matches at every distance from the sixteen-byte
 // blocks' edges, and runs long enough to push a search onto its linear fallback.
-TEST(ByteSearch, FindsWhatAPlainLoopFindsOverRandomTexts) {
+class ByteSearchScan : public testing::TestWithParam<bool> {
+ protected:
+  void SetUp() override {
+    if (!UseWideScanForTesting(GetParam())) GTEST_SKIP() << "no 32-byte scan on this processor";
+  }
+  void TearDown() override { UseWideScanForTesting(true); }
+};
+
+INSTANTIATE_TEST_SUITE_P(Widths, ByteSearchScan, testing::Bool(),
+                         [](const testing::TestParamInfo<bool>& param) {
+                           return param.param ? "Wide" : "Narrow";
+                         });
+
+TEST_P(ByteSearchScan, FindsWhatAPlainLoopFindsOverRandomTexts) {
   std::mt19937 random(20261210);
   const std::string alphabets[] = {"ab", "aB<", "<>img=", "xX[#]", "a\xc3\xa9\x80Zz"};
   for (int round = 0; round < 20000; ++round) {
@@ -40,7 +53,7 @@ TEST(ByteSearch, FindsWhatAPlainLoopFindsOverRandomTexts) {
       for (size_t i = 0; i < n; ++i) s += alphabet[random() % alphabet.size()];
       return s;
     };
-    const std::string hay_text = text(random() % 90);
+    const std::string hay_text = text(random() % 150);
     // In a buffer of exactly its size, so that a read past the end is a sanitizer error.
     const auto buffer = std::make_unique<char[]>(hay_text.size());
     std::copy(hay_text.begin(), hay_text.end(), buffer.get());
@@ -84,7 +97,7 @@ TEST(ByteSearch, FoldsOnlyAsciiLettersAndNothingIntoThem) {
   EXPECT_EQ(FindBytesNoCase("caf\xc3\x89 caf\xc3\xa9", "caf\xc3\xa9", 0), 6U);
 }
 
-TEST(ByteSearch, StaysRightWhereCandidatesFailOverLongRepetitiveText) {
+TEST_P(ByteSearchScan, StaysRightWhereCandidatesFailOverLongRepetitiveText) {
   // Every place is a candidate that fails at its last byte: the search must still find the one
   // match at the end, and find none when it is not there.
   const std::string run(100000, 'a');
