@@ -115,6 +115,27 @@ bool OverBudget(size_t compared, size_t covered, size_t m) {
   return compared > 8 * covered + 256 + m;
 }
 
+// Compares the needle with the places pos + i for each bit i of bits, in order. True, with
+// result set, when the search ends here: at a match, or with the linear search's answer once the
+// failed comparisons outgrow the distance covered.
+template <typename Probe>
+bool Candidates(std::string_view hay, std::string_view needle, size_t pos, uint32_t bits,
+                size_t from, size_t& compared, size_t& result) {
+  for (; bits != 0; bits &= bits - 1) {
+    const size_t at = pos + static_cast<size_t>(__builtin_ctz(bits));
+    if (Probe::EqualAt(hay.data() + at, needle)) {
+      result = at;
+      return true;
+    }
+    compared += needle.size();
+    if (OverBudget(compared, at - from, needle.size())) {
+      result = FindLinear<Probe>(hay, needle, at + 1);
+      return true;
+    }
+  }
+  return false;
+}
+
 // The places from pos on where the needle's first and last bytes both match, sixteen places at a
 // time; each is then compared whole.
 template <typename Probe>
@@ -135,13 +156,10 @@ size_t PairScan(std::string_view hay, std::string_view needle, size_t pos, size_
     const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(base + pos + m - 1));
     const __m128i hits = _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(a, first_mask), first),
                                        _mm_cmpeq_epi8(_mm_or_si128(b, final_mask), final));
-    auto bits = static_cast<unsigned>(_mm_movemask_epi8(hits));
-    while (bits != 0) {
-      const size_t at = pos + static_cast<size_t>(__builtin_ctz(bits));
-      if (Probe::EqualAt(base + at, needle)) return at;
-      compared += m;
-      if (OverBudget(compared, at - from, m)) return FindLinear<Probe>(hay, needle, at + 1);
-      bits &= bits - 1;
+    size_t result = npos;
+    const auto bits = static_cast<uint32_t>(_mm_movemask_epi8(hits));
+    if (bits != 0 && Candidates<Probe>(hay, needle, pos, bits, from, compared, result)) {
+      return result;
     }
     pos += 16;
   }
@@ -159,9 +177,6 @@ size_t PairScan(std::string_view hay, std::string_view needle, size_t pos, size_
   return npos;
 }
 
-// One call's search from from, with the searcher's anchor (npos: none) and what earlier calls
-// learnt: misses counts the failed memchr candidates so far, and once they reach
-// kMissesBeforeScan every later call goes straight to the pair scan.
 #if defined(__x86_64__) && defined(__GNUC__)
 #define VELLUMO_PAIR_SCAN_AVX2 1
 // The same scan thirty-two places at a time, on processors that have AVX2; the rest of the text
@@ -181,13 +196,10 @@ __attribute__((target("avx2"))) size_t PairScanWide(std::string_view hay, std::s
     const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base + pos + m - 1));
     const __m256i hits = _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(a, first_mask), first),
                                           _mm256_cmpeq_epi8(_mm256_or_si256(b, final_mask), final));
-    auto bits = static_cast<uint32_t>(_mm256_movemask_epi8(hits));
-    while (bits != 0) {
-      const size_t at = pos + static_cast<size_t>(__builtin_ctz(bits));
-      if (Probe::EqualAt(base + at, needle)) return at;
-      compared += m;
-      if (OverBudget(compared, at - from, m)) return FindLinear<Probe>(hay, needle, at + 1);
-      bits &= bits - 1;
+    size_t result = npos;
+    const auto bits = static_cast<uint32_t>(_mm256_movemask_epi8(hits));
+    if (bits != 0 && Candidates<Probe>(hay, needle, pos, bits, from, compared, result)) {
+      return result;
     }
     pos += 32;
   }
@@ -207,6 +219,9 @@ size_t Scan(std::string_view hay, std::string_view needle, size_t pos, size_t fr
   return PairScan<Probe>(hay, needle, pos, from, compared);
 }
 
+// One call's search from from, with the searcher's anchor (npos: none) and what earlier calls
+// learnt: misses counts the failed memchr candidates so far, and once they reach
+// kMissesBeforeScan every later call goes straight to the pair scan.
 template <typename Probe>
 size_t Find(std::string_view hay, std::string_view needle, size_t from, size_t anchor,
             int& misses) {
