@@ -206,7 +206,12 @@ __attribute__((target("avx2"))) size_t PairScanWide(std::string_view hay, std::s
   return PairScan<Probe>(hay, needle, pos, from, compared);
 }
 
-const bool kHasAvx2 = __builtin_cpu_supports("avx2");
+// The processor model is read here, not by the C runtime's own initialiser, whose order among
+// the static initialisers of a module is not given.
+const bool kHasAvx2 = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}();
 bool g_wide = kHasAvx2;
 #endif
 

@@ -1,7 +1,8 @@
 // Substring search over bytes, the inner loop of every replace and rule of a composition.
 //
 // Both searches jump with memchr to the needle's rarest byte while that finds matches; once
-// candidates keep failing (a common byte such as "<" in HTML), the rest of the call looks at
+// candidates keep failing (a common byte such as "<" in HTML), the rest of the search (and a
+// ByteSearcher's later calls) looks at
 // sixteen places at a time for the needle's first and last bytes together, which rejects almost
 // every wrong place without a call (thirty-two places at a time where the processor has AVX2).
 // Pathological needles over repetitive text fall back to a linear algorithm, so each call is linear

@@ -18,6 +18,8 @@ constexpr std::string_view kCompareLabel = "CompareFile_Err";
 constexpr std::string_view kFontWhere = "CreateHTMLBody- error FontControl";
 constexpr std::string_view kFontLabel = "FontControl_Err";
 constexpr size_t npos = std::string::npos;
+using text::internal::ByteSearcher;
+constexpr ByteSearcher::Case kAnyCase = ByteSearcher::Case::kFoldAsciiLetters;
 
 // The rules search for ASCII tags in any case, folding A-Z only. That finds the same matches
 // as a full lower-casing (the non-ASCII characters that lower-case to ASCII, the Kelvin sign and
@@ -27,15 +29,14 @@ constexpr size_t npos = std::string::npos;
 // The first position at or after from where text, A-Z folded to a-z, reads lower_needle (lower-
 // case ASCII, not empty); npos when none.
 size_t FindNoCase(std::string_view text, std::string_view lower_needle, size_t from) {
-  return text::internal::FindBytesNoCase(text, lower_needle, from);
+  return ByteSearcher(lower_needle, kAnyCase).Find(text, from);
 }
 
 // Every occurrence of lower_needle (as FindNoCase reads it), left to right and not overlapping,
 // replaced by with, written into out (cleared first). False, out untouched, when there is none.
 bool ReplaceNoCaseInto(std::string_view text, std::string_view lower_needle, std::string_view with,
                        std::string& out) {
-  text::internal::ByteSearcher needle(lower_needle,
-                                      text::internal::ByteSearcher::Case::kFoldAsciiLetters);
+  ByteSearcher needle(lower_needle, kAnyCase);
   size_t pos = needle.Find(text, 0);
   if (pos == npos) return false;
   out.clear();
@@ -67,8 +68,7 @@ std::string Rewritten(std::string_view text, void (*rule)(text::Rewriting&)) {
 class ForwardFinder {
  public:
   ForwardFinder(std::string_view haystack, std::string_view needle)
-      : haystack_(haystack),
-        needle_(needle, text::internal::ByteSearcher::Case::kFoldAsciiLetters) {}
+      : haystack_(haystack), needle_(needle, kAnyCase) {}
   size_t FindFrom(size_t from) {
     if (!known_ || (hit_ != npos && hit_ < from)) {
       hit_ = needle_.Find(haystack_, from);
@@ -79,7 +79,7 @@ class ForwardFinder {
 
  private:
   std::string_view haystack_;
-  text::internal::ByteSearcher needle_;
+  ByteSearcher needle_;
   size_t hit_ = npos;
   bool known_ = false;
 };
@@ -232,8 +232,7 @@ bool SwitchPicturesInto(std::string_view text, std::string& out) {
   ForwardFinder close(text, ">");
   ForwardFinder id_rid(text, "id=rid");
   ForwardFinder alt(text, "alt=");
-  text::internal::ByteSearcher picture("<img",
-                                       text::internal::ByteSearcher::Case::kFoldAsciiLetters);
+  ByteSearcher picture("<img", kAnyCase);
   size_t copied = 0;
   size_t from = 0;
   bool switched = false;
