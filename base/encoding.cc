@@ -123,4 +123,15 @@ std::string DecodeFileText(std::string_view bytes) {
   return Windows1252ToUtf8(bytes);
 }
 
+std::string TakeFileText(std::string bytes) {
+  const std::string_view view(bytes);
+  const size_t bom = view.starts_with("\xEF\xBB\xBF") ? 3 : 0;
+  if (view.starts_with("\xFF\xFE") || view.starts_with("\xFE\xFF") ||
+      !IsValidUtf8(view.substr(bom))) {
+    return DecodeFileText(view);
+  }
+  bytes.erase(0, bom);
+  return bytes;
+}
+
 }  // namespace vellumo::text

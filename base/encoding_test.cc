@@ -75,5 +75,21 @@ TEST(TextDecodeFile, PicksTheEncodingAndDropsTheBom) {
   EXPECT_EQ(DecodeFileText("\xFF\xFE" + Utf8ToUtf16Le("REGEDIT4 ✓")), "REGEDIT4 ✓");
 }
 
+// Handed over, the bytes decode the same, and UTF-8 keeps its buffer (what large templates rely
+// on not to be copied).
+TEST(TextDecodeFile, TakingTheBytesDecodesThemAlike) {
+  for (const std::string& bytes :
+       {std::string(), std::string("plain"), std::string("\xEF\xBB\xBFh\xC3\xA9"),
+        std::string("\xEF\xBB\xBF"), std::string("caf\xE9 \x80"),
+        "\xFF\xFE" + Utf8ToUtf16Le("REGEDIT4 ✓"), Bytes({0xFE, 0xFF, 0x00, 0x68, 0x65, 0xE5})}) {
+    EXPECT_EQ(TakeFileText(bytes), DecodeFileText(bytes));
+  }
+  std::string large(100000, 'a');
+  const char* const buffer = large.data();
+  const std::string text = TakeFileText(std::move(large));
+  EXPECT_EQ(text.data(), buffer);
+  EXPECT_EQ(text.size(), 100000u);
+}
+
 }  // namespace
 }  // namespace vellumo::text

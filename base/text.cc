@@ -204,6 +204,36 @@ bool ReplaceInto(std::string_view s, std::string_view find, std::string_view wit
   return true;
 }
 
+bool CanReplaceInPlace(std::string_view find, std::string_view with) {
+  return find.size() >= 4 && with.size() <= find.size() &&
+         !internal::IsContinuation(static_cast<unsigned char>(find[0]));
+}
+
+bool ReplaceInPlace(std::string& s, std::string_view find, std::string_view with) {
+  if (!CanReplaceInPlace(find, with)) {
+    throw Error(ErrorCode::kInvalidCall, "ReplaceInPlace: the replacement may outgrow the text");
+  }
+  internal::ByteSearcher searcher(find);
+  // The search reads only from the end of the last match on, where nothing is written yet.
+  const std::string_view hay(s);
+  size_t pos = internal::FindChars(hay, searcher, 0);
+  if (pos == std::string_view::npos) return false;
+  char* const data = s.data();
+  size_t written = pos;
+  size_t done = pos;
+  while (pos != std::string_view::npos) {
+    std::memmove(data + written, data + done, pos - done);
+    written += pos - done;
+    std::memcpy(data + written, with.data(), with.size());
+    written += with.size();
+    done = pos + find.size();
+    pos = internal::FindChars(hay, searcher, done);
+  }
+  std::memmove(data + written, data + done, s.size() - done);
+  s.resize(written + (s.size() - done));
+  return true;
+}
+
 namespace {
 
 void ReserveExactly(std::string& s, size_t n) {
@@ -317,6 +347,19 @@ std::vector<std::string_view> Lines(std::string_view text) {
     if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
   }
   return lines;
+}
+
+bool LinesEndWith(std::string_view text, std::string_view line_end) {
+  // The line ends Lines takes away, each compared with what joining puts back.
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t end = internal::FindLineEnd(text, start);
+    if (end == std::string_view::npos) return false;  // the last line has no end
+    start = end + 1;
+    if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
+    if (text.substr(end, start - end) != line_end) return false;
+  }
+  return true;
 }
 
 std::string EscapeHtml(std::string_view s) {

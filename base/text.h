@@ -50,6 +50,14 @@ std::string Replace(std::string_view s, std::string_view find, std::string_view 
 // when find is empty or does not occur.
 bool ReplaceInto(std::string_view s, std::string_view find, std::string_view with,
                  std::string& out);
+// Whether ReplaceInPlace may rewrite a text for find and with: the result never outgrows what
+// has been read, and the whole-character checks of a match read only bytes not yet rewritten
+// (find starts a character and is at least four bytes long).
+bool CanReplaceInPlace(std::string_view find, std::string_view with);
+// Replace (binary compare) written over s itself, so a long text needs no second buffer. Only
+// where CanReplaceInPlace(find, with); neither may point into s. Returns false, s untouched, when
+// find does not occur.
+bool ReplaceInPlace(std::string& s, std::string_view find, std::string_view with);
 
 // A text rewritten step by step through two buffers that change places: each step reads text()
 // and writes the next text into the spare buffer, whose memory an earlier step left, so a whole
@@ -123,6 +131,9 @@ std::string FormatGrouped(int64_t n);
 // The lines of a text as a line-input statement reads them: a line ends at CR LF, CR or LF; a last
 // line without an end is still a line; an empty text has none. The views point into text.
 std::vector<std::string_view> Lines(std::string_view text);
+// Whether text is its own Lines, each followed by line_end: every line, the last one included,
+// already ends with line_end and with no other line end.
+bool LinesEndWith(std::string_view text, std::string_view line_end);
 
 // Text as HTML element content: "&", "<" and ">" written as entities, everything else as it is.
 std::string EscapeHtml(std::string_view s);
@@ -135,5 +146,8 @@ std::string Utf8ToUtf16Le(std::string_view s);      // invalid bytes become U+FF
 // Text read from a file: a UTF-16 BOM (LE, or BE) selects UTF-16; otherwise UTF-8 when valid,
 // else Windows-1252. A UTF-8 BOM is dropped in both cases.
 std::string DecodeFileText(std::string_view bytes);
+// DecodeFileText of bytes handed over: where they are UTF-8 already, their own buffer comes back
+// holding the text, so a large file is not copied.
+std::string TakeFileText(std::string bytes);
 
 }  // namespace vellumo::text

@@ -230,6 +230,51 @@ TEST(TextReplace, AgreesWithAByteLoopOnRandomAndRepetitiveText) {
   }
 }
 
+// Written over the text itself, a replacement must read only bytes it has not yet overwritten:
+// matches back to back, at both ends, and characters cut by a match's edges (whose checks look
+// back) must come out as the two-buffer replace gives them.
+TEST(TextReplace, InPlaceAgreesWithTheTwoBufferReplace) {
+  const std::string pieces[] = {"<BR>", "\r\n", "é", "\x80", "\xE2\x82", "x", "<BR>\r\n<BR>"};
+  const std::pair<std::string, std::string> rules[] = {{"<BR>\r\n<BR>", "\r\n<BR>"},
+                                                       {"<BR>\r\n<BR>", ""},
+                                                       {"<BR>\xE2", "é"},
+                                                       {"file://", "http://"}};
+  std::mt19937 random(20261210);
+  for (int round = 0; round < 3000; ++round) {
+    std::string s;
+    for (int i = static_cast<int>(random() % 30); i > 0; --i) s += pieces[random() % 7];
+    for (const auto& [find, with] : rules) {
+      ASSERT_TRUE(CanReplaceInPlace(find, with)) << find;
+      std::string in_place = s;
+      const bool changed = ReplaceInPlace(in_place, find, with);
+      ASSERT_EQ(in_place, Replace(s, find, with)) << round << ": " << s;
+      ASSERT_EQ(changed, in_place != s) << s;  // no rule replaces a text with itself
+    }
+  }
+  // What could grow the text, or start inside a character, is refused, never half done.
+  EXPECT_FALSE(CanReplaceInPlace("<BR>", "<BR><BR>"));
+  EXPECT_FALSE(CanReplaceInPlace("<B", ""));
+  EXPECT_FALSE(CanReplaceInPlace("\xA9<BR>", ""));
+  std::string text = "a<BR>b";
+  EXPECT_THROW(ReplaceInPlace(text, "<BR>", "<BR><BR>"), Error);
+  EXPECT_EQ(text, "a<BR>b");
+}
+
+// A text is its own joined lines exactly when joining them gives it back.
+TEST(TextLines, LinesEndWithAgreesWithJoiningTheLines) {
+  const std::string pieces[] = {"a", "\r", "\n", "\r\n", "é", "\n\r"};
+  std::mt19937 random(20261210);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (int i = static_cast<int>(random() % 12); i > 0; --i) text += pieces[random() % 6];
+    for (std::string_view line_end : {"\r\n", "\n"}) {
+      std::string joined;
+      for (std::string_view line : Lines(text)) joined.append(line).append(line_end);
+      ASSERT_EQ(LinesEndWith(text, line_end), joined == text) << text;
+    }
+  }
+}
+
 // The composition sizes its two buffers once for the whole message: asking for a little more
 // than a buffer holds must not double it (a string's own reserve would), and the text stays.
 TEST(TextRewriting, ReserveGivesBothBuffersTheRoomAskedAndKeepsTheText) {

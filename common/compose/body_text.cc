@@ -52,7 +52,9 @@ ReplyParts CutReply(std::string_view text, int64_t position, std::string_view cu
 }
 
 std::string ReadFileLines(FileSystem& fs, std::string_view path, std::string_view line_end) {
-  const std::string decoded = text::DecodeFileText(fs.ReadFile(path));
+  std::string decoded = text::TakeFileText(fs.ReadFile(path));
+  // A file written with these line ends already is its own result: no second copy.
+  if (text::LinesEndWith(decoded, line_end)) return decoded;
   std::string joined;
   joined.reserve(decoded.size() + decoded.size() / 16 + 2);
   for (std::string_view line : text::Lines(decoded)) joined.append(line).append(line_end);

@@ -69,6 +69,8 @@ class Composition {
     // A refusal left from an earlier send must not cancel this one when a stage fails early.
     state_.ScriptCancelled = false;
     if (!Guarded([&] { CheckTemplateExists(); })) return Incoming();
+    // Before the buffers are sized: the probe reads a whole copy of the item's body.
+    ProbeFormat();
     // Both buffers sized once for the whole composed message, so that no step grows them.
     const size_t room = incoming_.size() + incoming_.size() / 8 + StationeryRoom();
     text_ = SizedCopy(incoming_, room);
@@ -76,7 +78,6 @@ class Composition {
     WriteBeforeDump(deps_.settings, deps_.fs, deps_.log, state_.ApplicationPath, work_);
     if (!Guarded([&] { InsertDateLine(); })) return Incoming();
     ApplyUserTextRules(deps_.settings, deps_.fs, deps_.log, state_.ApplicationPath, work_);
-    ProbeFormat();
     if (!HandleFormat()) return Incoming();
     if (!Guarded([&] { FormatWarning(); })) return Incoming();
     if (!Guard(deps_.log, kWhere, kSignatureLabel, [&] { AddSignature(); })) return Incoming();

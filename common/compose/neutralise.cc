@@ -84,12 +84,19 @@ class ForwardFinder {
   bool known_ = false;
 };
 
-// The dumps are written as a print statement writes: the text, then CR LF. The content is put
-// together in the spare buffer, which the next step overwrites anyway.
+// The dumps are written as a print statement writes: the text, then CR LF. The line end goes on
+// the text itself for the write and comes off again, whatever the write does: no copy of the
+// whole text is made for it.
 void Dump(FileSystem& fs, std::string_view application_path, std::string_view file_name,
           text::Rewriting& text) {
-  std::string& content = text.Spare();
-  content.append(text.text()).append(text::kCrLf);
+  std::string& content = text.Edit();
+  const size_t size = content.size();
+  struct TakeOff {
+    std::string& content;
+    size_t size;
+    ~TakeOff() { content.resize(size); }
+  } take_off{content, size};
+  content.append(text::kCrLf);
   fs.WriteFile(std::string(application_path) + std::string(file_name), content);
 }
 

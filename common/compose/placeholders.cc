@@ -71,11 +71,17 @@ class FillText {
 
   void Replace(std::string_view find, std::string_view with) {
     if (find.empty()) return;
-    JoinReachedStretches(find);
+    // A replacement that never grows the text is written over the part itself.
+    const bool in_place = text::CanReplaceInPlace(find, with);
+    JoinReachedStretches(find, in_place);
     // No byte-wise occurrence, no occurrence of whole characters: skip the copy.
     hot_has_.resize(hot_.size());
     for (size_t i = 0; i < hot_.size(); ++i) {
       if (!HoldsEveryByte(hot_has_[i], hot_[i], find)) continue;
+      if (in_place) {
+        if (text::ReplaceInPlace(hot_[i], find, with)) hot_has_[i].fill(kUnknown);
+        continue;
+      }
       // A long part goes into the larger of the two spare buffers, with which it then swaps
       // places; a short one never takes the lent buffer, which the whole text may need at the end.
       std::string& out =
@@ -102,13 +108,39 @@ class FillText {
     }
     size_t size = 0;
     for (size_t j = 0; j < Pieces(); ++j) size += Piece(j).size();
-    if (lent_.capacity() < size) {
+    for (std::string* spare : {&lent_, &scratch_}) {
+      if (spare->capacity() < size) continue;
+      spare->clear();
+      for (size_t j = 0; j < Pieces(); ++j) spare->append(Piece(j));
+      out.swap(*spare);
+      return;
+    }
+    // A join may have taken the lent buffer for a part: the other pieces go in around it.
+    size_t at = 0;
+    for (size_t i = 1; i < hot_.size(); ++i) {
+      if (hot_[i].capacity() > hot_[at].capacity()) at = i;
+    }
+    if (hot_[at].capacity() < size) {
       WriteInto(out);
       return;
     }
-    lent_.clear();
-    for (size_t j = 0; j < Pieces(); ++j) lent_.append(Piece(j));
-    out.swap(lent_);
+    std::string whole = std::move(hot_[at]);
+    const size_t part = whole.size();
+    size_t before = 0;
+    for (size_t j = 0; j < 2 * at; ++j) before += Piece(j).size();
+    whole.resize(size);  // within its capacity: no new buffer
+    std::memmove(whole.data() + before, whole.data(), part);
+    size_t written = 0;
+    for (size_t j = 0; j < Pieces(); ++j) {
+      if (j == 2 * at) {
+        written += part;
+        continue;
+      }
+      const std::string_view piece = Piece(j);
+      std::memcpy(whole.data() + written, piece.data(), piece.size());
+      written += piece.size();
+    }
+    out.swap(whole);
   }
   // The whole text into out (cleared first).
   void WriteInto(std::string& out) const {
@@ -191,8 +223,9 @@ class FillText {
   }
 
   // Every cold stretch that an occurrence of find may reach joins its neighbours, each run of
-  // joined pieces put together once, in a buffer of its final size.
-  void JoinReachedStretches(std::string_view find) {
+  // joined pieces put together once, in a buffer of its final size. When the replacement is made
+  // in place, a long run may take the lent buffer: the text then never needs a third one.
+  void JoinReachedStretches(std::string_view find, bool in_place) {
     std::vector<bool> join(cold_.size());
     bool any = false;
     for (size_t i = 0; i < cold_.size(); ++i) {
@@ -213,6 +246,10 @@ class FillText {
         hot.push_back(std::move(hot_[h]));
       } else {
         std::string merged;
+        if (in_place && lent_.capacity() >= size) {
+          merged.swap(lent_);
+          merged.clear();
+        }
         merged.reserve(size);
         merged.append(hot_[h]);
         for (size_t k = h; k < end; ++k) merged.append(cold_[k].text).append(hot_[k + 1]);
@@ -233,12 +270,24 @@ class FillText {
     if (find.size() >= cold.text.size()) return true;
     const size_t keep = find.size() - 1;
     if (keep > 0) {
-      std::string joint = Before(2 * i + 1, keep);
-      joint.append(cold.text.substr(0, keep));
-      if (joint.find(find) != std::string::npos) return true;
-      joint.assign(cold.text.substr(cold.text.size() - keep));
-      joint.append(After(2 * i + 1, keep));
-      if (joint.find(find) != std::string::npos) return true;
+      // The joints are put together in one buffer kept across calls: a fill asks this of every
+      // cold stretch for each of its two hundred patterns.
+      const size_t j = 2 * i + 1;
+      joint_.clear();
+      if (Piece(j - 1).size() >= keep) {
+        joint_.append(Piece(j - 1).substr(Piece(j - 1).size() - keep));
+      } else {
+        joint_.append(Before(j, keep));
+      }
+      joint_.append(cold.text.substr(0, keep));
+      if (joint_.find(find) != std::string::npos) return true;
+      joint_.assign(cold.text.substr(cold.text.size() - keep));
+      if (Piece(j + 1).size() >= keep) {
+        joint_.append(Piece(j + 1).substr(0, keep));
+      } else {
+        joint_.append(After(j, keep));
+      }
+      if (joint_.find(find) != std::string::npos) return true;
     }
     if (!HoldsEveryByte(cold.has, cold.text, find)) return false;
     return cold.text.find(find) != std::string_view::npos;
@@ -249,6 +298,7 @@ class FillText {
   std::vector<ByteIndex> hot_has_;  // beside hot_, reset when a part changes
   std::string scratch_;             // the replacement's output, swapped with the part it rewrote
   std::string lent_;                // the same for long parts, when the caller lent one
+  std::string joint_;               // Reaches' look across the ends of a cold stretch
 };
 
 void Fill(FillText& text, const FieldFill& field, Values& values) {

@@ -427,8 +427,15 @@ TEST_F(FillTest, FillsEqualThePlainChainOfReplacements) {
     settings.SaveSetting("Vellumo", "Admin Settings", "WipeoutRemoveConvertedBR",
                          rng() % 2 ? "True" : "False");
     const std::string text = vocabulary.Text(rng);
-    ASSERT_EQ(FillCompositionPlaceholders(settings, text), reference::Composition(settings, text))
-        << "round " << round;
+    const std::string composed = reference::Composition(settings, text);
+    ASSERT_EQ(FillCompositionPlaceholders(settings, text), composed) << "round " << round;
+    // The composition's own way: a spare buffer lent for the whole text, or too small for it.
+    for (size_t room : {text.size() + text.size() / 4, text.size() / 2}) {
+      text::Rewriting rewriting{std::string(text)};
+      rewriting.Reserve(room);
+      FillCompositionPlaceholders(settings, rewriting);
+      ASSERT_EQ(rewriting.text(), composed) << "round " << round << ", room " << room;
+    }
     ASSERT_EQ(FillSignatureFilePlaceholders(settings, text),
               reference::SignatureFile(settings, text))
         << "round " << round;
