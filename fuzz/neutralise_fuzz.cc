@@ -62,6 +62,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (size <= 16384) {
     Check(compose::SwitchPictures(text) == Repeat(text, compose::SwitchFirstPicture));
     Check(compose::RestorePictures(text) == Repeat(text, compose::RestoreFirstPicture));
+    std::string both;
+    if (!compose::SwitchAndRestorePicturesInto(text, both)) both = text;
+    Check(both == compose::RestorePictures(compose::SwitchPictures(text)));
   }
   return 0;
 }

@@ -51,10 +51,6 @@ bool ReplaceNoCaseInto(std::string_view text, std::string_view lower_needle, std
   return true;
 }
 
-void ReplaceNoCase(text::Rewriting& text, std::string_view lower_needle, std::string_view with) {
-  if (ReplaceNoCaseInto(text.text(), lower_needle, with, text.Spare())) text.Commit();
-}
-
 // A rule on a whole text, run as the pipeline runs it.
 std::string Rewritten(std::string_view text, void (*rule)(text::Rewriting&)) {
   text::Rewriting work{std::string(text)};
@@ -179,8 +175,7 @@ std::string ApplyUserTextRules(const Settings& settings, FileSystem& fs, Log& lo
 void WipeoutHtml(text::Rewriting& text) {
   ReduceBodyInPlace(text.Edit());
   if (!EmptyStyleInPlace(text.Edit())) return;
-  if (SwitchPicturesInto(text.text(), text.Spare())) text.Commit();
-  ReplaceNoCase(text, "<xxximg", "<IMG ");
+  if (SwitchAndRestorePicturesInto(text.text(), text.Spare())) text.Commit();
 }
 
 std::string WipeoutHtml(std::string_view text) { return Rewritten(text, WipeoutHtml); }
@@ -267,6 +262,63 @@ bool SwitchPicturesInto(std::string_view text, std::string& out) {
   return switched;
 }
 
+// What the switch copies of the text between pictures cannot hold a part of a marker that the
+// restore would find only in the whole output: a marker starts with "<" and has no other, and
+// everything the switch puts in starts with "<" and holds no marker's start but its own
+// "<xxxIMG". So each copied stretch is restored on its own, and the switch writes "<IMG " where
+// the restore would turn its "<xxxIMG" into that.
+bool SwitchAndRestorePicturesInto(std::string_view text, std::string& out) {
+  ForwardFinder close(text, ">");
+  ForwardFinder id_rid(text, "id=rid");
+  ForwardFinder alt(text, "alt=");
+  ByteSearcher picture("<img", kAnyCase);
+  ByteSearcher marker("<xxximg", kAnyCase);
+  size_t copied = 0;
+  size_t from = 0;
+  size_t next_marker = marker.Find(text, 0);
+  bool changed = false;
+  auto start = [&] {
+    if (changed) return;
+    out.clear();
+    out.reserve(text.size() + text.size() / 8);
+    changed = true;
+  };
+  // The text from copied up to end, its markers restored.
+  auto copy_to = [&](size_t end) {
+    while (next_marker != npos && next_marker + 7 <= end) {
+      start();
+      out.append(text.substr(copied, next_marker - copied)).append("<IMG ");
+      copied = next_marker + 7;
+      next_marker = marker.Find(text, copied);
+    }
+    if (changed) out.append(text.substr(copied, end - copied));
+    copied = end;
+  };
+  while (true) {
+    const size_t s = picture.Find(text, from);
+    if (s == npos) break;
+    const size_t g = close.FindFrom(s + 4);
+    if (g == npos) break;  // no ">" after this or any later "<img": nothing more to switch
+    const size_t r = id_rid.FindFrom(s);
+    const size_t a = alt.FindFrom(s);
+    const bool drop_whole = (r != npos && r + 6 <= g) || (a != npos && a + 4 <= g);
+    start();
+    copy_to(s);
+    if (drop_whole) {
+      out.append("<xIMG>");
+      copied = g + 1;
+    } else {
+      out.append("<IMG ");
+      copied = s + 4;
+    }
+    // A marker the dropped tag cut is gone with it.
+    if (next_marker != npos && next_marker < copied) next_marker = marker.Find(text, copied);
+    from = copied;
+  }
+  copy_to(text.size());
+  return changed;
+}
+
 std::string SwitchPictures(std::string_view text) {
   std::string out;
   if (!SwitchPicturesInto(text, out)) out.assign(text);
@@ -289,9 +341,32 @@ std::string RestorePictures(std::string_view text) {
   return out;
 }
 
+// The two replacements in one walk: neither pattern overlaps the other or holds the "x" put
+// before them, and both are ASCII, so the second finds in the first's result just what it finds
+// in the text.
 void WipeoutFontControl(text::Rewriting& text) {
-  text.Replace("face=", "xface=");
-  text.Replace("size=", "xsize=");
+  const std::string_view in = text.text();
+  ByteSearcher face("face=");
+  ByteSearcher size("size=");
+  size_t next_face = face.Find(in, 0);
+  size_t next_size = size.Find(in, 0);
+  if (next_face == npos && next_size == npos) return;
+  std::string& out = text.Spare();
+  out.clear();
+  out.reserve(in.size() + in.size() / 8);
+  size_t copied = 0;
+  while (next_face != npos || next_size != npos) {
+    const size_t pos = std::min(next_face, next_size);
+    out.append(in.substr(copied, pos - copied)).push_back('x');
+    copied = pos;  // the pattern itself goes with the next stretch
+    if (pos == next_face) {
+      next_face = face.Find(in, pos + 5);
+    } else {
+      next_size = size.Find(in, pos + 5);
+    }
+  }
+  out.append(in.substr(copied));
+  text.Commit();
 }
 void RemoveDivTags(text::Rewriting& text) { text.Replace("<div>", ""); }
 void DivEndTagsToBreaks(text::Rewriting& text) { text.Replace("</div>", "<br>"); }

@@ -91,6 +91,9 @@ bool SwitchPicturesInto(std::string_view text, std::string& out);
 [[nodiscard]] bool RestoreFirstPicture(std::string& text);
 // Every "<xxxIMG" (any case) becomes "<IMG "; same as calling RestoreFirstPicture until false.
 [[nodiscard]] std::string RestorePictures(std::string_view text);
+// RestorePictures(SwitchPictures(text)) in one walk, written into out (cleared first); false,
+// out untouched, when that changes nothing.
+bool SwitchAndRestorePicturesInto(std::string_view text, std::string& out);
 
 // WipeOutFontControl: "face=" becomes "xface=", then "size=" becomes "xsize=".
 [[nodiscard]] std::string WipeoutFontControl(std::string_view text);

@@ -139,6 +139,11 @@ TEST(PictureSwitch, ForwardWalksEqualTheRepeatedFirstMatchRules) {
     const std::string text = RandomTagSoup(rng, pieces, 1 + static_cast<int>(rng() % 40));
     ASSERT_EQ(SwitchPictures(text), Repeat(text, SwitchFirstPicture)) << text;
     ASSERT_EQ(RestorePictures(text), Repeat(text, RestoreFirstPicture)) << text;
+    // The switch and the restore in one walk, as the rule runs them.
+    const std::string both = RestorePictures(SwitchPictures(text));
+    std::string out = "left over";
+    ASSERT_EQ(SwitchAndRestorePicturesInto(text, out), both != text) << text;
+    ASSERT_EQ(both != text ? out : text, both) << text;
   }
 }
 
@@ -386,6 +391,21 @@ TEST_F(RulesTest, ReplySignatureSitsInAFullWidthTableUnlessSwitchedOff) {
             "<TABLE  width='100%' cellspacing='0' cellpadding='0' border='0'>Thanks<P>Jo</TABLE>");
   Admin("WipeoutSignatureTable", "False");
   EXPECT_EQ(AddReplySignature(settings_, "Thanks", "Jo"), "Thanks<P>Jo");
+}
+
+// The font rule walks once for both of its replacements; it must give what the two replace-alls
+// give one after the other, around invalid UTF-8 and with the patterns back to back.
+TEST(FontControl, OneWalkEqualsTheTwoReplacementsInTurn) {
+  const std::string pieces[] = {"face=", "size=",    "fac",  "e=",     "siz",
+                                "x",     "\xC3\xA9", "\x80", "<font ", "="};
+  std::mt19937 rng(20261210);
+  for (int round = 0; round < 3000; ++round) {
+    std::string text;
+    for (int i = static_cast<int>(rng() % 16); i > 0; --i) text += pieces[rng() % 10];
+    const std::string expected =
+        text::Replace(text::Replace(text, "face=", "xface="), "size=", "xsize=");
+    ASSERT_EQ(WipeoutFontControl(text), expected) << text;
+  }
 }
 
 TEST(ReplyTags, TagGroupPutsAnXBeforeEachListedText) {
