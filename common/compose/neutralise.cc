@@ -227,47 +227,19 @@ bool SwitchFirstPicture(std::string& text) {
   return true;
 }
 
+namespace {
+
 // Neither replacement can form a new "<img" with the text around it, and the text before a match
 // holds none, so the next match of the repeated switch is the first "<img" after the replacement:
 // the walk goes on from there. The ">" and attribute searches only ever move forward.
-bool SwitchPicturesInto(std::string_view text, std::string& out) {
-  ForwardFinder close(text, ">");
-  ForwardFinder id_rid(text, "id=rid");
-  ForwardFinder alt(text, "alt=");
-  ByteSearcher picture("<img", kAnyCase);
-  size_t copied = 0;
-  size_t from = 0;
-  bool switched = false;
-  while (true) {
-    const size_t s = picture.Find(text, from);
-    if (s == npos) break;
-    const size_t g = close.FindFrom(s + 4);
-    if (g == npos) break;  // no ">" after this or any later "<img": nothing more to switch
-    const size_t r = id_rid.FindFrom(s);
-    const size_t a = alt.FindFrom(s);
-    const bool drop_whole = (r != npos && r + 6 <= g) || (a != npos && a + 4 <= g);
-    if (!switched) out.reserve(text.size() + text.size() / 8);
-    switched = true;
-    out.append(text.substr(copied, s - copied));
-    if (drop_whole) {
-      out.append("<xIMG>");
-      copied = g + 1;
-    } else {
-      out.append("<xxxIMG");
-      copied = s + 4;
-    }
-    from = copied;
-  }
-  if (switched) out.append(text.substr(copied));
-  return switched;
-}
-
-// What the switch copies of the text between pictures cannot hold a part of a marker that the
+//
+// With restore, every "<xxximg" marker also becomes "<IMG ", as a restore after the switch would
+// make it. What the switch copies between pictures cannot hold a part of a marker that the
 // restore would find only in the whole output: a marker starts with "<" and has no other, and
 // everything the switch puts in starts with "<" and holds no marker's start but its own
 // "<xxxIMG". So each copied stretch is restored on its own, and the switch writes "<IMG " where
 // the restore would turn its "<xxxIMG" into that.
-bool SwitchAndRestorePicturesInto(std::string_view text, std::string& out) {
+bool WalkPictures(std::string_view text, std::string& out, bool restore) {
   ForwardFinder close(text, ">");
   ForwardFinder id_rid(text, "id=rid");
   ForwardFinder alt(text, "alt=");
@@ -275,7 +247,7 @@ bool SwitchAndRestorePicturesInto(std::string_view text, std::string& out) {
   ByteSearcher marker("<xxximg", kAnyCase);
   size_t copied = 0;
   size_t from = 0;
-  size_t next_marker = marker.Find(text, 0);
+  size_t next_marker = restore ? marker.Find(text, 0) : npos;
   bool changed = false;
   auto start = [&] {
     if (changed) return;
@@ -308,7 +280,7 @@ bool SwitchAndRestorePicturesInto(std::string_view text, std::string& out) {
       out.append("<xIMG>");
       copied = g + 1;
     } else {
-      out.append("<IMG ");
+      out.append(restore ? "<IMG " : "<xxxIMG");
       copied = s + 4;
     }
     // A marker the dropped tag cut is gone with it.
@@ -317,6 +289,16 @@ bool SwitchAndRestorePicturesInto(std::string_view text, std::string& out) {
   }
   copy_to(text.size());
   return changed;
+}
+
+}  // namespace
+
+bool SwitchPicturesInto(std::string_view text, std::string& out) {
+  return WalkPictures(text, out, /*restore=*/false);
+}
+
+bool SwitchAndRestorePicturesInto(std::string_view text, std::string& out) {
+  return WalkPictures(text, out, /*restore=*/true);
 }
 
 std::string SwitchPictures(std::string_view text) {
