@@ -204,22 +204,25 @@ class FillText {
     return j % 2 == 0 ? std::string_view(hot_[j / 2]) : cold_[j / 2].text;
   }
 
-  // Up to n bytes of the text just before / just after piece j.
-  std::string Before(size_t j, size_t n) const {
-    std::string out;
-    while (j > 0 && out.size() < n) {
-      const std::string_view piece = Piece(--j);
-      const size_t take = std::min(piece.size(), n - out.size());
-      out.insert(0, piece.substr(piece.size() - take));
+  // Up to n bytes of the text just before / just after piece j, appended to out. The piece next
+  // to j usually holds them all.
+  void AppendBefore(size_t j, size_t n, std::string& out) const {
+    size_t from = j;
+    size_t have = 0;
+    while (from > 0 && have < n) have += Piece(--from).size();
+    // Pieces from..j-1 hold them; the first of those only its last bytes.
+    for (size_t k = from; k < j; ++k) {
+      const std::string_view piece = Piece(k);
+      const size_t skip = k == from && have > n ? have - n : 0;
+      out.append(piece.substr(skip));
     }
-    return out;
   }
-  std::string After(size_t j, size_t n) const {
-    std::string out;
-    while (++j < Pieces() && out.size() < n) {
-      out.append(Piece(j).substr(0, n - out.size()));
+  void AppendAfter(size_t j, size_t n, std::string& out) const {
+    while (++j < Pieces() && n > 0) {
+      const std::string_view piece = Piece(j).substr(0, n);
+      out.append(piece);
+      n -= piece.size();
     }
-    return out;
   }
 
   // Every cold stretch that an occurrence of find may reach joins its neighbours, each run of
@@ -274,19 +277,11 @@ class FillText {
       // cold stretch for each of its two hundred patterns.
       const size_t j = 2 * i + 1;
       joint_.clear();
-      if (Piece(j - 1).size() >= keep) {
-        joint_.append(Piece(j - 1).substr(Piece(j - 1).size() - keep));
-      } else {
-        joint_.append(Before(j, keep));
-      }
+      AppendBefore(j, keep, joint_);
       joint_.append(cold.text.substr(0, keep));
       if (joint_.find(find) != std::string::npos) return true;
       joint_.assign(cold.text.substr(cold.text.size() - keep));
-      if (Piece(j + 1).size() >= keep) {
-        joint_.append(Piece(j + 1).substr(0, keep));
-      } else {
-        joint_.append(After(j, keep));
-      }
+      AppendAfter(j, keep, joint_);
       if (joint_.find(find) != std::string::npos) return true;
     }
     if (!HoldsEveryByte(cold.has, cold.text, find)) return false;
