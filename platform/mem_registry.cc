@@ -32,10 +32,16 @@ MemRegistry::MemRegistry() {
 }
 
 std::optional<RegValue> MemRegistry::GetValue(std::string_view key, std::string_view name) {
-  auto found = tree_.find(Fold(NormalizeKeyPath(key)));
-  if (found == tree_.end()) return std::nullopt;
-  auto value = found->second.values.find(text::FoldCase(name));
-  if (value == found->second.values.end()) return std::nullopt;
+  // Readers ask for many values of one key in a row; the key is looked up again after a write.
+  if (read_writes_ != writes_ || key != read_key_) {
+    read_found_ = tree_.find(Fold(NormalizeKeyPath(key)));
+    read_key_.assign(key);
+    read_writes_ = writes_;
+  }
+  if (read_found_ == tree_.end()) return std::nullopt;
+  const auto& values = read_found_->second.values;
+  auto value = values.find(text::FoldCase(name));
+  if (value == values.end()) return std::nullopt;
   return value->second.second;
 }
 

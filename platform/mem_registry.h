@@ -61,6 +61,11 @@ class MemRegistry : public Registry {
 
   Tree tree_;
   int writes_ = 0;
+  // The key GetValue found last, as asked for, while writes_ was read_writes_ (every write
+  // counts, so a memo from before one is never used).
+  std::string read_key_;
+  Tree::iterator read_found_;
+  int read_writes_ = -1;
 };
 
 class FaultyRegistry : public Registry {

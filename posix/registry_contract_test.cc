@@ -202,6 +202,34 @@ TYPED_TEST(RegistryContract, DeletingATreeRemovesTheKeyAndEverythingBelowOnly) {
   EXPECT_THAT(reg.SubKeys("HKCU\\App"), testing::Contains("WORK"));
 }
 
+// Readers ask for one key again and again; whatever a registry remembers of the last read must
+// give way to every kind of write in between.
+TYPED_TEST(RegistryContract, AReadAfterEveryKindOfWriteSeesTheWrite) {
+  Registry& reg = this->reg_;
+  const std::string key = "HKCU\\App\\Work";
+  auto read = [&] { return reg.GetValue(key, "v"); };
+  EXPECT_EQ(read(), std::nullopt);
+  reg.SetValue(key, "v", RegValue::String("one"));
+  EXPECT_EQ(read(), RegValue::String("one"));
+  reg.SetValue("hkcu\\app\\WORK", "V", RegValue::String("two"));
+  EXPECT_EQ(read(), RegValue::String("two"));
+  reg.DeleteValue(key, "v");
+  EXPECT_EQ(read(), std::nullopt);
+  reg.SetValue(key, "v", RegValue::String("three"));
+  EXPECT_EQ(read(), RegValue::String("three"));
+  reg.DeleteKeyTree("HKCU\\App");
+  EXPECT_EQ(read(), std::nullopt);
+  reg.CreateKey(key);
+  EXPECT_EQ(read(), std::nullopt);
+  reg.Apply({{RegOp::Kind::kSetValue, key, "v", RegValue::String("four")}});
+  EXPECT_EQ(read(), RegValue::String("four"));
+  reg.Apply({{RegOp::Kind::kDeleteKeyTree, "HKCU\\App", {}, {}},
+             {RegOp::Kind::kSetValue, key, "v", RegValue::String("five")}});
+  EXPECT_EQ(read(), RegValue::String("five"));
+  EXPECT_EQ(reg.GetValue("HKCU\\App\\Other", "v"), std::nullopt);
+  EXPECT_EQ(read(), RegValue::String("five"));
+}
+
 TYPED_TEST(RegistryContract, RootsAlwaysExistAndCannotBeDeleted) {
   Registry& reg = this->reg_;
   EXPECT_TRUE(reg.KeyExists("HKEY_CURRENT_USER"));

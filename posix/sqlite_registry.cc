@@ -359,6 +359,10 @@ struct SqliteRegistry::Impl : Connection {
   bool watch_tried = false;
   std::optional<ChangeWatch::Header> cached_under;
   std::unordered_map<std::string, std::optional<RegValue>> cache;
+  // The last folded key path, its cache prefix, and the cache's name of the last value asked for.
+  std::string lookup_key;
+  std::string key_prefix;
+  std::string lookup;
   // Folded key paths whose every value is in the cache: a name not there is absent.
   std::unordered_set<std::string> whole_keys;
 
@@ -611,13 +615,19 @@ std::optional<RegValue> SqliteRegistry::GetValue(std::string_view key, std::stri
   Impl& impl = *impl_;
   impl.Fold(key);
   const std::string name_fold = text::FoldCase(name);
-  const std::string key_prefix = std::to_string(impl.last_fold.size()) + ":" + impl.last_fold;
+  if (impl.lookup_key != impl.last_fold) {
+    impl.lookup_key = impl.last_fold;
+    impl.key_prefix = std::to_string(impl.last_fold.size()) + ":" + impl.last_fold;
+  }
+  const std::string& key_prefix = impl.key_prefix;
   const std::optional<ChangeWatch::Header> now = impl.watch.Current();
+  // The cache's name of the value, built in a buffer that stays: a send reads a few hundred.
+  impl.lookup.assign(key_prefix).append(name_fold);
   if (!now || now != impl.cached_under) {
     impl.cache.clear();
     impl.whole_keys.clear();
     impl.cached_under = now;
-  } else if (auto hit = impl.cache.find(key_prefix + name_fold); hit != impl.cache.end()) {
+  } else if (auto hit = impl.cache.find(impl.lookup); hit != impl.cache.end()) {
     return hit->second;
   } else if (impl.whole_keys.contains(impl.last_fold)) {
     return std::nullopt;

@@ -8,6 +8,7 @@
 #include <map>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -25,9 +26,12 @@ class Values {
 
   // Every key of a fill is of application "Vellumo".
   const std::string& Get(const SettingKey& key) {
-    std::pair<std::string, std::string> id{std::string(key.section), std::string(key.name)};
-    auto found = cache_.find(id);
-    if (found == cache_.end()) found = cache_.emplace(std::move(id), settings_.Get(key)).first;
+    // A fill asks for the same few dozen keys over and over: the name to look up is built in a
+    // buffer that stays, and hashed.
+    id_.assign(key.section).push_back('\\');  // no section name holds a backslash
+    id_.append(key.name);
+    auto found = cache_.find(id_);
+    if (found == cache_.end()) found = cache_.emplace(id_, settings_.Get(key)).first;
     return found->second;
   }
   // The fill tables name their keys; placeholders_test checks each against the table of keys.
@@ -42,7 +46,9 @@ class Values {
 
  private:
   const Settings& settings_;
-  std::map<std::pair<std::string, std::string>, std::string> cache_;
+  std::string id_;  // the section, a backslash and the key name of the last Get
+  // Values by that name: a section is one registry key name, which holds no backslash.
+  std::unordered_map<std::string, std::string> cache_;
 };
 
 // The text under fill, as hot parts that the steps rewrite and, between them, cold stretches of

@@ -33,7 +33,10 @@ std::optional<std::string> Settings::Find(const SettingKey& key) const {
 std::optional<std::string> Settings::Find(std::string_view application, std::string_view section,
                                           std::string_view key) const {
   if (application.empty() || section.empty()) return std::nullopt;
-  std::optional<RegValue> value = registry_.GetValue(KeyPath(application, section), key);
+  // Reads come by the hundred in a send: the path is built in a buffer kept for the thread.
+  thread_local std::string path;
+  path.assign(kRoot).append("\\").append(application).append("\\").append(section);
+  std::optional<RegValue> value = registry_.GetValue(path, key);
   if (!value) return std::nullopt;
   return value->AsText();
 }
