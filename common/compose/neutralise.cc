@@ -229,9 +229,32 @@ bool SwitchFirstPicture(std::string& text) {
 
 namespace {
 
+bool EqualsAsciiNoCase(std::string_view text, std::string_view lower) {
+  for (size_t i = 0; i < lower.size(); ++i) {
+    char c = text[i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != lower[i]) return false;
+  }
+  return true;
+}
+
+// Whether a picture's tag, from its "<img" up to its ">" (not included), holds "id=rid" or
+// "alt=" in any case (A-Z folded, as the searches fold). Each holds an "=", and a tag has only a
+// few: the tag is read around each of them instead of the whole text being searched twice.
+bool NamesThePicture(std::string_view tag) {
+  for (size_t q = tag.find('='); q != npos; q = tag.find('=', q + 1)) {
+    if (q >= 3 && EqualsAsciiNoCase(tag.substr(q - 3), "alt")) return true;
+    if (q >= 2 && q + 4 <= tag.size() && EqualsAsciiNoCase(tag.substr(q - 2), "id") &&
+        EqualsAsciiNoCase(tag.substr(q + 1), "rid")) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // Neither replacement can form a new "<img" with the text around it, and the text before a match
 // holds none, so the next match of the repeated switch is the first "<img" after the replacement:
-// the walk goes on from there. The ">" and attribute searches only ever move forward.
+// the walk goes on from there. The ">" search only ever moves forward.
 //
 // With restore, every "<xxximg" marker also becomes "<IMG ", as a restore after the switch would
 // make it. What the switch copies between pictures cannot hold a part of a marker that the
@@ -241,8 +264,6 @@ namespace {
 // the restore would turn its "<xxxIMG" into that.
 bool WalkPictures(std::string_view text, std::string& out, bool restore) {
   ForwardFinder close(text, ">");
-  ForwardFinder id_rid(text, "id=rid");
-  ForwardFinder alt(text, "alt=");
   ByteSearcher picture("<img", kAnyCase);
   ByteSearcher marker("<xxximg", kAnyCase);
   size_t copied = 0;
@@ -271,9 +292,7 @@ bool WalkPictures(std::string_view text, std::string& out, bool restore) {
     if (s == npos) break;
     const size_t g = close.FindFrom(s + 4);
     if (g == npos) break;  // no ">" after this or any later "<img": nothing more to switch
-    const size_t r = id_rid.FindFrom(s);
-    const size_t a = alt.FindFrom(s);
-    const bool drop_whole = (r != npos && r + 6 <= g) || (a != npos && a + 4 <= g);
+    const bool drop_whole = NamesThePicture(text.substr(s, g - s));
     start();
     copy_to(s);
     if (drop_whole) {
