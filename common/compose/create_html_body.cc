@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "base/byte_search.h"
 #include "base/error.h"
 #include "base/text.h"
 #include "common/compose/body_text.h"
@@ -292,8 +293,9 @@ class Composition {
   // False when the template holds script and the user did not say Yes.
   bool ScriptAccepted() {
     if (state_.PreviewMode) return true;
-    if (template_.find("</script>") == std::string::npos &&
-        template_.find("</SCRIPT>") == std::string::npos) {
+    // Searched as the rules search, not by the first byte: a template has a "<" in every line.
+    if (text::internal::FindBytes(template_, "</script>", 0) == std::string::npos &&
+        text::internal::FindBytes(template_, "</SCRIPT>", 0) == std::string::npos) {
       return true;
     }
     state_.ScriptCancelled = true;

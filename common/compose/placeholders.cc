@@ -85,7 +85,7 @@ class FillText {
     for (size_t i = 0; i < hot_.size(); ++i) {
       if (!HoldsEveryByte(hot_has_[i], hot_[i], find)) continue;
       if (in_place) {
-        if (text::ReplaceInPlace(hot_[i], find, with)) hot_has_[i].fill(kUnknown);
+        if (text::ReplaceInPlace(hot_[i], find, with)) Replaced(hot_has_[i], find, with);
         continue;
       }
       // A long part goes into the larger of the two spare buffers, with which it then swaps
@@ -94,7 +94,7 @@ class FillText {
           hot_[i].size() >= kMinCold && lent_.capacity() >= scratch_.capacity() ? lent_ : scratch_;
       if (text::ReplaceInto(hot_[i], find, with, out)) {
         hot_[i].swap(out);
-        hot_has_[i].fill(kUnknown);
+        Replaced(hot_has_[i], find, with);
       }
     }
   }
@@ -183,6 +183,14 @@ class FillText {
       if (has[b] == kNo) return false;
     }
     return true;
+  }
+
+  // What a part that had find replaced by with holds: every byte of with; a byte of find only
+  // perhaps (its every occurrence may be gone); any other byte as before. Absent bytes, whose
+  // memchr reads the whole part, so stay known across the fill's two hundred patterns.
+  static void Replaced(ByteIndex& has, std::string_view find, std::string_view with) {
+    for (char c : find) has[static_cast<unsigned char>(c)] = kUnknown;
+    for (char c : with) has[static_cast<unsigned char>(c)] = kYes;
   }
 
   // The stretches far from every "#]", each starting and ending with an ASCII byte.
