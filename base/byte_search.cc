@@ -118,11 +118,11 @@ bool OverBudget(size_t compared, size_t covered, size_t m) {
 // Compares the needle with the places pos + i for each bit i of bits, in order. True, with
 // result set, when the search ends here: at a match, or with the linear search's answer once the
 // failed comparisons outgrow the distance covered.
-template <typename Probe>
-bool Candidates(std::string_view hay, std::string_view needle, size_t pos, uint32_t bits,
-                size_t from, size_t& compared, size_t& result) {
+template <typename Probe, typename Bits = uint32_t>
+bool Candidates(std::string_view hay, std::string_view needle, size_t pos, Bits bits, size_t from,
+                size_t& compared, size_t& result) {
   for (; bits != 0; bits &= bits - 1) {
-    const size_t at = pos + static_cast<size_t>(__builtin_ctz(bits));
+    const size_t at = pos + static_cast<size_t>(__builtin_ctzll(bits));
     if (Probe::EqualAt(hay.data() + at, needle)) {
       result = at;
       return true;
@@ -179,8 +179,19 @@ size_t PairScan(std::string_view hay, std::string_view needle, size_t pos, size_
 
 #if defined(__x86_64__) && defined(__GNUC__)
 #define VELLUMO_PAIR_SCAN_AVX2 1
-// The same scan thirty-two places at a time, on processors that have AVX2; the rest of the text
-// (fewer than thirty-two places) goes to PairScan.
+// The places p..p+31 where both bytes match, as a vector of 0xFF bytes.
+__attribute__((target("avx2"), always_inline)) inline __m256i WideHits(const char* p, size_t m,
+                                                                       __m256i first, __m256i final,
+                                                                       __m256i first_mask,
+                                                                       __m256i final_mask) {
+  const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
+  const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p + m - 1));
+  return _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(a, first_mask), first),
+                          _mm256_cmpeq_epi8(_mm256_or_si256(b, final_mask), final));
+}
+
+// The same scan on processors that have AVX2, thirty-two places at first and then sixty-four a
+// turn; the rest of the text (fewer than thirty-two places) goes to PairScan.
 template <typename Probe>
 __attribute__((target("avx2"))) size_t PairScanWide(std::string_view hay, std::string_view needle,
                                                     size_t pos, size_t from, size_t compared) {
@@ -191,13 +202,34 @@ __attribute__((target("avx2"))) size_t PairScanWide(std::string_view hay, std::s
   const __m256i final = _mm256_set1_epi8(needle[m - 1]);
   const __m256i first_mask = _mm256_set1_epi8(static_cast<char>(Probe::Mask(needle[0])));
   const __m256i final_mask = _mm256_set1_epi8(static_cast<char>(Probe::Mask(needle[m - 1])));
+  auto hits = [&](size_t p) __attribute__((target("avx2"))) {
+    return WideHits(base + p, m, first, final, first_mask, final_mask);
+  };
+  size_t result = npos;
+  // The first thirty-two places alone: in a replace of a common tag the next match is near.
+  if (pos <= last && last - pos >= 31) {
+    const auto bits = static_cast<uint32_t>(_mm256_movemask_epi8(hits(pos)));
+    if (bits != 0 && Candidates<Probe>(hay, needle, pos, bits, from, compared, result)) {
+      return result;
+    }
+    pos += 32;
+  }
+  // Then sixty-four places a turn with one test for both halves: most turns find nothing.
+  if (last >= 63) {
+    const size_t last_pair = last - 63;  // the last p whose p+63 is a place
+    while (pos <= last_pair) {
+      const __m256i low = hits(pos);
+      const __m256i high = hits(pos + 32);
+      if (!_mm256_testz_si256(_mm256_or_si256(low, high), _mm256_or_si256(low, high))) {
+        const uint64_t bits = static_cast<uint32_t>(_mm256_movemask_epi8(low)) |
+                              uint64_t{static_cast<uint32_t>(_mm256_movemask_epi8(high))} << 32;
+        if (Candidates<Probe>(hay, needle, pos, bits, from, compared, result)) return result;
+      }
+      pos += 64;
+    }
+  }
   while (pos <= last && last - pos >= 31) {
-    const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base + pos));
-    const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(base + pos + m - 1));
-    const __m256i hits = _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(a, first_mask), first),
-                                          _mm256_cmpeq_epi8(_mm256_or_si256(b, final_mask), final));
-    size_t result = npos;
-    const auto bits = static_cast<uint32_t>(_mm256_movemask_epi8(hits));
+    const auto bits = static_cast<uint32_t>(_mm256_movemask_epi8(hits(pos)));
     if (bits != 0 && Candidates<Probe>(hay, needle, pos, bits, from, compared, result)) {
       return result;
     }
