@@ -243,7 +243,9 @@ class FillText {
   // joined pieces put together once, in a buffer of its final size. When the replacement is made
   // in place, a long run may take the lent buffer: the text then never needs a third one.
   void JoinReachedStretches(std::string_view find, bool in_place) {
-    std::vector<bool> join(cold_.size());
+    if (cold_.empty()) return;
+    std::vector<bool>& join = join_;  // kept: a fill asks this for each of its patterns
+    join.assign(cold_.size(), false);
     bool any = false;
     for (size_t i = 0; i < cold_.size(); ++i) {
       join[i] = Reaches(i, find);
@@ -308,6 +310,7 @@ class FillText {
   std::string scratch_;             // the replacement's output, swapped with the part it rewrote
   std::string lent_;                // the same for long parts, when the caller lent one
   std::string joint_;               // Reaches' look across the ends of a cold stretch
+  std::vector<bool> join_;          // which cold stretches the pattern at hand reaches
 };
 
 void Fill(FillText& text, const FieldFill& field, Values& values) {
