@@ -349,6 +349,8 @@ struct SqliteRegistry::Impl : Connection {
   std::string last_key;
   std::string last_normalized;
   std::string last_fold;
+  // last_fold as the cache's names begin: its length first, so no two pairs run together.
+  std::string key_prefix;
   // The key known to exist inside the running write transaction.
   std::string ensured_fold;
 
@@ -359,9 +361,7 @@ struct SqliteRegistry::Impl : Connection {
   bool watch_tried = false;
   std::optional<ChangeWatch::Header> cached_under;
   std::unordered_map<std::string, std::optional<RegValue>> cache;
-  // The last folded key path, its cache prefix, and the cache's name of the last value asked for.
-  std::string lookup_key;
-  std::string key_prefix;
+  // The cache's name of the last value asked for, built in a buffer that stays.
   std::string lookup;
   // Folded key paths whose every value is in the cache: a name not there is absent.
   std::unordered_set<std::string> whole_keys;
@@ -522,6 +522,7 @@ void SqliteRegistry::Impl::Fold(std::string_view key) {
   last_fold.clear();
   last_normalized = NormalizeKeyPath(key);
   last_fold = text::FoldCase(last_normalized);
+  key_prefix = std::to_string(last_fold.size()) + ":" + last_fold;
   last_key = key;
 }
 
@@ -615,10 +616,6 @@ std::optional<RegValue> SqliteRegistry::GetValue(std::string_view key, std::stri
   Impl& impl = *impl_;
   impl.Fold(key);
   const std::string name_fold = text::FoldCase(name);
-  if (impl.lookup_key != impl.last_fold) {
-    impl.lookup_key = impl.last_fold;
-    impl.key_prefix = std::to_string(impl.last_fold.size()) + ":" + impl.last_fold;
-  }
   const std::string& key_prefix = impl.key_prefix;
   const std::optional<ChangeWatch::Header> now = impl.watch.Current();
   // The cache's name of the value, built in a buffer that stays: a send reads a few hundred.

@@ -11,12 +11,18 @@ void RequireName(std::string_view what, std::string_view name) {
   if (name.empty()) throw Error(ErrorCode::kInvalidCall, std::string(what) + " name is empty");
 }
 
+// The key path of an application's section (either may be empty), written into path.
+void WriteKeyPath(std::string& path, std::string_view application, std::string_view section) {
+  path.assign(Settings::kRoot);
+  if (!application.empty()) path.append("\\").append(application);
+  if (!section.empty()) path.append("\\").append(section);
+}
+
 }  // namespace
 
 std::string Settings::KeyPath(std::string_view application, std::string_view section) {
-  std::string path(kRoot);
-  if (!application.empty()) path.append("\\").append(application);
-  if (!section.empty()) path.append("\\").append(section);
+  std::string path;
+  WriteKeyPath(path, application, section);
   return path;
 }
 
@@ -35,7 +41,7 @@ std::optional<std::string> Settings::Find(std::string_view application, std::str
   if (application.empty() || section.empty()) return std::nullopt;
   // Reads come by the hundred in a send: the path is built in a buffer kept for the thread.
   thread_local std::string path;
-  path.assign(kRoot).append("\\").append(application).append("\\").append(section);
+  WriteKeyPath(path, application, section);
   std::optional<RegValue> value = registry_.GetValue(path, key);
   if (!value) return std::nullopt;
   return value->AsText();
