@@ -323,6 +323,30 @@ size_t FindLineEnd(std::string_view text, size_t from) {
   return npos;
 }
 
+bool LineEndsArePairs(std::string_view text) {
+  const char* p = text.data();
+  const size_t n = text.size();
+  size_t pos = 0;
+  uint32_t carry = 0;  // 1 when the byte before pos is a CR
+#if defined(__SSE2__)
+  const __m128i cr = _mm_set1_epi8('\r');
+  const __m128i lf = _mm_set1_epi8('\n');
+  for (; n - pos >= 16; pos += 16) {
+    const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + pos));
+    const auto crs = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, cr)));
+    const auto lfs = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, lf)));
+    // An LF exactly where the byte before is a CR.
+    if ((((crs << 1) | carry) & 0xFFFFU) != lfs) return false;
+    carry = crs >> 15;
+  }
+#endif
+  for (; pos < n; ++pos) {
+    if ((p[pos] == '\n') != (carry != 0)) return false;
+    carry = p[pos] == '\r' ? 1 : 0;
+  }
+  return carry == 0;
+}
+
 size_t FindBytes(std::string_view hay, std::string_view needle, size_t from) {
   return ByteSearcher(needle).Find(hay, from);
 }

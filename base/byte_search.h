@@ -39,6 +39,10 @@ bool UseWideScanForTesting(bool wide);
 // Byte offset of the first CR or LF at or after from; npos when none. Eight bytes at a time.
 size_t FindLineEnd(std::string_view text, size_t from);
 
+// Whether every CR of text is followed by an LF and every LF follows a CR: all its line ends
+// are CR LF. Sixteen bytes at a time.
+bool LineEndsArePairs(std::string_view text);
+
 // Byte offset of the first occurrence of needle (not empty) at or after from; npos when none.
 size_t FindBytes(std::string_view hay, std::string_view needle, size_t from);
 

@@ -350,16 +350,14 @@ std::vector<std::string_view> Lines(std::string_view text) {
 }
 
 bool LinesEndWith(std::string_view text, std::string_view line_end) {
-  // The line ends Lines takes away, each compared with what joining puts back.
-  size_t start = 0;
-  while (start < text.size()) {
-    const size_t end = internal::FindLineEnd(text, start);
-    if (end == std::string_view::npos) return false;  // the last line has no end
-    start = end + 1;
-    if (text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
-    if (text.substr(end, start - end) != line_end) return false;
+  // Lines takes away CR LF, a lone CR or a lone LF, so no other line end can come back.
+  if (text.empty()) return true;
+  if (line_end == kCrLf) return text.back() == '\n' && internal::LineEndsArePairs(text);
+  if (line_end == "\n" || line_end == "\r") {
+    const char other = line_end[0] == '\n' ? '\r' : '\n';
+    return text.back() == line_end[0] && std::memchr(text.data(), other, text.size()) == nullptr;
   }
-  return true;
+  return false;
 }
 
 std::string EscapeHtml(std::string_view s) {

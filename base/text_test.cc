@@ -155,6 +155,9 @@ TEST(TextCompare, EqualsTextFoldsOneCharacterToOne) {
   EXPECT_FALSE(EqualsText("\xC3", "\xC3\xA9"));
   EXPECT_FALSE(EqualsText("\xC3\x80", "\xE0"));  // "À" versus the byte 0xE0 ("à" in 1252)
   EXPECT_EQ(FoldCase("ÀB\u212A"), "àbk");
+  std::string kept = "a longer text than the next one, left from before";
+  FoldCaseInto("ÀB", kept);
+  EXPECT_EQ(kept, "àb");
 }
 
 TEST(TextReplace, ReplacesNonOverlappingMatchesLeftToRightWithoutRescanning) {
@@ -262,12 +265,13 @@ TEST(TextReplace, InPlaceAgreesWithTheTwoBufferReplace) {
 
 // A text is its own joined lines exactly when joining them gives it back.
 TEST(TextLines, LinesEndWithAgreesWithJoiningTheLines) {
-  const std::string pieces[] = {"a", "\r", "\n", "\r\n", "é", "\n\r"};
+  // Long pieces too, so that line ends fall on every place of the sixteen-byte blocks.
+  const std::string pieces[] = {"a", "\r", "\n", "\r\n", "é", "\n\r", "0123456789abcde"};
   std::mt19937 random(20261210);
-  for (int round = 0; round < 3000; ++round) {
+  for (int round = 0; round < 6000; ++round) {
     std::string text;
-    for (int i = static_cast<int>(random() % 12); i > 0; --i) text += pieces[random() % 6];
-    for (std::string_view line_end : {"\r\n", "\n"}) {
+    for (int i = static_cast<int>(random() % 40); i > 0; --i) text += pieces[random() % 7];
+    for (std::string_view line_end : {"\r\n", "\n", "\r", " ", "\r\n\r\n"}) {
       std::string joined;
       for (std::string_view line : Lines(text)) joined.append(line).append(line_end);
       ASSERT_EQ(LinesEndWith(text, line_end), joined == text) << text;
