@@ -160,6 +160,11 @@ std::string FoldCase(std::string_view s) {
   return out;
 }
 
+void FoldCaseInto(std::string_view s, std::string& out) {
+  out.clear();
+  internal::FoldInto(s, out, nullptr);
+}
+
 bool EqualsText(std::string_view a, std::string_view b) {
   size_t pa = 0;
   size_t pb = 0;

@@ -101,6 +101,7 @@ std::string UCase(std::string_view s);
 std::string LCase(std::string_view s);
 // A key under which strings that differ only in case are equal (simple case folding).
 std::string FoldCase(std::string_view s);
+void FoldCaseInto(std::string_view s, std::string& out);  // the same, replacing out's text
 bool EqualsText(std::string_view a, std::string_view b);  // equal ignoring case
 // Whether s begins with prefix, ignoring case as EqualsText does. (Exact: s.starts_with.)
 bool StartsWithText(std::string_view s, std::string_view prefix);

@@ -40,7 +40,9 @@ std::optional<RegValue> MemRegistry::GetValue(std::string_view key, std::string_
   }
   if (read_found_ == tree_.end()) return std::nullopt;
   const auto& values = read_found_->second.values;
-  auto value = values.find(text::FoldCase(name));
+  // Folded into a kept buffer: a composition reads some eighty values.
+  text::FoldCaseInto(name, read_name_);
+  auto value = values.find(read_name_);
   if (value == values.end()) return std::nullopt;
   return value->second.second;
 }

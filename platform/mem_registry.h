@@ -66,6 +66,7 @@ class MemRegistry : public Registry {
   std::string read_key_;
   Tree::iterator read_found_;
   int read_writes_ = -1;
+  std::string read_name_;  // the folded value name of the last GetValue
 };
 
 class FaultyRegistry : public Registry {
