@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory_resource>
 #include <span>
 #include <string>
 #include <unordered_map>
@@ -21,10 +22,10 @@ namespace {
 // The settings of one fill, each read once however often the fill uses it.
 class Values {
  public:
-  explicit Values(const Settings& settings) : settings_(settings) {}
+  explicit Values(const Settings& settings) : settings_(settings) { cache_.reserve(128); }
 
   // Every key of a fill is of application "Vellumo".
-  const std::string& Get(const SettingKey& key) {
+  std::string_view Get(const SettingKey& key) {
     // A fill asks for the same few dozen keys over and over: the name to look up is built in a
     // buffer that stays, and hashed.
     id_.assign(key.section).push_back('\\');  // no section name holds a backslash
@@ -34,20 +35,24 @@ class Values {
     return found->second;
   }
   // The fill tables name their keys; placeholders_test checks each against the table of keys.
-  const std::string& Get(std::string_view section, std::string_view key,
-                         std::string_view default_value = {}) {
+  std::string_view Get(std::string_view section, std::string_view key,
+                       std::string_view default_value = {}) {
     return Get(SettingKey{kVellumo, section, key, default_value, {}});
   }
-  const std::string& Get(const FieldFill& field) {
+  std::string_view Get(const FieldFill& field) {
     return Get(field.section, field.key, field.default_value);
   }
   bool IsTrue(const SettingKey& key) { return Get(key) == "True"; }
 
  private:
   const Settings& settings_;
-  std::string id_;  // the section, a backslash and the key name of the last Get
+  // The cache's names and values live in a buffer of the fill's own, which a few dozen settings
+  // fit: no allocation per setting.
+  std::array<std::byte, 8192> memory_buffer_;
+  std::pmr::monotonic_buffer_resource memory_{memory_buffer_.data(), memory_buffer_.size()};
+  std::pmr::string id_{&memory_};  // the section, a backslash and the key name of the last Get
   // Values by that name: a section is one registry key name, which holds no backslash.
-  std::unordered_map<std::string, std::string> cache_;
+  std::pmr::unordered_map<std::pmr::string, std::pmr::string> cache_{&memory_};
 };
 
 // The text under fill, as hot parts that the steps rewrite and, between them, cold stretches of
@@ -163,6 +168,7 @@ class FillText {
   static constexpr size_t kRoomBefore = 192;
   static constexpr size_t kRoomAfter = 64;
   static constexpr size_t kMinCold = 4096;
+  static constexpr size_t kLineEndReach = 256;
 
   enum Known : uint8_t { kUnknown, kYes, kNo };
   using ByteIndex = std::array<Known, 256>;  // which bytes a piece holds, learnt as asked
@@ -196,6 +202,16 @@ class FillText {
   static std::vector<std::pair<size_t, size_t>> ColdStretches(std::string_view text) {
     std::vector<std::pair<size_t, size_t>> cold;
     auto add = [&](size_t from, size_t to) {
+      // Edges on line ends where one is near: few patterns hold a line end, so Reaches seldom
+      // needs to look across them.
+      if (to - from > 2 * kLineEndReach) {
+        const std::string_view head = text.substr(from, kLineEndReach);
+        const std::string_view tail = text.substr(to - kLineEndReach, kLineEndReach);
+        const size_t first = head.find('\n');
+        const size_t last = tail.rfind('\n');
+        if (first != std::string_view::npos) from += first;
+        if (last != std::string_view::npos) to -= kLineEndReach - last - 1;
+      }
       while (from < to && static_cast<unsigned char>(text[from]) >= 0x80) ++from;
       while (to > from && static_cast<unsigned char>(text[to - 1]) >= 0x80) --to;
       if (to - from >= kMinCold) cold.emplace_back(from, to);
@@ -287,14 +303,18 @@ class FillText {
     Cold& cold = cold_[i];
     if (find.size() >= cold.text.size()) return true;
     const size_t keep = find.size() - 1;
-    if (keep > 0) {
-      // The joints are put together in one buffer kept across calls: a fill asks this of every
-      // cold stretch for each of its two hundred patterns.
-      const size_t j = 2 * i + 1;
+    // The joints are put together in one buffer kept across calls: a fill asks this of every
+    // cold stretch for each of its two hundred patterns. An occurrence across the stretch's start
+    // holds its first byte after find's own first; one across its end holds its last byte before
+    // find's own last. Most patterns hold neither and skip the look.
+    const size_t j = 2 * i + 1;
+    if (keep > 0 && find.substr(1).find(cold.text.front()) != std::string_view::npos) {
       joint_.clear();
       AppendBefore(j, keep, joint_);
       joint_.append(cold.text.substr(0, keep));
       if (joint_.find(find) != std::string::npos) return true;
+    }
+    if (keep > 0 && find.substr(0, keep).find(cold.text.back()) != std::string_view::npos) {
       joint_.assign(cold.text.substr(cold.text.size() - keep));
       AppendAfter(j, keep, joint_);
       if (joint_.find(find) != std::string::npos) return true;
@@ -313,7 +333,7 @@ class FillText {
 };
 
 void Fill(FillText& text, const FieldFill& field, Values& values) {
-  const std::string& value = values.Get(field);
+  const std::string_view value = values.Get(field);
   if (field.prefix.empty()) {
     text.Replace(field.find, value);
     return;
@@ -345,7 +365,7 @@ void FillFamily(FillText& text, const EmptyLineFamily& family, Values& values) {
 }
 
 void FillEmptyStringFamily(FillText& text, const EmptyStringFamily& family, Values& values) {
-  const std::string& value = values.Get(kAdminSettings, family.key);
+  const std::string_view value = values.Get(kAdminSettings, family.key);
   if (value.empty()) {
     for (const EmptyStringSetting& s : family.settings) {
       text.Replace(values.Get(kAdminSettings, s.find_key, s.find_default),
@@ -357,8 +377,8 @@ void FillEmptyStringFamily(FillText& text, const EmptyStringFamily& family, Valu
 
 void Substitute(text::Rewriting& text, Values& values) {
   for (const UserSubstitution& pair : kUserSubstitutions) {
-    const std::string& code = values.Get(kTemplateSettings, pair.code_key);
-    const std::string& swap = values.Get(kTemplateSettings, pair.swap_key);
+    const std::string_view code = values.Get(kTemplateSettings, pair.code_key);
+    const std::string_view swap = values.Get(kTemplateSettings, pair.swap_key);
     if (!code.empty() && !swap.empty()) text.Replace(code, swap);
   }
 }
@@ -366,8 +386,9 @@ void Substitute(text::Rewriting& text, Values& values) {
 FillText FillComposition(const Settings& settings, std::string_view text_in,
                          std::string lent = {}) {
   Values values(settings);
-  const std::string quote =
-      values.IsTrue(keys::SendQuote) ? values.Get(keys::SendQuoteString) : std::string();
+  const std::string quote = values.IsTrue(keys::SendQuote)
+                                ? std::string(values.Get(keys::SendQuoteString))
+                                : std::string();
   FillText text(text_in, std::move(lent));
   text.Replace("[#SigQuote#]", quote);
   if (values.IsTrue(keys::RTFOnly)) text.Replace("file://", "http://");

@@ -381,7 +381,10 @@ struct FillVocabulary {
   }
   // Long plain text (a message), which the fills leave alone when no pattern reaches into it.
   std::string Filler(std::mt19937& rng) const {
-    const std::string line = rng() % 2 ? "plain mail text \xC3\xA9 " : "\x80<p>ACME x</p>";
+    // Lines with and without line ends: stretches left alone begin and end on one where they can.
+    const std::string lines[] = {"plain mail text \xC3\xA9 ", "\x80<p>ACME x</p>",
+                                 "<p>a line</p>\r\n", "\xC3\xA9\n"};
+    const std::string& line = lines[rng() % 4];
     std::string filler;
     for (size_t size = 4000 + rng() % 8000; filler.size() < size;) {
       filler += line;
@@ -459,6 +462,28 @@ TEST_F(FillTest, APatternAcrossTheEdgeOfALongMessageStillMatches) {
   // A value brings in the start of a pattern whose end is in the text.
   Admin("SigFullname", "Tel: [#SigTelephone");
   EXPECT_EQ(Compose("[#SigFullname#]#]<BR>" + message), message);
+}
+
+TEST_F(FillTest, APatternAtEveryPlaceAroundTheEdgesOfALongMessageStillMatches) {
+  // The long text between two "#]" is left alone from some 64 bytes after the first to some 192
+  // bytes before the second, its edges moved onto a line end where one is near. Each pattern is
+  // slid through both edges, byte by byte, with and without line ends around.
+  User("RTFOnly", "True");
+  Admin("WipeoutRemoveConvertedBR", "True");
+  const std::pair<std::string, std::string> patterns[] = {{"<BR>\r\n<BR>", "\r\n<BR>"},
+                                                          {"file://", "http://"}};
+  for (const std::string filler_line : {"plain text ", "a line\r\n"}) {
+    std::string filler;
+    while (filler.size() < 6000) filler += filler_line;
+    for (const auto& [find, with] : patterns) {
+      for (size_t at = 0; at < 330; ++at) {
+        const std::string before = "#]" + filler.substr(0, at) + find + filler;
+        ASSERT_EQ(Compose(before), text::Replace(before, find, with)) << at << filler_line;
+        const std::string after = filler + find + filler.substr(0, at) + "#]";
+        ASSERT_EQ(Compose(after), text::Replace(after, find, with)) << at << filler_line;
+      }
+    }
+  }
 }
 
 // The fill tables name their settings themselves; each must be a row of the table of keys, with
