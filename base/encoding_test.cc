@@ -21,7 +21,7 @@ TEST(TextUtf8, ValidatesStrictly) {
                           "\xF4\x90\x80\x80", "\xF8\x88\x80\x80\x80", "\x80", "\xFF", "\xE6\x97"}) {
     EXPECT_FALSE(IsValidUtf8(bad)) << bad;
     // After and between runs of ASCII long enough to be read in blocks, at every offset.
-    for (size_t lead = 0; lead < 20; ++lead) {
+    for (size_t lead = 0; lead < 140; ++lead) {
       const std::string ascii(lead, 'a');
       EXPECT_FALSE(IsValidUtf8(ascii + bad + ascii)) << lead << " " << bad;
       EXPECT_TRUE(IsValidUtf8(ascii + "\xC3\xA9" + ascii)) << lead;
