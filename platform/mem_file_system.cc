@@ -24,7 +24,11 @@ const std::string& KeyOf(const std::pair<const std::string, std::string>& entry)
 
 MemFileSystem::MemFileSystem(std::string home)
     : home_(WinPath(home, nullptr).ToNative(home)),
-      paths_(home_, [this](const std::string& folder) { return Names(folder, true, true); }) {
+      // A name as written is looked up before the folder is listed for one in another case, as
+      // on the disk.
+      paths_(
+          home_, [this](const std::string& folder) { return Names(folder, true, true); },
+          [this](const std::string& native) { return IsFolder(native) || IsFile(native); }) {
   MakeFolders(paths_.DriveFolder('C'), "C:\\");
 }
 
