@@ -219,10 +219,7 @@ std::string LocalMailItem::Property(std::string_view name) {
   if (p == mail::prop::kSubject) return message_.Subject();
   if (p == mail::prop::kBody) return BodyText();
   if (p == mail::prop::kHTMLBody) return message_.HtmlBody();
-  if (p == mail::prop::kInternetHeaders) {
-    const std::string bytes = message_.Serialize(true);
-    return bytes.substr(0, bytes.find("\r\n\r\n") + 2);
-  }
+  if (p == mail::prop::kInternetHeaders) return message_.Headers(true);
   if (p == mail::prop::kBillingInformation) {
     return message_.PrivateHeader(header::kBillingInformation).value_or("");
   }

@@ -226,11 +226,18 @@ struct MimeMessage::Impl {
   mutable std::optional<std::string> text_body;
   mutable std::optional<std::string> html_body;
 
+  // The body part as written (CR LF line ends), kept until the body changes: a send writes the
+  // message four or five times, mostly with only a header changed in between.
+  mutable std::optional<std::string> written_body;
+
   void Changed() {
     revision = NextRevision();
     text_body.reset();
     html_body.reset();
+    written_body.reset();
   }
+  // A change of the top-level headers alone (never a Content-* header: those are the body's).
+  void HeadersChanged() { revision = NextRevision(); }
 
   GObjectPtr<GMimeMessage> message;
   GObjectPtr<GMimeObject> text;
@@ -402,29 +409,76 @@ MimeMessage MimeMessage::Parse(std::string_view bytes, std::string_view name_for
   return MimeMessage(std::move(impl));
 }
 
-std::string MimeMessage::Serialize(bool strip_private) const {
+namespace {
+
+// CR LF line ends; strip_private hides every X-Vellumo-* header and Bcc.
+FormatOptionsPtr WriteOptions(const MimeMessage& message, bool strip_private) {
   FormatOptionsPtr options(g_mime_format_options_new());
   g_mime_format_options_set_newline_format(options.get(), GMIME_NEWLINE_FORMAT_DOS);
   if (strip_private) {
-    for (const std::string& name : PrivateHeaderNames()) {
+    for (const std::string& name : message.PrivateHeaderNames()) {
       g_mime_format_options_add_hidden_header(options.get(),
                                               (std::string(kPrivateHeaderPrefix) + name).c_str());
     }
     g_mime_format_options_add_hidden_header(options.get(), "Bcc");
   }
+  return options;
+}
+
+}  // namespace
+
+std::string MimeMessage::Headers(bool strip_private) const {
+  FormatOptionsPtr options = WriteOptions(*this, strip_private);
+  // The message's headers merged with the body part's top-level Content-* headers, as GMime
+  // writes them in front of the whole message.
+  char* headers = g_mime_object_get_headers(impl_->object(), options.get());
+  if (headers == nullptr) throw Error("The message could not be written");
+  std::string out(headers);
+  g_free(headers);
+  return out;
+}
+
+std::string MimeMessage::Serialize(bool strip_private) const {
+  if (!impl_->written_body) {
+    std::string body;
+    if (GMimeObject* part = g_mime_message_get_mime_part(impl_->message.get())) {
+      // What GMime writes after the headers when it writes the whole message (hidden headers
+      // apply to the top level only).
+      FormatOptionsPtr options = WriteOptions(*this, false);
+      GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new());
+      if (g_mime_object_write_content_to_stream(part, options.get(), stream.get()) < 0) {
+        throw Error("The message could not be written");
+      }
+      body = MemoryStreamBytes(stream.get());
+    }
+    impl_->written_body = std::move(body);
+  }
+  std::string out = Headers(strip_private);
+  out.reserve(out.size() + 2 + impl_->written_body->size());
+  out += "\r\n";
+  out += *impl_->written_body;
+  return out;
+}
+
+namespace internal {
+
+std::string SerializeWhole(const MimeMessage& message, bool strip_private) {
+  FormatOptionsPtr options = WriteOptions(message, strip_private);
   GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new());
-  if (g_mime_object_write_to_stream(impl_->object(), options.get(), stream.get()) < 0) {
+  if (g_mime_object_write_to_stream(message.impl_->object(), options.get(), stream.get()) < 0) {
     throw Error("The message could not be written");
   }
   return MemoryStreamBytes(stream.get());
 }
+
+}  // namespace internal
 
 std::string MimeMessage::Subject() const {
   return ToUtf8(CopyString(g_mime_message_get_subject(impl_->message.get())), "utf-8");
 }
 
 void MimeMessage::SetSubject(std::string_view subject) {
-  impl_->Changed();
+  impl_->HeadersChanged();
   g_mime_message_set_subject(impl_->message.get(), ForGMime(subject).c_str(), "utf-8");
 }
 
@@ -435,7 +489,7 @@ MailAddress MimeMessage::From() const {
 }
 
 void MimeMessage::SetFrom(const MailAddress& from) {
-  impl_->Changed();
+  impl_->HeadersChanged();
   InternetAddressList* list = g_mime_message_get_from(impl_->message.get());
   if (from.address.empty()) {
     internet_address_list_clear(list);
@@ -456,7 +510,7 @@ std::vector<MimeRecipient> MimeMessage::Recipients() const {
 }
 
 void MimeMessage::AddRecipient(const MimeRecipient& recipient) {
-  impl_->Changed();
+  impl_->HeadersChanged();
   GObjectPtr<InternetAddress> mailbox = NewMailbox(recipient.name, recipient.address);
   internet_address_list_add(
       g_mime_message_get_addresses(impl_->message.get(), AddressType(recipient.type)),
@@ -464,7 +518,7 @@ void MimeMessage::AddRecipient(const MimeRecipient& recipient) {
 }
 
 void MimeMessage::RemoveRecipient(size_t index) {
-  impl_->Changed();
+  impl_->HeadersChanged();
   const std::vector<AddressEntry> entries = impl_->Entries();
   if (index >= entries.size()) {
     throw Error(ErrorCode::kSubscriptOutOfRange, "recipient " + std::to_string(index));
@@ -479,7 +533,7 @@ std::optional<std::chrono::sys_seconds> MimeMessage::Date() const {
 }
 
 void MimeMessage::SetDate(std::chrono::sys_seconds when, std::chrono::minutes utc_offset) {
-  impl_->Changed();
+  impl_->HeadersChanged();
   GDateTime* utc = g_date_time_new_from_unix_utc(when.time_since_epoch().count());
   if (utc == nullptr || std::chrono::abs(utc_offset) >= std::chrono::hours(24)) {
     if (utc != nullptr) g_date_time_unref(utc);
@@ -499,7 +553,7 @@ std::string MimeMessage::MessageId() const {
 }
 
 void MimeMessage::SetMessageId(std::string_view id) {
-  impl_->Changed();
+  impl_->HeadersChanged();
   if (id.size() >= 2 && id.front() == '<' && id.back() == '>') id = id.substr(1, id.size() - 2);
   const bool ok = !id.empty() && std::none_of(id.begin(), id.end(), [](char c) {
     return static_cast<unsigned char>(c) <= 32 || c == 0x7F || c == '<' || c == '>';
@@ -519,14 +573,18 @@ std::optional<std::string> MimeMessage::Header(std::string_view name) const {
 }
 
 void MimeMessage::SetHeader(std::string_view name, std::string_view value) {
-  impl_->Changed();
+  impl_->HeadersChanged();
   CheckHeaderName(name);
   g_mime_object_set_header(impl_->object(), std::string(name).c_str(), ForGMime(value).c_str(),
                            "utf-8");
 }
 
 void MimeMessage::RemoveHeader(std::string_view name) {
-  impl_->Changed();
+  if (text::StartsWithText(name, "Content-")) {
+    impl_->Changed();
+  } else {
+    impl_->HeadersChanged();
+  }
   const std::string n(name);
   while (g_mime_object_remove_header(impl_->object(), n.c_str())) {
   }

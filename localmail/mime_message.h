@@ -58,6 +58,13 @@ struct MimeAttachment {
   std::string content;     // decoded from its transfer encoding
 };
 
+class MimeMessage;
+namespace internal {
+// The message as GMime writes it in one piece, nothing kept from an earlier write: what
+// Serialize must give, for the tests to hold it to.
+std::string SerializeWhole(const MimeMessage& message, bool strip_private);
+}  // namespace internal
+
 class MimeMessage {
  public:
   // An empty message: MIME-Version and an empty text/plain body, no other header.
@@ -75,6 +82,9 @@ class MimeMessage {
   // The message with CR LF line ends. strip_private gives the form for transmission: every
   // X-Vellumo-* header and the Bcc header are left out (blind copies travel in the envelope only).
   [[nodiscard]] std::string Serialize(bool strip_private) const;
+  // The header block of Serialize(strip_private): every header line with its CR LF, without the
+  // empty line after them.
+  [[nodiscard]] std::string Headers(bool strip_private) const;
 
   // Decoded to UTF-8; "" when absent. SetSubject writes encoded words when needed.
   std::string Subject() const;
@@ -148,6 +158,7 @@ class MimeMessage {
   uint64_t Revision() const;
 
  private:
+  friend std::string internal::SerializeWhole(const MimeMessage&, bool);
   struct Impl;
   explicit MimeMessage(std::unique_ptr<Impl> impl);
   std::unique_ptr<Impl> impl_;

@@ -377,6 +377,53 @@ TEST_F(RealWorldMessages, EveryFileLoadsAndSurvivesARoundTrip) {
   }
 }
 
+// Serialize keeps the body it wrote until the body changes and writes only the headers again.
+// After every kind of change, in any order, both forms must be what a whole write gives.
+TEST_F(RealWorldMessages, EveryWriteIsWhatAWholeWriteGivesWhateverChangedBefore) {
+  files_["alternative.eml"] = std::string(kAlternative);
+  for (const auto& [name, bytes] : files_) {
+    SCOPED_TRACE(name);
+    std::optional<MimeMessage> m;
+    try {
+      m = MimeMessage::Parse(bytes, name);
+    } catch (const Error&) {
+      continue;
+    }
+    auto expect_whole = [&](std::string_view step) {
+      SCOPED_TRACE(step);
+      for (bool strip : {false, true}) {
+        const std::string whole = internal::SerializeWhole(*m, strip);
+        ASSERT_EQ(m->Serialize(strip), whole);
+        EXPECT_EQ(m->Headers(strip), whole.substr(0, whole.find("\r\n\r\n") + 2));
+      }
+    };
+    expect_whole("as read");
+    m->SetPrivateHeader("Queued", "1");
+    expect_whole("private header set");
+    m->SetSubject("Sent: " + m->Subject());
+    m->AddRecipient({"New", "new@example.com", RecipientType::kBcc});
+    expect_whole("subject and recipient");
+    m->SetBodies("text \xC3\xA9\r\n", "<p>html</p>\r\n" + std::string(3000, 'x'));
+    expect_whole("bodies");
+    m->SetDate(sys_seconds(std::chrono::seconds(1700000000)), std::chrono::minutes(60));
+    m->SetMessageId("id@example.com");
+    m->SetHeader("X-Mailer", "test");
+    expect_whole("date, id and header");
+    m->AddAttachment("a.txt", "attached\r\n");
+    expect_whole("attachment added");
+    m->RemovePrivateHeader("Queued");
+    m->RemoveHeader("Content-Type");
+    m->RemoveRecipient(0);
+    expect_whole("headers removed");
+    m->SetHtmlBody("");
+    m->RemoveAttachment(m->Attachments().size() - 1);
+    expect_whole("html and attachment removed");
+    m->SetTextBody("");
+    m->SetFrom({"Me", "me@example.com"});
+    expect_whole("text removed");
+  }
+}
+
 TEST_F(RealWorldMessages, DecodesCharsetsAndTransferEncodings) {
   const MimeMessage koi8 = Load("exchange_koi8r_tnef_signature_placeholder.eml");
   EXPECT_TRUE(koi8.TextBody().starts_with("\xD1\x88\xD0\xBE\xD1\x81\xD1\x82\xD0\xB8\xD0\xB9"));
