@@ -142,7 +142,7 @@ void LocalMailItem::FileSent(ClientCore& core) {
     if (!Maildir::Exists(fs, folder)) Maildir::Create(fs, folder);
     Maildir box(fs, folder);
     // Already there: an earlier run filed it and ended before it left the Outbox.
-    if (!box.Find(unique_)) box.Deliver(unique_, message_.Serialize(false), "S");
+    box.DeliverIfAbsent(unique_, message_.Serialize(false), "S");
   } catch (const Error& e) {
     ReleaseClaim(core);
     core.NoteProblem(std::string("The message was sent, but could not be filed in Sent Items (") +

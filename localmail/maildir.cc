@@ -111,10 +111,22 @@ std::string Maildir::Deliver(std::string_view unique, std::string_view bytes,
   return DeliverClaimed(unique, bytes, flags, "");
 }
 
+std::optional<std::string> Maildir::DeliverIfAbsent(std::string_view unique, std::string_view bytes,
+                                                    std::string_view flags) {
+  if (!IsValidUnique(unique)) throw Error(ErrorCode::kBadFileName, std::string(unique));
+  if (Find(unique)) return std::nullopt;
+  return Write(unique, bytes, flags, "");
+}
+
 std::string Maildir::DeliverClaimed(std::string_view unique, std::string_view bytes,
                                     std::string_view flags, std::string_view claim) {
   if (!IsValidUnique(unique)) throw Error(ErrorCode::kBadFileName, std::string(unique));
   if (Find(unique)) throw Error(ErrorCode::kPathFileAccess, Join(folder_, unique));
+  return Write(unique, bytes, flags, claim);
+}
+
+std::string Maildir::Write(std::string_view unique, std::string_view bytes, std::string_view flags,
+                           std::string_view claim) {
   const std::string temp = Join(Join(folder_, kTmp), unique);
   const std::string target =
       Join(Join(folder_, kCur),

@@ -48,6 +48,11 @@ class Maildir {
   // path. A message of that unique name already here: Error(kPathFileAccess), nothing written.
   // REQUIRES: IsValidUnique(unique).
   std::string Deliver(std::string_view unique, std::string_view bytes, std::string_view flags);
+  // Deliver, unless a message of that unique name is here already (then nullopt, nothing
+  // written): one look at the folder where Find and then Deliver take two, which counts in a
+  // Sent Items of many thousand messages.
+  std::optional<std::string> DeliverIfAbsent(std::string_view unique, std::string_view bytes,
+                                             std::string_view flags);
   // The same, named as claimed by claim (see Claim): nobody else takes it up until it is
   // released.
   std::string DeliverClaimed(std::string_view unique, std::string_view bytes,
@@ -72,6 +77,10 @@ class Maildir {
   const std::string& folder() const { return folder_; }
 
  private:
+  // Through tmp/ into cur/ under the full name; the unique name checked by the caller.
+  std::string Write(std::string_view unique, std::string_view bytes, std::string_view flags,
+                    std::string_view claim);
+
   FileSystem& fs_;
   std::string folder_;
 };

@@ -95,6 +95,20 @@ TEST_F(MaildirTest, ATakenUniqueNameIsRefusedAndNothingIsLeftBehind) {
   EXPECT_EQ(fs_.Contents(std::string(kFolder) + "/cur/1.a.host:2,S"), "first");
 }
 
+TEST_F(MaildirTest, DeliveringIfAbsentLeavesAMessageOfThatNameAsItIs) {
+  fs_.AddFile(std::string(kFolder) + "/new/1.a.host", "filed earlier");
+  box_.Deliver("2.b.host", "filed earlier too", "RS");
+  EXPECT_EQ(box_.DeliverIfAbsent("1.a.host", "again", "S"), std::nullopt);
+  EXPECT_EQ(box_.DeliverIfAbsent("2.b.host", "again", "S"), std::nullopt);
+  EXPECT_EQ(box_.DeliverIfAbsent("2.b", "new", "S"), std::string(kFolder) + "/cur/2.b:2,S");
+  EXPECT_THROW(box_.DeliverIfAbsent("../escape", "x", "S"), Error);
+  EXPECT_EQ(fs_.Contents(std::string(kFolder) + "/new/1.a.host"), "filed earlier");
+  EXPECT_EQ(fs_.Contents(std::string(kFolder) + "/cur/2.b.host:2,RS"), "filed earlier too");
+  EXPECT_EQ(fs_.Contents(std::string(kFolder) + "/cur/2.b:2,S"), "new");
+  EXPECT_THAT(fs_.ListFiles(std::string(kFolder) + "/tmp", ""), IsEmpty());
+  EXPECT_EQ(box_.List().size(), 3u);
+}
+
 TEST_F(MaildirTest, AFailedRenameLeavesNoCopyInTmp) {
   FaultyFileSystem faulty(fs_);
   faulty.FailOn(FaultyFileSystem::Call::kRename, "", ErrorCode::kDiskFull);
