@@ -227,7 +227,7 @@ struct MimeMessage::Impl {
   mutable std::optional<std::string> html_body;
 
   // The body part as written (CR LF line ends), kept until the body changes: a send writes the
-  // message four or five times, mostly with only a header changed in between.
+  // message five or six times, mostly with only a header changed in between.
   mutable std::optional<std::string> written_body;
 
   void Changed() {
