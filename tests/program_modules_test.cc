@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -105,6 +106,31 @@ TEST_F(ProgramModulesTest, ASendOverSmtpLoadsTheSmtpModuleAndNotTheWindows) {
   EXPECT_THAT(result.errors, MapsSmtp);
   EXPECT_THAT(result.errors, Not(MapsWeb));
   EXPECT_EQ(sink.Messages().size(), 1u);
+}
+
+// A command line naming a command builds only that command's group: every command the help lists
+// must still be found on its own, with its own help (a command missing from its group, or put in
+// another, shows the program's help instead).
+TEST_F(ProgramModulesTest, EveryCommandTheHelpListsRunsOnItsOwn) {
+  const ProcessResult help = Traced({"--help"});
+  ASSERT_EQ(help.exit_code, 0) << help.errors;
+  const size_t list = help.output.find("Subcommands:\n");
+  ASSERT_NE(list, std::string::npos) << help.output;
+  std::istringstream lines(help.output.substr(list));
+  std::string line;
+  std::getline(lines, line);
+  int commands = 0;
+  while (std::getline(lines, line)) {
+    std::istringstream words(line);
+    std::string command;
+    if (!(words >> command) || command == "sendmail") continue;  // sendmail parses its own words
+    ++commands;
+    const ProcessResult own = Traced({command, "--help"});
+    EXPECT_EQ(own.exit_code, 0) << command << ": " << own.errors;
+    const std::string usage = own.output.substr(own.output.find("Usage:"));
+    EXPECT_THAT(usage.substr(0, usage.find('\n')), HasSubstr(" " + command + " ")) << own.output;
+  }
+  EXPECT_GE(commands, 17);
 }
 
 // A program without its modules still runs the registry commands, and says which file is missing

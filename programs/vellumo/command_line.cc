@@ -62,11 +62,14 @@ std::optional<std::vector<std::string>> SendmailWords(int argc, char** argv,
   return std::vector<std::string>(argv + command + 1, argv + argc);
 }
 
-bool IsRegistryCommand(int argc, char** argv) {
+std::string_view CommandWord(int argc, char** argv) {
   std::string home_option;
   const int command = CommandIndex(argc, argv, home_option);
-  if (command == argc) return false;
-  const std::string_view word = argv[command];
+  return command == argc ? std::string_view() : std::string_view(argv[command]);
+}
+
+bool IsRegistryCommand(int argc, char** argv) {
+  const std::string_view word = CommandWord(argc, argv);
   return word == "settings" || word == "regedit";
 }
 

@@ -8,6 +8,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "programs/vellumo/commands.h"
@@ -35,6 +36,10 @@ int ParseAndRun(CLI::App& app, const CommandContext& context, int argc, char** a
 // "-B8BITMIME"), which the general parser would refuse.
 std::optional<std::vector<std::string>> SendmailWords(int argc, char** argv,
                                                       std::string& home_option);
+
+// The command: the first word after any --home; empty when there is none or another option comes
+// first.
+std::string_view CommandWord(int argc, char** argv);
 
 // Whether the command (the first word after any --home) is one that needs only the registry.
 bool IsRegistryCommand(int argc, char** argv);
