@@ -1,9 +1,14 @@
 #include "localmail/gmime_util.h"
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
+#include <cstdint>
+#include <cstring>
 #include <mutex>
 
 #include "base/byte_search.h"
+#include "base/error.h"
 #include "base/text.h"
 
 namespace vellumo::localmail {
@@ -138,6 +143,73 @@ std::string ToUtf8(std::string_view bytes, std::string_view charset) {
   return Unlabelled(bytes);
 }
 
+namespace {
+
+// The bytes a stream holds from its start; the stream is left at its start.
+std::string StreamBytes(GMimeStream* stream) {
+  g_mime_stream_reset(stream);
+  std::string bytes;
+  const gint64 length = g_mime_stream_length(stream);
+  size_t size = 0;
+  for (size_t chunk = length > 0 ? static_cast<size_t>(length) + 1 : 65536;; chunk = 65536) {
+    bytes.resize(size + chunk);
+    const ssize_t got = g_mime_stream_read(stream, bytes.data() + size, chunk);
+    if (got <= 0) break;
+    size += static_cast<size_t>(got);
+  }
+  bytes.resize(size);
+  g_mime_stream_reset(stream);
+  return bytes;
+}
+
+}  // namespace
+
+std::string DecodeQuotedPrintable(std::string_view encoded) {
+  // The value of each hex digit, either case; -1 for any other byte.
+  static constexpr std::array<signed char, 256> kHexValue = [] {
+    std::array<signed char, 256> values{};
+    values.fill(-1);
+    for (int c = 0; c < 10; ++c) values['0' + c] = static_cast<signed char>(c);
+    for (int c = 0; c < 6; ++c) {
+      values['A' + c] = static_cast<signed char>(10 + c);
+      values['a' + c] = static_cast<signed char>(10 + c);
+    }
+    return values;
+  }();
+  // Never longer than the encoded text: each escape gives one byte, anything else one for one.
+  std::string out(encoded.size(), '\0');
+  char* o = out.data();
+  const char* p = encoded.data();
+  const char* const end = p + encoded.size();
+  while (p < end) {
+    // The text up to the next '=' as it is.
+    const void* equals = std::memchr(p, '=', static_cast<size_t>(end - p));
+    const char* const run_end = equals != nullptr ? static_cast<const char*>(equals) : end;
+    std::memcpy(o, p, static_cast<size_t>(run_end - p));
+    o += run_end - p;
+    p = run_end;
+    if (p == end) break;
+    ++p;
+    if (p == end) break;
+    const auto first = static_cast<unsigned char>(*p++);
+    if (first == '\n') continue;  // a soft break
+    if (p == end) break;
+    const auto second = static_cast<unsigned char>(*p++);
+    if (kHexValue[first] >= 0 && kHexValue[second] >= 0) {
+      *o++ = static_cast<char>((kHexValue[first] << 4) | kHexValue[second]);
+    } else if (second == '\n' && first == '\r') {
+      // a soft break before CR LF
+    } else {
+      // Not an escape: the three bytes as they are.
+      *o++ = '=';
+      *o++ = static_cast<char>(first);
+      *o++ = static_cast<char>(second);
+    }
+  }
+  out.resize(static_cast<size_t>(o - out.data()));
+  return out;
+}
+
 std::string PartContent(GMimeObject* object) {
   GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new());
   if (GMIME_IS_MESSAGE_PART(object)) {
@@ -147,6 +219,12 @@ std::string PartContent(GMimeObject* object) {
     g_mime_object_write_to_stream(object, nullptr, stream.get());
   } else if (GMIME_IS_PART(object)) {
     GMimeDataWrapper* content = g_mime_part_get_content(GMIME_PART(object));
+    if (content != nullptr &&
+        g_mime_data_wrapper_get_encoding(content) == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE) {
+      // Most text arrives quoted-printable: decoded in one pass, not through GMime's filter.
+      GMimeStream* raw = g_mime_data_wrapper_get_stream(content);
+      return raw != nullptr ? DecodeQuotedPrintable(StreamBytes(raw)) : std::string();
+    }
     if (content != nullptr) g_mime_data_wrapper_write_to_stream(content, stream.get());
   }
   return MemoryStreamBytes(stream.get());
@@ -157,6 +235,174 @@ void SetContent(GMimePart* part, std::string_view bytes) {
   GObjectPtr<GMimeDataWrapper> wrapper(
       g_mime_data_wrapper_new_with_stream(stream.get(), GMIME_CONTENT_ENCODING_DEFAULT));
   g_mime_part_set_content(part, wrapper.get());
+}
+
+std::optional<GMimeContentEncoding> EightBitEncoding(std::string_view content) {
+  if (std::memchr(content.data(), '\0', content.size()) != nullptr) {
+    return GMIME_CONTENT_ENCODING_BASE64;
+  }
+  // A loop the compiler turns into vector instructions.
+  size_t eight_bit = 0;
+  for (const char c : content) eight_bit += static_cast<unsigned char>(c) >> 7;
+  if (eight_bit == 0) return std::nullopt;
+  // GMime's rule for the 7-bit constraint, in its own arithmetic.
+  return eight_bit >=
+                 static_cast<unsigned int>(static_cast<double>(content.size()) * (17.0 / 100.0))
+             ? GMIME_CONTENT_ENCODING_BASE64
+             : GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE;
+}
+
+namespace {
+
+// GMime's classes of bytes for quoted-printable: safe bytes (printable ASCII but '=', and space
+// and tab) are written as they are, blanks (space, tab) only once the next byte shows they do not
+// end a line; the rest is escaped.
+constexpr bool IsQpSafe(int c) { return (c >= 32 && c <= 126 && c != '=') || c == '\t'; }
+constexpr bool IsQpBlank(int c) { return c == ' ' || c == '\t'; }
+
+enum QpKind : unsigned char { kQpPlain, kQpBlank, kQpEscaped, kQpCr, kQpLf };
+
+constexpr std::array<QpKind, 256> kQpKinds = [] {
+  std::array<QpKind, 256> kinds{};
+  for (int c = 0; c < 256; ++c) {
+    kinds[c] = c == '\r'      ? kQpCr
+               : c == '\n'    ? kQpLf
+               : IsQpBlank(c) ? kQpBlank
+               : IsQpSafe(c)  ? kQpPlain
+                              : kQpEscaped;
+  }
+  return kinds;
+}();
+
+unsigned char* PutQpEscape(unsigned char* out, int c) {
+  constexpr char kHex[] = "0123456789ABCDEF";
+  out[0] = '=';
+  out[1] = kHex[(c >> 4) & 0xF];
+  out[2] = kHex[c & 0xF];
+  return out + 3;
+}
+
+unsigned char* PutSoftBreak(unsigned char* out) {
+  out[0] = '=';
+  out[1] = '\n';
+  return out + 2;
+}
+
+// GMime's encoder (g_mime_encoding_quoted_encode_step and _close) over the whole content into
+// out, which has room for every byte escaped plus a soft break per line; returns the end.
+unsigned char* EncodeQuotedPrintable(std::string_view content, unsigned char* out) {
+  // The encoder's state: the bytes on the current output line, and the byte held back (a blank
+  // or a CR) or -1.
+  size_t sofar = 0;
+  int last = -1;
+  const auto* p = reinterpret_cast<const unsigned char*>(content.data());
+  const auto* const end = p + content.size();
+  while (p < end) {
+    const unsigned char c = *p++;
+    const QpKind kind = kQpKinds[c];
+    if (last == -1) {
+      // With nothing held back, a blank that a byte other than a line end follows goes out
+      // like any safe byte (held back, then written when that byte comes), and so do the
+      // escapes and line ends: straight through.
+      if (kind == kQpPlain ||
+          (kind == kQpBlank && p < end && kQpKinds[*p] != kQpCr && kQpKinds[*p] != kQpLf)) {
+        if (sofar > 74) {
+          out = PutSoftBreak(out);
+          sofar = 0;
+        }
+        *out++ = c;
+        ++sofar;
+        continue;
+      }
+      if (kind == kQpEscaped) {
+        if (sofar > 72) {
+          out = PutSoftBreak(out);
+          sofar = 3;
+        } else {
+          sofar += 3;
+        }
+        out = PutQpEscape(out, c);
+        continue;
+      }
+      if (kind == kQpLf) {
+        *out++ = '\n';
+        sofar = 0;
+        continue;
+      }
+    }
+    // The encoder's steps as they are, for blanks before a line end or the end and for CRs.
+    if (c == '\r') {
+      if (last != -1) {
+        out = PutQpEscape(out, last);
+        sofar += 3;
+      }
+      last = c;
+    } else if (c == '\n') {
+      if (last != -1 && last != '\r') out = PutQpEscape(out, last);
+      *out++ = '\n';
+      sofar = 0;
+      last = -1;
+    } else {
+      if (last != -1) {
+        if (IsQpSafe(last)) {
+          *out++ = static_cast<unsigned char>(last);
+          ++sofar;
+        } else {
+          out = PutQpEscape(out, last);
+          sofar += 3;
+        }
+      }
+      if (IsQpSafe(c)) {
+        if (sofar > 74) {
+          out = PutSoftBreak(out);
+          sofar = 0;
+        }
+        if (IsQpBlank(c)) {
+          last = c;
+        } else {
+          *out++ = c;
+          ++sofar;
+          last = -1;
+        }
+      } else {
+        if (sofar > 72) {
+          out = PutSoftBreak(out);
+          sofar = 3;
+        } else {
+          sofar += 3;
+        }
+        out = PutQpEscape(out, c);
+        last = -1;
+      }
+    }
+  }
+  if (last != -1) {
+    // A blank or CR that ends the content is encoded, and a soft break follows so that the
+    // line end a reader adds is no line end of the content.
+    if (IsQpSafe(last) && !IsQpBlank(last)) {
+      *out++ = static_cast<unsigned char>(last);
+    } else {
+      out = PutQpEscape(out, last);
+    }
+    out = PutSoftBreak(out);
+  }
+  return out;
+}
+
+}  // namespace
+
+GObjectPtr<GMimeStream> QuotedPrintableStream(std::string_view content) {
+  EnsureGMime();
+  // Every byte escaped, a soft break after every 72 bytes of output, the end's escape and break.
+  const size_t room = 3 * content.size() + 2 * (3 * content.size() / 72 + 2) + 8;
+  if (room > G_MAXUINT) throw Error("The text is too large to encode");
+  GByteArray* bytes = g_byte_array_sized_new(static_cast<guint>(room));
+  g_byte_array_set_size(bytes, static_cast<guint>(room));
+  const unsigned char* const end = EncodeQuotedPrintable(content, bytes->data);
+  g_byte_array_set_size(bytes, static_cast<guint>(end - bytes->data));
+  // The stream takes the array: the encoded text is never copied. Its pages past the end were
+  // never written and hold no memory.
+  return GObjectPtr<GMimeStream>(g_mime_stream_mem_new_with_byte_array(bytes));
 }
 
 void MakeSevenBitSafe(GMimeObject* object) {

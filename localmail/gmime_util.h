@@ -10,6 +10,7 @@
 #include <gmime/gmime.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -55,11 +56,24 @@ GObjectPtr<GMimeStream> MemoryStream(std::string_view bytes);
 // Everything a memory stream (GMimeStreamMem) holds.
 std::string MemoryStreamBytes(GMimeStream* stream);
 
+// encoded decoded from quoted-printable, byte for byte as GMime's decoder does it: =XX in either
+// case gives the byte, '=' before LF or CR LF is a soft break, any other byte pair after '=' stays
+// as it is, and an '=' sequence cut short by the end is dropped.
+std::string DecodeQuotedPrintable(std::string_view encoded);
 // The decoded bytes of a leaf part (transfer encoding undone); an attached message
 // (message/rfc822) as its bytes; a multipart as its bytes with its own headers.
 std::string PartContent(GMimeObject* object);
 // Replaces a part's content with bytes, transfer encoding left to the caller.
 void SetContent(GMimePart* part, std::string_view bytes);
+// The transfer encoding g_mime_part_get_best_content_encoding would choose under the 7-bit
+// constraint for a part holding content with a NUL or an 8-bit byte, from one count of those
+// bytes. nullopt for 7-bit content, where line lengths and "From " lines decide: GMime itself
+// must read that.
+std::optional<GMimeContentEncoding> EightBitEncoding(std::string_view content);
+// content in quoted-printable, byte for byte as GMime's encoder writes it (LF line ends, soft
+// breaks before column 76, a blank before a line end encoded), in one pass, as a memory stream
+// positioned at the start.
+GObjectPtr<GMimeStream> QuotedPrintableStream(std::string_view content);
 // A part moved into a rebuilt body must still cross SMTP: 8bit or binary content (or content
 // mislabelled 7bit) gets quoted-printable or base64 as GMime finds best. Its decoded bytes stay.
 void MakeSevenBitSafe(GMimeObject* object);

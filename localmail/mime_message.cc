@@ -41,15 +41,24 @@ std::string PartText(GMimeObject* object) {
 GObjectPtr<GMimeObject> NewTextPart(const char* subtype, std::string_view text) {
   GObjectPtr<GMimeObject> part = AsObject(g_mime_text_part_new_with_subtype(subtype));
   GMimePart* mime_part = GMIME_PART(part.get());
-  SetContent(mime_part, ToLf(ForGMime(text)));
+  const std::string content = ToLf(ForGMime(text));
   g_mime_object_set_content_type_parameter(part.get(), "charset", "utf-8");
+  // Quoted-printable content is made from the text itself; GMime reads the part's content to
+  // choose for 7-bit text and to encode base64.
+  const std::optional<GMimeContentEncoding> eight_bit = EightBitEncoding(content);
+  if (eight_bit != GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE) SetContent(mime_part, content);
   const GMimeContentEncoding encoding =
-      g_mime_part_get_best_content_encoding(mime_part, GMIME_ENCODING_CONSTRAINT_7BIT);
+      eight_bit ? *eight_bit
+                : g_mime_part_get_best_content_encoding(mime_part, GMIME_ENCODING_CONSTRAINT_7BIT);
   g_mime_part_set_content_encoding(mime_part, encoding);
-  if (encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE ||
-      encoding == GMIME_CONTENT_ENCODING_BASE64) {
-    // Encoded once here, not at every write: a send writes the message three or four times.
-    // A part whose content is already in its transfer encoding is written as it is.
+  // Encoded once here, not at every write: a send writes the message three or four times.
+  // A part whose content is already in its transfer encoding is written as it is.
+  if (encoding == GMIME_CONTENT_ENCODING_QUOTEDPRINTABLE) {
+    GObjectPtr<GMimeStream> encoded = QuotedPrintableStream(content);
+    GObjectPtr<GMimeDataWrapper> wrapper(
+        g_mime_data_wrapper_new_with_stream(encoded.get(), encoding));
+    g_mime_part_set_content(mime_part, wrapper.get());
+  } else if (encoding == GMIME_CONTENT_ENCODING_BASE64) {
     GObjectPtr<GMimeStream> encoded(g_mime_stream_mem_new());
     GObjectPtr<GMimeStream> filtered(g_mime_stream_filter_new(encoded.get()));
     GObjectPtr<GMimeFilter> encoder(g_mime_filter_basic_new(encoding, TRUE));
