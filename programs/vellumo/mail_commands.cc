@@ -18,6 +18,7 @@
 #include "localmail/mail_tool.h"
 #include "localmail/sendmail_args.h"
 #include "localmail/transport.h"
+#include "posix/heap.h"
 #include "posix/posix_processes.h"
 #include "programs/vellumo/addin_registration.h"
 #include "programs/vellumo/commands.h"
@@ -87,6 +88,15 @@ std::string ReadInputFile(RealPlatform& platform, const std::string& file) {
   return platform.fs().ReadFile(ec ? file : absolute.string());
 }
 
+// The heap a send of a message of `size` bytes works in, resident before it starts (posix/heap.h):
+// half a megabyte of its own and four times the message for the copies it passes through (parsed,
+// decoded, dressed, its text alternative, encoded, written). More saves little more time and
+// raises the send's peak memory.
+void ReserveSendHeap(size_t size) {
+  constexpr size_t kBase = size_t{512} << 10;
+  ReserveHeap(kBase + 4 * size);
+}
+
 struct SendArgs {
   std::string file;
   bool outbox = false;
@@ -115,6 +125,7 @@ void Send(CommandContext& context, const SendArgs& args) {
     return;
   }
   const std::string bytes = ReadInputFile(context.Platform(), args.file);
+  ReserveSendHeap(bytes.size());
   const localmail::SendOutcome outcome = localmail::SendMessageBytes(
       *client, bytes, args.file == "-" ? "standard input" : args.file, args.to);
   switch (outcome.status) {
@@ -290,6 +301,7 @@ int RunSendmailCommand(CommandContext& context, const std::vector<std::string>& 
     return localmail::kExitUsage;
   }
   const std::string input = ReadStandardInput();
+  ReserveSendHeap(input.size());
   try {
     std::shared_ptr<LocalMailClient> client = OpenClient(context);
     return localmail::RunSendmail(*client, input, line.options, std::cerr);
