@@ -288,121 +288,172 @@ unsigned char* PutSoftBreak(unsigned char* out) {
   return out + 2;
 }
 
-// GMime's encoder (g_mime_encoding_quoted_encode_step and _close) over the whole content into
-// out, which has room for every byte escaped plus a soft break per line; returns the end.
-unsigned char* EncodeQuotedPrintable(std::string_view content, unsigned char* out) {
-  // The encoder's state: the bytes on the current output line, and the byte held back (a blank
-  // or a CR) or -1.
-  size_t sofar = 0;
-  int last = -1;
-  const auto* p = reinterpret_cast<const unsigned char*>(content.data());
-  const auto* const end = p + content.size();
-  while (p < end) {
-    const unsigned char c = *p++;
-    const QpKind kind = kQpKinds[c];
-    if (last == -1) {
-      // With nothing held back, a blank that a byte other than a line end follows goes out
-      // like any safe byte (held back, then written when that byte comes), and so do the
-      // escapes and line ends: straight through.
-      if (kind == kQpPlain ||
-          (kind == kQpBlank && p < end && kQpKinds[*p] != kQpCr && kQpKinds[*p] != kQpLf)) {
-        if (sofar > 74) {
-          out = PutSoftBreak(out);
+// GMime's encoder (g_mime_encoding_quoted_encode_step and _close), fed the content in pieces
+// as GMime's filter is; the output does not depend on where the pieces end.
+class QpEncoder {
+ public:
+  // The most a step on `bytes` bytes of content and a close can write: every byte escaped, a
+  // soft break after every 72 bytes of output, the byte the step before held back, and the
+  // end's escape and soft break.
+  static size_t Room(size_t bytes) { return 3 * bytes + 2 * (3 * bytes / 72 + 2) + 3 + 5; }
+
+  // Writes the encoding of content to out, which has Room(content.size()); returns the end.
+  unsigned char* Step(std::string_view content, unsigned char* out) {
+    // The state in locals: the output's bytes could alias members, which the compiler would
+    // then reload at every byte.
+    size_t sofar = sofar_;
+    int last = last_;
+    const auto* p = reinterpret_cast<const unsigned char*>(content.data());
+    const auto* const end = p + content.size();
+    while (p < end) {
+      const unsigned char c = *p++;
+      const QpKind kind = kQpKinds[c];
+      if (last == -1 && (kind == kQpPlain || kind == kQpBlank)) {
+        // With nothing held back, a run of safe bytes goes out as it is, cut by soft breaks
+        // where the line reaches 75 bytes: a blank inside the run is held back and written when
+        // the next byte comes, which is what writing it at once gives. Blanks that end the run
+        // before a line end or the piece's end take the steps below.
+        const unsigned char* const start = p - 1;
+        const unsigned char* run_end = p;
+        while (run_end < end &&
+               (kQpKinds[*run_end] == kQpPlain || kQpKinds[*run_end] == kQpBlank)) {
+          ++run_end;
+        }
+        if (run_end == end || kQpKinds[*run_end] != kQpEscaped) {
+          while (run_end > start && IsQpBlank(run_end[-1])) --run_end;
+        }
+        if (run_end > start) {
+          for (const unsigned char* from = start; from < run_end;) {
+            if (sofar > 74) {
+              out = PutSoftBreak(out);
+              sofar = 0;
+            }
+            const size_t take = std::min<size_t>(static_cast<size_t>(run_end - from), 75 - sofar);
+            std::memcpy(out, from, take);
+            out += take;
+            from += take;
+            sofar += take;
+          }
+          p = run_end;
+          continue;
+        }
+      }
+      if (last == -1) {
+        if (kind == kQpEscaped) {
+          if (sofar > 72) {
+            out = PutSoftBreak(out);
+            sofar = 3;
+          } else {
+            sofar += 3;
+          }
+          out = PutQpEscape(out, c);
+          continue;
+        }
+        if (kind == kQpLf) {
+          *out++ = '\n';
           sofar = 0;
+          continue;
         }
-        *out++ = c;
-        ++sofar;
-        continue;
       }
-      if (kind == kQpEscaped) {
-        if (sofar > 72) {
-          out = PutSoftBreak(out);
-          sofar = 3;
-        } else {
-          sofar += 3;
-        }
-        out = PutQpEscape(out, c);
-        continue;
-      }
-      if (kind == kQpLf) {
-        *out++ = '\n';
-        sofar = 0;
-        continue;
-      }
-    }
-    // The encoder's steps as they are, for blanks before a line end or the end and for CRs.
-    if (c == '\r') {
-      if (last != -1) {
-        out = PutQpEscape(out, last);
-        sofar += 3;
-      }
-      last = c;
-    } else if (c == '\n') {
-      if (last != -1 && last != '\r') out = PutQpEscape(out, last);
-      *out++ = '\n';
-      sofar = 0;
-      last = -1;
-    } else {
-      if (last != -1) {
-        if (IsQpSafe(last)) {
-          *out++ = static_cast<unsigned char>(last);
-          ++sofar;
-        } else {
+      // The encoder's steps as they are, for blanks before a line end or a piece's end, and
+      // for CRs.
+      if (c == '\r') {
+        if (last != -1) {
           out = PutQpEscape(out, last);
           sofar += 3;
         }
-      }
-      if (IsQpSafe(c)) {
-        if (sofar > 74) {
-          out = PutSoftBreak(out);
-          sofar = 0;
+        last = c;
+      } else if (c == '\n') {
+        if (last != -1 && last != '\r') out = PutQpEscape(out, last);
+        *out++ = '\n';
+        sofar = 0;
+        last = -1;
+      } else {
+        if (last != -1) {
+          if (IsQpSafe(last)) {
+            *out++ = static_cast<unsigned char>(last);
+            ++sofar;
+          } else {
+            out = PutQpEscape(out, last);
+            sofar += 3;
+          }
         }
-        if (IsQpBlank(c)) {
-          last = c;
+        if (IsQpSafe(c)) {
+          if (sofar > 74) {
+            out = PutSoftBreak(out);
+            sofar = 0;
+          }
+          if (IsQpBlank(c)) {
+            last = c;
+          } else {
+            *out++ = c;
+            ++sofar;
+            last = -1;
+          }
         } else {
-          *out++ = c;
-          ++sofar;
+          if (sofar > 72) {
+            out = PutSoftBreak(out);
+            sofar = 3;
+          } else {
+            sofar += 3;
+          }
+          out = PutQpEscape(out, c);
           last = -1;
         }
-      } else {
-        if (sofar > 72) {
-          out = PutSoftBreak(out);
-          sofar = 3;
-        } else {
-          sofar += 3;
-        }
-        out = PutQpEscape(out, c);
-        last = -1;
       }
     }
+    sofar_ = sofar;
+    last_ = last;
+    return out;
   }
-  if (last != -1) {
-    // A blank or CR that ends the content is encoded, and a soft break follows so that the
-    // line end a reader adds is no line end of the content.
-    if (IsQpSafe(last) && !IsQpBlank(last)) {
-      *out++ = static_cast<unsigned char>(last);
-    } else {
-      out = PutQpEscape(out, last);
+
+  unsigned char* Close(unsigned char* out) {
+    if (last_ != -1) {
+      // A blank or CR that ends the content is encoded, and a soft break follows so that the
+      // line end a reader adds is no line end of the content.
+      if (IsQpSafe(last_) && !IsQpBlank(last_)) {
+        *out++ = static_cast<unsigned char>(last_);
+      } else {
+        out = PutQpEscape(out, last_);
+      }
+      out = PutSoftBreak(out);
+      last_ = -1;
     }
-    out = PutSoftBreak(out);
+    return out;
   }
-  return out;
-}
+
+ private:
+  // The bytes on the current output line, and the byte held back (a blank or a CR) or -1.
+  size_t sofar_ = 0;
+  int last_ = -1;
+};
 
 }  // namespace
 
 GObjectPtr<GMimeStream> QuotedPrintableStream(std::string_view content) {
   EnsureGMime();
-  // Every byte escaped, a soft break after every 72 bytes of output, the end's escape and break.
-  const size_t room = 3 * content.size() + 2 * (3 * content.size() / 72 + 2) + 8;
-  if (room > G_MAXUINT) throw Error("The text is too large to encode");
-  GByteArray* bytes = g_byte_array_sized_new(static_cast<guint>(room));
-  g_byte_array_set_size(bytes, static_cast<guint>(room));
-  const unsigned char* const end = EncodeQuotedPrintable(content, bytes->data);
-  g_byte_array_set_size(bytes, static_cast<guint>(end - bytes->data));
-  // The stream takes the array: the encoded text is never copied. Its pages past the end were
-  // never written and hold no memory.
-  return GObjectPtr<GMimeStream>(g_mime_stream_mem_new_with_byte_array(bytes));
+  // The array grows as the encoding needs, from a little over the content's size: text is mostly
+  // safe bytes, and room for every byte escaped would be three times the text.
+  constexpr size_t kPiece = 16 << 10;
+  GByteArray* bytes = g_byte_array_sized_new(0);
+  GObjectPtr<GMimeStream> stream(g_mime_stream_mem_new_with_byte_array(bytes));
+  size_t size = content.size() + content.size() / 8 + 256;
+  size_t used = 0;
+  QpEncoder encoder;
+  for (size_t at = 0; at <= content.size(); at += kPiece) {
+    const std::string_view piece = content.substr(at, kPiece);
+    const size_t need = used + QpEncoder::Room(piece.size());
+    if (need > G_MAXUINT) throw Error("The text is too large to encode");
+    if (need > bytes->len) {
+      size = std::max(size, std::min<size_t>(G_MAXUINT, std::max(need, 2 * size_t{bytes->len})));
+      g_byte_array_set_size(bytes, static_cast<guint>(size));
+    }
+    unsigned char* end = encoder.Step(piece, bytes->data + used);
+    if (at + kPiece > content.size()) end = encoder.Close(end);
+    used = static_cast<size_t>(end - bytes->data);
+  }
+  g_byte_array_set_size(bytes, static_cast<guint>(used));
+  return stream;
 }
 
 void MakeSevenBitSafe(GMimeObject* object) {

@@ -121,6 +121,21 @@ TEST(QuotedPrintable, RandomTextMatchesGMime) {
   }
 }
 
+// Texts long enough to be encoded in several pieces, with a blank, CR or escape at every place
+// a piece may end.
+TEST(QuotedPrintable, LongTextsMatchGMimeWhereverTheyAreCut) {
+  std::mt19937 random(9);
+  const std::string special = std::string(" \t=\r\n", 5) + "\xC3\xA9";
+  for (int n = 0; n < 60; ++n) {
+    std::string content;
+    while (content.size() < 40'000 + static_cast<size_t>(n) * 500) {
+      content.append(random() % 12, static_cast<char>('a' + random() % 26));
+      content.push_back(special[random() % special.size()]);
+    }
+    ASSERT_EQ(QuotedPrintable(content), GMimeQuotedPrintable(content)) << "long case " << n;
+  }
+}
+
 // The 8-bit share where GMime turns from quoted-printable to base64 (17%), and the line length
 // where 7-bit text needs an encoding (998).
 TEST(EightBitEncoding, ThresholdsMatchGMime) {
