@@ -104,6 +104,13 @@ struct SendArgs {
 };
 
 void Send(CommandContext& context, const SendArgs& args) {
+  if (!args.outbox && !args.file.empty() && args.file != "-") {
+    // Before the client opens, so that its start, the message's read and the send all take
+    // resident pages; the size is the file's as it is now.
+    std::error_code ec;
+    const uintmax_t size = std::filesystem::file_size(args.file, ec);
+    ReserveSendHeap(ec ? 0 : static_cast<size_t>(size));
+  }
   std::shared_ptr<LocalMailClient> client = OpenClient(context);
   if (args.outbox) {
     for (const auto& result : client->FlushOutbox()) {
@@ -125,7 +132,7 @@ void Send(CommandContext& context, const SendArgs& args) {
     return;
   }
   const std::string bytes = ReadInputFile(context.Platform(), args.file);
-  ReserveSendHeap(bytes.size());
+  if (args.file == "-") ReserveSendHeap(bytes.size());
   const localmail::SendOutcome outcome = localmail::SendMessageBytes(
       *client, bytes, args.file == "-" ? "standard input" : args.file, args.to);
   switch (outcome.status) {
