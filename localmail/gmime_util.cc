@@ -338,25 +338,8 @@ class QpEncoder {
           continue;
         }
       }
-      if (last == -1) {
-        if (kind == kQpEscaped) {
-          if (sofar > 72) {
-            out = PutSoftBreak(out);
-            sofar = 3;
-          } else {
-            sofar += 3;
-          }
-          out = PutQpEscape(out, c);
-          continue;
-        }
-        if (kind == kQpLf) {
-          *out++ = '\n';
-          sofar = 0;
-          continue;
-        }
-      }
-      // The encoder's steps as they are, for blanks before a line end or a piece's end, and
-      // for CRs.
+      // The encoder's steps as they are, for escapes, line ends, blanks before a line end or a
+      // piece's end, and CRs.
       if (c == '\r') {
         if (last != -1) {
           out = PutQpEscape(out, last);
