@@ -15,6 +15,11 @@
 namespace vellumo {
 
 bool ReserveHeap(size_t bytes) {
+#if defined(__SANITIZE_ADDRESS__)
+  // The sanitizer's allocator maps and quarantines blocks itself: no heap of glibc's to reserve.
+  (void)bytes;
+  return false;
+#else
   // glibc's largest threshold: every block below it comes from the heap, whose freed pages the
   // next block reuses, instead of a mapping made and unmade (and faulted in again) per block.
   constexpr size_t kLargestHeapBlock = size_t{32} << 20;
@@ -32,6 +37,7 @@ bool ReserveHeap(size_t bytes) {
   // Freed at the heap's top, which the trim threshold keeps: the pages stay for what follows.
   std::free(block);
   return populated;
+#endif
 }
 
 }  // namespace vellumo

@@ -14,7 +14,8 @@ namespace vellumo {
 
 // Makes about `bytes` of heap resident for the allocations that follow. Best effort: returns
 // false, with the heap left to grow page by page as before, when the kernel cannot populate
-// memory ahead. Call it once, early, from a command that knows its size of work.
+// memory ahead or the allocator is not glibc's (a sanitizer build). Call it early, from a
+// command that knows its size of work.
 bool ReserveHeap(size_t bytes);
 
 }  // namespace vellumo
