@@ -260,18 +260,11 @@ namespace {
 constexpr bool IsQpSafe(int c) { return (c >= 32 && c <= 126 && c != '=') || c == '\t'; }
 constexpr bool IsQpBlank(int c) { return c == ' ' || c == '\t'; }
 
-enum QpKind : unsigned char { kQpPlain, kQpBlank, kQpEscaped, kQpCr, kQpLf };
-
-constexpr std::array<QpKind, 256> kQpKinds = [] {
-  std::array<QpKind, 256> kinds{};
-  for (int c = 0; c < 256; ++c) {
-    kinds[c] = c == '\r'      ? kQpCr
-               : c == '\n'    ? kQpLf
-               : IsQpBlank(c) ? kQpBlank
-               : IsQpSafe(c)  ? kQpPlain
-                              : kQpEscaped;
-  }
-  return kinds;
+// IsQpSafe as a table, for the runs of safe bytes the encoder copies whole.
+constexpr std::array<bool, 256> kQpSafe = [] {
+  std::array<bool, 256> safe{};
+  for (int c = 0; c < 256; ++c) safe[c] = IsQpSafe(c);
+  return safe;
 }();
 
 unsigned char* PutQpEscape(unsigned char* out, int c) {
@@ -307,19 +300,15 @@ class QpEncoder {
     const auto* const end = p + content.size();
     while (p < end) {
       const unsigned char c = *p++;
-      const QpKind kind = kQpKinds[c];
-      if (last == -1 && (kind == kQpPlain || kind == kQpBlank)) {
+      if (last == -1 && kQpSafe[c]) {
         // With nothing held back, a run of safe bytes goes out as it is, cut by soft breaks
         // where the line reaches 75 bytes: a blank inside the run is held back and written when
         // the next byte comes, which is what writing it at once gives. Blanks that end the run
         // before a line end or the piece's end take the steps below.
         const unsigned char* const start = p - 1;
         const unsigned char* run_end = p;
-        while (run_end < end &&
-               (kQpKinds[*run_end] == kQpPlain || kQpKinds[*run_end] == kQpBlank)) {
-          ++run_end;
-        }
-        if (run_end == end || kQpKinds[*run_end] != kQpEscaped) {
+        while (run_end < end && kQpSafe[*run_end]) ++run_end;
+        if (run_end == end || *run_end == '\r' || *run_end == '\n') {
           while (run_end > start && IsQpBlank(run_end[-1])) --run_end;
         }
         if (run_end > start) {
